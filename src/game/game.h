@@ -1,0 +1,195 @@
+// The game: its one global state, the scene tables, the saved game, and (as they are built)
+// the game thread, the scene flow and the game control commands.
+//
+// Contents
+//   Constants        names and sizes the whole game shares
+//   Shared names     file names read by one thread while another writes them
+//   Scene tables     MoveRow, the move table and the hotspot table
+//   GameState        the one global record of the game
+//   Scene tables     loadMoveFile, loadHotspotFile
+//   Saved game       saveGame, loadGame
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------
+// Constants
+
+constexpr int kMoveRows = 100;        // rows of the move table, the end row included
+constexpr int kHotspotEntries = 100;  // checkpoint frames of the hotspot table
+constexpr int kClipNameSize = 40;     // a clip name and its terminator
+constexpr int kLineReadSize = 128;    // one read of a text file takes at most 127 characters
+constexpr int kMoveFrameOffset = 12;  // a move file's frames are stored 12 higher
+constexpr int32_t kEndRowFrame = 9999;
+constexpr int kStartLives = 5;
+
+// InputCode: what the player did, reduced to one number.
+enum InputCode : int32_t {
+  kInputNone = 0,
+  kInputLeft = 1,
+  kInputRight = 2,
+  kInputUp = 3,
+  kInputDown = 4,
+  kInputAction = 9,
+};
+
+// Judging decisions beside the InputCodes.
+constexpr int32_t kDecisionNoMove = 100;
+constexpr int32_t kDecisionCorrect = 101;
+
+// A clip field holding this text marks the correct move of a row.
+constexpr const char* kCorrectMoveClip = "x";
+
+// ---------------------------------------------------------------------------------------------
+// Shared names
+//
+// The current scene and the missed scene are written by the game thread while Save reads them
+// on the window thread; each copy in or out is one short hold of the name's own lock, so a
+// reader never sees half a name.
+
+struct SharedName {
+  mutable std::mutex lock;
+  char text[kClipNameSize] = {};
+};
+
+void writeName(SharedName& name, const char* text);  // truncates to kClipNameSize - 1
+void readName(const SharedName& name, char (&out)[kClipNameSize]);
+bool nameIsEmpty(const SharedName& name);
+bool nameEquals(const SharedName& name, const char* text);
+
+// ---------------------------------------------------------------------------------------------
+// Scene tables
+
+// One row of the move table: a move window and the clip of each outcome.
+struct MoveRow {
+  int32_t frame;       // trigger frame + 12; kEndRowFrame marks the end of the table
+  int32_t objectMove;  // InputCode of the row's object move, 0 when the row has none
+  char missClip[kClipNameSize];
+  char upClip[kClipNameSize];
+  char downClip[kClipNameSize];
+  char leftClip[kClipNameSize];
+  char rightClip[kClipNameSize];
+  char actionClip[kClipNameSize];
+};
+
+using MoveTable = MoveRow[kMoveRows];
+// Read by Save on the window thread while the game thread may load a scene.
+using HotspotTable = std::atomic<int32_t>[kHotspotEntries];
+
+// The clip field of row that belongs to an InputCode (missClip for any other code).
+const char* clipForInput(const MoveRow& row, int32_t inputCode);
+
+// ---------------------------------------------------------------------------------------------
+// GameState
+//
+// Every field that more than one thread reads or writes is atomic; relaxed order would do, the
+// plain operators are used for readability. Fields of one thread only are plain.
+
+struct GameState {
+  // Game progress.
+  std::atomic<int32_t> lives{kStartLives};
+  SharedName sceneFile;    // AVI file of the current scene ("seq03.avi")
+  SharedName missedScene;  // first scene whose object was passed by, or empty
+  std::atomic<int32_t> moveIndex{0};
+  std::atomic<int32_t> resumeMoveIndex{0};
+  std::atomic<int32_t> hotspotIndex{0};
+  std::atomic<int32_t> judgingOff{0};
+  std::atomic<uint8_t> continueOffered{0};
+
+  // Run flags: a game or the demo runs on the game thread; the demo runs. Read under stateLock.
+  std::atomic<uint8_t> gameActive{0};
+  std::atomic<uint8_t> demoActive{0};
+  std::mutex stateLock;
+
+  // Input.
+  std::atomic<uint8_t> inputLatch{0};
+  std::atomic<uint8_t> focusLost{0};
+
+  // Scene tables.
+  MoveTable moveTable = {};
+  HotspotTable hotspotTable = {};
+
+  // Clock and open clip.
+  std::atomic<int32_t> clockFrame{0};
+  std::atomic<int32_t> currentFrame{0};
+  std::atomic<uint8_t> sequenceEnded{0};
+  std::atomic<int32_t> sequenceLength{0};
+  char openClipName[kClipNameSize] = {};
+  std::atomic<int32_t> drawSlot{0};
+
+  // Playback pump.
+  int32_t chunkClock = 0;
+  int32_t soundReadPos = 0;
+  uint8_t chunkFilled[6] = {};
+  int32_t lastFilledChunk = -1;
+  int32_t playChunk = 0;
+  uint32_t playCursor = 0;
+  uint8_t soundExhausted = 0;
+  uint8_t drainStarted = 0;
+  uint8_t drawDown = 0;
+  int32_t lastLoadedSlot = -1;
+
+  // Platform objects, each possibly absent and tested before every use.
+  SoundDevice* soundDevice = nullptr;
+  SoundBuffer* streamBuffer = nullptr;
+  SoundBuffer* goodBeep = nullptr;
+  SoundBuffer* badBeep = nullptr;
+  MediaFile* aviFile = nullptr;
+  std::atomic<TimerId> frameTimerId{0};
+  std::atomic<TimerId> attractTimerId{0};
+
+  // Display: 2 windowed, 3 full screen.
+  std::atomic<int32_t> displayMode{2};
+};
+
+constexpr int32_t kDisplayWindowed = 2;
+constexpr int32_t kDisplayFullScreen = 3;
+
+extern GameState game;
+
+// Reads gameActive or demoActive in a short hold of stateLock of its own.
+bool readFlagLocked(const std::atomic<uint8_t>& flag);
+
+// ---------------------------------------------------------------------------------------------
+// Scene tables: loading
+
+// Reads fileName (install directory first, then the current directory) into the move table;
+// clip names are sceneBase + token + ".avi". Sets moveIndex to 0. A missing file is reported
+// ("Move file not found") and leaves the table and moveIndex as they were.
+void loadMoveFile(const char* fileName, const char* sceneBase);
+
+// Reads fileName into the hotspot table and sets hotspotIndex and resumeMoveIndex to 0. A
+// missing file is reported ("Hotspot file not found") and changes nothing.
+void loadHotspotFile(const char* fileName);
+
+// ---------------------------------------------------------------------------------------------
+// Saved game
+
+constexpr int kSaveRecordSize = 50;
+constexpr int kSaveNameSize = 15;
+
+// Writes the position into the install directory's qvk.sav. The previous saved game stays
+// whole until the new one is completely written.
+void saveGame();
+
+// Restores the saved position (or sets up a new game at the first scene when there is none)
+// and loads its scene's tables. clockFrame receives the restart frame.
+void loadGame();
+
+// The 50-byte record and its file form (every LF stored as CR LF), for the tools and tests.
+struct SaveRecord {
+  char missedScene[kSaveNameSize];
+  int32_t lives;
+  char scene[kSaveNameSize];
+  int32_t restartFrame;
+  int32_t moveIndex;
+  int32_t hotspotIndex;
+  int32_t resumeMoveIndex;
+};
+void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize]);
+// Decodes a file's bytes; returns how many bytes of the record they held (up to 50).
+int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]);

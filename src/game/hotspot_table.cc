@@ -1,0 +1,32 @@
+// The hotspot table: the current scene's checkpoint frames, one per line of its hotspot file.
+#include <cstdio>
+
+#include "game/game.h"
+#include "game/scan.h"
+
+void loadHotspotFile(const char* fileName) {
+  FILE* file = openInDirectory(platform.directories.install, fileName, "rb");
+  if (!file) file = openInDirectory(platform.directories.current, fileName, "rb");
+  if (!file) {
+    if (platform.window)
+      platform.window->showMessage("Hotspot file not found", "read error", false);
+    return;
+  }
+
+  for (auto& entry : game.hotspotTable) entry = 0;
+
+  // A line without a number leaves its entry 0 and still counts; lines past the table's
+  // hundred entries are not read.
+  int lines = 0;
+  char line[kLineReadSize];
+  while (lines < kHotspotEntries && readTextLine(file, line, sizeof line)) {
+    const char* p = line;
+    int32_t frame;
+    if (scanInteger(p, &frame)) game.hotspotTable[lines] = frame;
+    ++lines;
+  }
+
+  std::fclose(file);
+  game.hotspotIndex = 0;
+  game.resumeMoveIndex = 0;
+}

@@ -1,0 +1,199 @@
+// The saved game: one 50-byte record in the install directory's qvk.sav, written and read
+// with DOS line ends (every LF byte of the record is stored as CR LF).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "game/game.h"
+
+static constexpr const char* kSaveFileName = "qvk.sav";
+static constexpr const char* kSaveFailedText = "Failed to create save file C:\\QVK\\QVK.Sav";
+static constexpr const char* kSaveFailedCaption = "File System Error";
+
+// Field offsets of the record.
+static constexpr int kMissedSceneAt = 0;
+static constexpr int kLivesAt = 15;
+static constexpr int kSceneAt = 19;
+static constexpr int kRestartFrameAt = 34;
+static constexpr int kMoveIndexAt = 38;
+static constexpr int kHotspotIndexAt = 42;
+static constexpr int kResumeMoveIndexAt = 46;
+
+static void putInt(uint8_t* at, int32_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+static int32_t getInt(const uint8_t* at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at[i]) << (8 * i);
+  return static_cast<int32_t>(v);
+}
+
+void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize]) {
+  std::memcpy(bytes + kMissedSceneAt, record.missedScene, kSaveNameSize);
+  putInt(bytes + kLivesAt, record.lives);
+  std::memcpy(bytes + kSceneAt, record.scene, kSaveNameSize);
+  putInt(bytes + kRestartFrameAt, record.restartFrame);
+  putInt(bytes + kMoveIndexAt, record.moveIndex);
+  putInt(bytes + kHotspotIndexAt, record.hotspotIndex);
+  putInt(bytes + kResumeMoveIndexAt, record.resumeMoveIndex);
+}
+
+int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]) {
+  int length = 0;
+  for (size_t i = 0; i < fileSize && length < kSaveRecordSize; ++i) {
+    if (fileBytes[i] == '\r' && i + 1 < fileSize && fileBytes[i + 1] == '\n') ++i;
+    bytes[length++] = fileBytes[i];
+  }
+  return length;
+}
+
+// A name field holds the name up to its terminator; a longer name is cut to fit.
+static void putName(char (&field)[kSaveNameSize], const char* name) {
+  std::memset(field, 0, kSaveNameSize);
+  copyText(field, kSaveNameSize, name);
+}
+
+static int32_t clampedLives(int32_t lives) {
+  if (lives < 0) return 1;
+  if (lives > kStartLives) return kStartLives;
+  return lives;
+}
+
+static int32_t tableIndex(int32_t index, int32_t size) {
+  return index < 0 || index >= size ? 0 : index;
+}
+
+static void reportSaveFailure() {
+  if (platform.window) platform.window->showMessage(kSaveFailedText, kSaveFailedCaption, true);
+}
+
+// Writes the file form of the record and makes sure it reached the disk.
+static bool writeSaveFile(FILE* file, const uint8_t (&bytes)[kSaveRecordSize]) {
+  uint8_t stored[2 * kSaveRecordSize];
+  size_t length = 0;
+  for (uint8_t byte : bytes) {
+    if (byte == '\n') stored[length++] = '\r';
+    stored[length++] = byte;
+  }
+  bool written = std::fwrite(stored, 1, length, file) == length;
+  written = std::fflush(file) == 0 && written;
+  written = fsync(fileno(file)) == 0 && written;
+  return written;
+}
+
+void saveGame() {
+  int32_t restartFrame = game.hotspotTable[tableIndex(game.hotspotIndex, kHotspotEntries)];
+  int32_t lives = game.lives;
+  int32_t clamped = clampedLives(lives);
+  if (clamped != lives) game.lives.compare_exchange_strong(lives, clamped);
+
+  SaveRecord record = {};
+  char name[kClipNameSize];
+  readName(game.missedScene, name);
+  putName(record.missedScene, name);
+  record.lives = clamped;
+  readName(game.sceneFile, name);
+  putName(record.scene, name);
+  record.restartFrame = restartFrame;
+  record.moveIndex = game.moveIndex;
+  record.hotspotIndex = game.hotspotIndex;
+  record.resumeMoveIndex = game.resumeMoveIndex;
+  uint8_t bytes[kSaveRecordSize];
+  encodeSaveRecord(record, bytes);
+
+  // The new record goes to a file of its own and replaces the saved game only when it is
+  // whole, so a failed save never costs the player the game saved before.
+  const std::string& dir = platform.directories.install;
+  std::string target = resolveInDirectory(dir, kSaveFileName);
+  std::string temporary = target + ".new";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) {
+    if (!makeDirectories(dir) || !(file = std::fopen(temporary.c_str(), "wb"))) {
+      reportSaveFailure();
+      return;
+    }
+  }
+  bool written = writeSaveFile(file, bytes);
+  written = std::fclose(file) == 0 && written;
+  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    reportSaveFailure();
+  }
+}
+
+static void setUpNewGame() {
+  game.lives = kStartLives;
+  game.clockFrame = 0;
+  game.moveIndex = 0;
+  game.hotspotIndex = 0;
+  game.resumeMoveIndex = 0;
+  writeName(game.missedScene, "");
+  writeName(game.sceneFile, "seq01.avi");
+  loadMoveFile("seq01.txt", "seq01");
+  loadHotspotFile("seq01.hot");
+}
+
+// A name field: the characters up to the terminator, at most the whole field.
+static void getName(const uint8_t* field, char (&name)[kClipNameSize]) {
+  std::memset(name, 0, sizeof name);
+  std::memcpy(name, field, kSaveNameSize);
+}
+
+void loadGame() {
+  FILE* file = openInDirectory(platform.directories.install, kSaveFileName, "rb");
+  if (!file) {
+    setUpNewGame();
+    return;
+  }
+  // The record is at most 100 bytes on disk; anything beyond that is not ours.
+  uint8_t stored[2 * kSaveRecordSize];
+  size_t storedSize = std::fread(stored, 1, sizeof stored, file);
+  std::fclose(file);
+  uint8_t bytes[kSaveRecordSize];
+  int length = decodeSaveFile(stored, storedSize, bytes);
+
+  // Without a scene name there is nothing to resume: the file is as good as absent.
+  if (length < kSceneAt + kSaveNameSize) {
+    setUpNewGame();
+    return;
+  }
+
+  // Fields past the end of a short file keep their earlier values.
+  char name[kClipNameSize];
+  getName(bytes + kMissedSceneAt, name);
+  writeName(game.missedScene, name);
+  game.lives = getInt(bytes + kLivesAt);
+  getName(bytes + kSceneAt, name);
+  writeName(game.sceneFile, name);
+  if (length >= kRestartFrameAt + 4) game.clockFrame = getInt(bytes + kRestartFrameAt);
+  int32_t moveIndex = game.moveIndex;
+  int32_t hotspotIndex = game.hotspotIndex;
+  int32_t resumeMoveIndex = game.resumeMoveIndex;
+  if (length >= kMoveIndexAt + 4) moveIndex = getInt(bytes + kMoveIndexAt);
+  if (length >= kHotspotIndexAt + 4) hotspotIndex = getInt(bytes + kHotspotIndexAt);
+  if (length >= kResumeMoveIndexAt + 4) resumeMoveIndex = getInt(bytes + kResumeMoveIndexAt);
+
+  char base[6];
+  copyText(base, sizeof base, name);
+  char tableFile[16];
+  std::snprintf(tableFile, sizeof tableFile, "%s.txt", base);
+  loadMoveFile(tableFile, base);
+  std::snprintf(tableFile, sizeof tableFile, "%s.hot", base);
+  loadHotspotFile(tableFile);
+
+  // A damaged record must not point outside the tables or before the scene's start. Resuming
+  // with all three indices at 0 is safe: the row advance and the checkpoint step catch up with
+  // the restart frame within a few passes.
+  bool inTables = moveIndex >= 0 && moveIndex < kMoveRows && hotspotIndex >= 0 &&
+                  hotspotIndex < kHotspotEntries && resumeMoveIndex >= 0 &&
+                  resumeMoveIndex < kMoveRows;
+  game.moveIndex = inTables ? moveIndex : 0;
+  game.hotspotIndex = inTables ? hotspotIndex : 0;
+  game.resumeMoveIndex = inTables ? resumeMoveIndex : 0;
+  if (game.clockFrame < 0) game.clockFrame = 0;
+}

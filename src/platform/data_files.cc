@@ -1,0 +1,74 @@
+// Where the game's files are found: the install directory and the current directory, each with
+// a fallback to a name that differs only in case (the game's data comes from a case-insensitive
+// file system).
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+Platform platform;
+
+std::string defaultInstallDirectory() {
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (dataHome && dataHome[0] == '/') return std::string(dataHome) + "/qvk";
+  const char* home = std::getenv("HOME");
+  return std::string(home && home[0] ? home : ".") + "/.local/share/qvk";
+}
+
+static std::string joinPath(const std::string& dir, const char* name) {
+  if (dir.empty()) return name;
+  if (dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+static bool fileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+std::string resolveInDirectory(const std::string& dir, const char* name) {
+  std::string exact = joinPath(dir, name);
+  if (fileExists(exact)) return exact;
+  // A name with a directory part is not ours to search for.
+  for (const char* c = name; *c; ++c)
+    if (*c == '/') return exact;
+  DIR* listing = opendir(dir.empty() ? "." : dir.c_str());
+  if (!listing) return exact;
+  std::string found = exact;
+  while (dirent* entry = readdir(listing)) {
+    if (strcasecmp(entry->d_name, name) == 0) {
+      found = joinPath(dir, entry->d_name);
+      break;
+    }
+  }
+  closedir(listing);
+  return found;
+}
+
+FILE* openInDirectory(const std::string& dir, const char* name, const char* mode) {
+  // Game data names plain files of its directory; a name that climbs out of it (from a damaged
+  // save or move file) is no data file of ours.
+  if (std::strchr(name, '/')) return nullptr;
+  return std::fopen(resolveInDirectory(dir, name).c_str(), mode);
+}
+
+bool makeDirectories(const std::string& dir) {
+  if (dir.empty()) return true;
+  std::string partial;
+  size_t start = 0;
+  while (start <= dir.size()) {
+    size_t slash = dir.find('/', start);
+    if (slash == std::string::npos) slash = dir.size();
+    partial = dir.substr(0, slash);
+    if (!partial.empty() && mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    start = slash + 1;
+  }
+  struct stat info;
+  return stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}

@@ -1,0 +1,43 @@
+// The headless main window: records what the game asks of it and returns at once.
+#include "platform/platform.h"
+
+void HeadlessWindow::showMessage(const char* text, const char* caption, bool warning) {
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    messages.push_back({text, caption, warning});
+  }
+  if (onMessage) onMessage(text, caption);
+}
+
+void HeadlessWindow::showPicture(const uint32_t* pixels, int width, int height) {
+  std::lock_guard<std::mutex> hold(lock);
+  lastPicture.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  ++pictures;
+}
+
+void HeadlessWindow::invalidate() {
+  std::lock_guard<std::mutex> hold(lock);
+  ++invalidations;
+}
+
+void HeadlessWindow::returnToWindowed() {
+  std::lock_guard<std::mutex> hold(lock);
+  ++returnsToWindowed;
+}
+
+void HeadlessWindow::resetToWindowed() {
+  std::lock_guard<std::mutex> hold(lock);
+  ++resetsToWindowed;
+}
+
+std::vector<RecordedMessage> HeadlessWindow::messagesSeen() {
+  std::lock_guard<std::mutex> hold(lock);
+  return messages;
+}
+
+void HeadlessWindow::clear() {
+  std::lock_guard<std::mutex> hold(lock);
+  messages.clear();
+  lastPicture.clear();
+  pictures = invalidations = returnsToWindowed = resetsToWindowed = 0;
+}

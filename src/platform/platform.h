@@ -1,0 +1,273 @@
+// The platform layer: thin interfaces for everything the game asks of its operating system,
+// each with a real implementation (the desktop program) and a headless one (tests, qvksim).
+//
+// Contents
+//   Directories and data files   where the game's files are found
+//   Text files                    line reads as the game's text files are read; bounded copies
+//   Window                        message boxes, pictures, display-mode changes
+//   Joystick                      joystick 0
+//   Timers                        one-shot and periodic timer events
+//   Sound                         the sound device and its buffers
+//   Media files                   AVI files as the game reads them
+//   Frame drawing                 a stored video frame onto the window
+//   Debug print                   diagnostics that are discarded
+//   Platform                      the one set of platform objects the game uses
+//   Headless                      recording stand-ins for tests and qvksim
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------------------------
+// Directories and data files
+//
+// The install directory stands for the game's own folder (move and hotspot files first, the
+// saved game); the current directory holds the AVI files and infile.txt. Game data was authored
+// on a case-insensitive file system, so every lookup falls back to a name that differs only in
+// case.
+
+struct Directories {
+  std::string install;  // $XDG_DATA_HOME/qvk, or ~/.local/share/qvk
+  std::string current;  // "." unless a tool or a test says otherwise
+};
+
+// The real install directory of this user ($XDG_DATA_HOME/qvk or ~/.local/share/qvk).
+std::string defaultInstallDirectory();
+
+// dir + "/" + name when that file exists; else the path of a file in dir whose name matches
+// name without regard to case; else dir + "/" + name. Never throws.
+std::string resolveInDirectory(const std::string& dir, const char* name);
+
+// Opens name in dir (fopen modes), with the case-insensitive fallback. nullptr on failure, and
+// for a name with a directory part.
+FILE* openInDirectory(const std::string& dir, const char* name, const char* mode);
+
+// Creates dir and its missing parents. True when dir exists afterwards.
+bool makeDirectories(const std::string& dir);
+
+// ---------------------------------------------------------------------------------------------
+// Text files
+//
+// Reads one line the way the game's files were always read: at most size - 1 characters, up to
+// and including the line end, with every CR LF pair delivered as a single LF. Every other byte,
+// 0x1A included, is data. Returns false at the end of the file (nothing read).
+bool readTextLine(FILE* file, char* buffer, int size);
+
+// Copies source into dest, cut to fit destSize with its terminator. appendText adds to what
+// dest holds already, cut the same way.
+void copyText(char* dest, size_t destSize, const char* source);
+void appendText(char* dest, size_t destSize, const char* source);
+
+// ---------------------------------------------------------------------------------------------
+// Window
+//
+// The main window as the game sees it. Calls may come from any thread; the real window hands
+// them to the user-interface thread. showMessage returns when the player has closed the box.
+
+struct Window {
+  virtual ~Window() = default;
+  // A modal box with an OK button, owned by the main window. warning adds the warning icon.
+  virtual void showMessage(const char* text, const char* caption, bool warning) = 0;
+  // A decoded 320x240 frame, 32-bit 0x00RRGGBB pixels, to be shown stretched to the client area.
+  virtual void showPicture(const uint32_t* pixels, int width, int height) = 0;
+  // Paint the whole client area again (the title picture when nothing plays).
+  virtual void invalidate() = 0;
+  // The plain return from full screen (Esc, end of a game).
+  virtual void returnToWindowed() = 0;
+  // The return used by Stop: waits 200 ms and renews the drawing resources too.
+  virtual void resetToWindowed() = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Joystick
+//
+// Joystick 0. Positions are unsigned; the real joystick reports 0..65535 with the centre at
+// 32767, and buttonNumber counts the buttons held down.
+
+struct JoystickCaps {
+  uint32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+};
+
+struct JoystickPosition {
+  uint32_t x = 0, y = 0, buttonNumber = 0;
+};
+
+struct Joystick {
+  virtual ~Joystick() = default;
+  virtual bool getCaps(JoystickCaps* caps) = 0;              // false: no capabilities
+  virtual bool getPosition(JoystickPosition* position) = 0;  // false: no reading this time
+};
+
+// ---------------------------------------------------------------------------------------------
+// Timers
+//
+// Killing an event guarantees that its callback is not running and will not run again (unless
+// killEvent is called from that very callback). Id 0 means "no timer".
+
+using TimerId = uint32_t;
+using TimerCallback = void (*)();
+
+struct TimerService {
+  virtual ~TimerService() = default;
+  virtual TimerId setEvent(uint32_t delayMs, TimerCallback callback, bool periodic) = 0;
+  virtual void killEvent(TimerId id) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Sound
+//
+// A sound buffer plays its bytes once or in a loop; its play cursor is the byte it plays next.
+// Every method is safe against calls on the same buffer from other threads.
+
+struct WaveFormat {
+  uint16_t formatTag = 1;  // 1: PCM
+  uint16_t channels = 2;
+  uint32_t samplesPerSec = 22050;
+  uint32_t avgBytesPerSec = 44100;
+  uint16_t blockAlign = 2;
+  uint16_t bitsPerSample = 8;
+};
+
+struct SoundBuffer {
+  virtual ~SoundBuffer() = default;
+  // Up to two writable regions of bytes bytes from offset (the second when the range wraps).
+  virtual bool lock(uint32_t offset, uint32_t bytes, uint8_t** region1, uint32_t* length1,
+                    uint8_t** region2, uint32_t* length2) = 0;
+  virtual bool unlock(uint8_t* region1, uint32_t length1, uint8_t* region2, uint32_t length2) = 0;
+  virtual bool play(bool looping) = 0;
+  virtual bool stop() = 0;
+  virtual bool getCurrentPosition(uint32_t* playCursor) = 0;
+  virtual bool setCurrentPosition(uint32_t position) = 0;
+  virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;
+  virtual void release() = 0;  // the buffer is gone afterwards
+};
+
+struct SoundDevice {
+  virtual ~SoundDevice() = default;
+  // nullptr when the device cannot make such a buffer.
+  virtual SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Media files
+//
+// An open AVI file as the game reads it: its first video stream and its first audio stream,
+// either of which may be absent. Reads past a stream's end, or on an absent stream, fail.
+
+constexpr int kVideoFormatSize = 1024;  // a bitmap information header and its colour table
+
+struct MediaFile {
+  virtual ~MediaFile() = default;
+  virtual int32_t frameCount() = 0;  // the file information's length: video frames
+  virtual bool hasVideo() = 0;
+  virtual bool hasAudio() = 0;
+  // The video format as stored: a 40-byte bitmap information header and its colour table,
+  // at most bufferSize bytes. *size receives the bytes copied.
+  virtual bool readVideoFormat(uint8_t* buffer, int32_t bufferSize, int32_t* size) = 0;
+  virtual bool readAudioFormat(WaveFormat* format) = 0;
+  // Frame n's stored bytes. Fails when they do not fit bufferSize.
+  virtual bool readVideoFrame(int32_t frame, uint8_t* buffer, int32_t bufferSize,
+                              int32_t* bytesRead) = 0;
+  // sampleCount samples (2 bytes each) from firstSample on, at most bufferSize bytes. Fails when
+  // firstSample lies at or past the end of the sound track; a read that runs into the end
+  // delivers what there is.
+  virtual bool readAudio(int32_t firstSample, int32_t sampleCount, uint8_t* buffer,
+                         int32_t bufferSize, int32_t* bytesRead) = 0;
+};
+
+struct MediaLibrary {
+  virtual ~MediaLibrary() = default;
+  // Opens fileName in the current directory (case-insensitive fallback); nullptr on failure.
+  virtual MediaFile* open(const char* fileName) = 0;
+  virtual void release(MediaFile* file) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Frame drawing
+//
+// The stand-in for drawing a compressed frame into the window: decodes it with the state the
+// previous frames left (delta frames draw over the last picture) and shows it stretched to the
+// client area. format is the video format with its compression code as the game rewrote it.
+
+struct FrameDrawer {
+  virtual ~FrameDrawer() = default;
+  virtual void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
+                         int32_t frameSize) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Debug print
+//
+// Diagnostics that the game writes and nobody reads: discarded unless the build turns them on.
+void debugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---------------------------------------------------------------------------------------------
+// Platform
+//
+// The platform objects in use. Start-up (or a test) sets them before anything else runs; a
+// missing object disables its feature.
+
+struct Platform {
+  Directories directories;
+  Window* window = nullptr;
+  Joystick* joystick = nullptr;
+  TimerService* timers = nullptr;
+  // Creates the sound device (nullptr: no device, timer mode).
+  SoundDevice* (*createSoundDevice)() = nullptr;
+  MediaLibrary* media = nullptr;
+  FrameDrawer* drawer = nullptr;
+};
+
+extern Platform platform;
+
+// ---------------------------------------------------------------------------------------------
+// Headless
+//
+// Stand-ins for tests and qvksim: nothing real happens, everything is recorded, and every clock
+// moves only when the caller moves it. Each is safe to use from several threads.
+
+struct RecordedMessage {
+  std::string text;
+  std::string caption;
+  bool warning = false;
+};
+
+struct HeadlessWindow : Window {
+  void showMessage(const char* text, const char* caption, bool warning) override;
+  void showPicture(const uint32_t* pixels, int width, int height) override;
+  void invalidate() override;
+  void returnToWindowed() override;
+  void resetToWindowed() override;
+
+  std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
+  void clear();
+
+  // Called (outside the lock) for every message box, before it "closes".
+  void (*onMessage)(const char* text, const char* caption) = nullptr;
+
+  std::mutex lock;
+  std::vector<RecordedMessage> messages;
+  std::vector<uint32_t> lastPicture;  // the last picture shown, width * height pixels
+  int pictures = 0;
+  int invalidations = 0;
+  int returnsToWindowed = 0;
+  int resetsToWindowed = 0;
+};
+
+// Joystick 0 as a script sets it: absent until plugged in.
+struct HeadlessJoystick : Joystick {
+  bool getCaps(JoystickCaps* caps) override;
+  bool getPosition(JoystickPosition* position) override;
+
+  void plugIn(JoystickPosition position);  // present, reading this position
+  void unplug();
+
+  std::mutex lock;
+  bool capsReadable = true;
+  JoystickCaps caps{0, 65535, 0, 65535};
+  bool present = false;
+  JoystickPosition position;
+};

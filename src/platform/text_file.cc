@@ -1,0 +1,39 @@
+// Line reads as the game's text files were always read: the runtime's text mode turned CR LF
+// into LF before a read counted its characters, so a line of 126 characters and its CR LF is
+// still one read of 127.
+#include <cstring>
+
+#include "platform/platform.h"
+
+bool readTextLine(FILE* file, char* buffer, int size) {
+  if (size <= 0) return false;
+  int stored = 0;
+  while (stored < size - 1) {
+    int c = std::getc(file);
+    if (c == EOF) break;
+    if (c == '\r') {
+      int next = std::getc(file);
+      if (next == '\n') {
+        c = '\n';
+      } else if (next != EOF) {
+        std::ungetc(next, file);
+      }
+    }
+    buffer[stored++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buffer[stored] = '\0';
+  return stored > 0;
+}
+
+void copyText(char* dest, size_t destSize, const char* source) {
+  if (destSize == 0) return;
+  size_t length = strnlen(source, destSize - 1);
+  std::memcpy(dest, source, length);
+  dest[length] = '\0';
+}
+
+void appendText(char* dest, size_t destSize, const char* source) {
+  size_t used = strnlen(dest, destSize);
+  if (used < destSize) copyText(dest + used, destSize - used, source);
+}

@@ -1,0 +1,200 @@
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "test_support.h"
+
+class SavedGameTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    for (const char* base : {"seq01", "seq03"}) {
+      current.write(std::string(base) + ".txt", "100 d1 d1 d1 d1 d1 00\n");
+      current.write(std::string(base) + ".hot", "0\n250\n400\n9999\n");
+    }
+  }
+
+  // The seq03 position of the example: checkpoint 2 at frame 400, resume row 9, move row 11.
+  void playSeq03() {
+    loadMoveFile("seq03.txt", "seq03");
+    loadHotspotFile("seq03.hot");
+    writeName(game.sceneFile, "seq03.avi");
+    game.hotspotIndex = 2;
+    game.resumeMoveIndex = 9;
+    game.moveIndex = 11;
+    game.lives = 4;
+  }
+
+  std::string saveFile() { return install.read("qvk.sav"); }
+};
+
+static std::string le32(int32_t v) {
+  std::string out(4, '\0');
+  for (int i = 0; i < 4; ++i)
+    out[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xff);
+  return out;
+}
+
+static std::string name15(const std::string& name) {
+  return name + std::string(15 - name.size(), '\0');
+}
+
+TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterField) {
+  playSeq03();
+  writeName(game.missedScene, "seq02.avi");
+  saveGame();
+  std::string expected = name15("seq02.avi") + le32(4) + name15("seq03.avi") + le32(400) +
+                         le32(11) + le32(2) + le32(9);
+  EXPECT_EQ(saveFile(), expected);
+  EXPECT_TRUE(messages().empty());
+  EXPECT_FALSE(install.exists("qvk.sav.new"));
+}
+
+TEST_F(SavedGameTest, LoadRestoresThePositionAtItsCheckpoint) {
+  playSeq03();
+  saveGame();
+  resetGameState();
+  loadGame();
+  char scene[kClipNameSize];
+  readName(game.sceneFile, scene);
+  EXPECT_STREQ(scene, "seq03.avi");
+  EXPECT_EQ(game.clockFrame, 400);
+  EXPECT_EQ(game.moveIndex, 11);
+  EXPECT_EQ(game.hotspotIndex, 2);
+  EXPECT_EQ(game.resumeMoveIndex, 9);
+  EXPECT_EQ(game.lives, 4);
+  EXPECT_EQ(game.hotspotTable[2], 400);  // seq03.hot was loaded
+  EXPECT_TRUE(nameIsEmpty(game.missedScene));
+}
+
+TEST_F(SavedGameTest, LineFeedBytesAreStoredAsCrLfAndRead) {
+  playSeq03();
+  game.moveIndex = 10;        // 0x0A
+  game.resumeMoveIndex = 26;  // 0x1A, which is data too
+  saveGame();
+  std::string stored = saveFile();
+  ASSERT_EQ(stored.size(), 51u);
+  EXPECT_EQ(stored.substr(38, 5), std::string("\r\n\0\0\0", 5));
+  resetGameState();
+  loadGame();
+  EXPECT_EQ(game.moveIndex, 10);
+  EXPECT_EQ(game.resumeMoveIndex, 26);
+  EXPECT_EQ(game.hotspotIndex, 2);
+}
+
+TEST_F(SavedGameTest, LivesAreClampedInPlace) {
+  struct Case {
+    int32_t before, stored;
+  } cases[] = {{-1, 1}, {0, 0}, {3, 3}, {6, 5}, {-40, 1}};
+  for (const Case& c : cases) {
+    playSeq03();
+    game.lives = c.before;
+    saveGame();
+    EXPECT_EQ(saveFile().substr(15, 4), le32(c.stored)) << c.before;
+    EXPECT_EQ(game.lives, c.stored) << c.before;
+  }
+}
+
+TEST_F(SavedGameTest, SavingCreatesTheInstallDirectory) {
+  platform.directories.install = install.file("deeper/qvk");
+  playSeq03();
+  saveGame();
+  EXPECT_TRUE(install.exists("deeper/qvk/qvk.sav"));
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
+  install.write("blocker", "a file where a directory should be");
+  platform.directories.install = install.file("blocker/qvk");
+  playSeq03();
+  saveGame();
+  ASSERT_EQ(window.messagesSeen().size(), 1u);
+  EXPECT_EQ(window.messagesSeen()[0].text, "Failed to create save file C:\\QVK\\QVK.Sav");
+  EXPECT_EQ(window.messagesSeen()[0].caption, "File System Error");
+  EXPECT_TRUE(window.messagesSeen()[0].warning);
+
+  // A save that cannot replace the old one leaves it whole.
+  platform.directories.install = install.path();
+  install.write("qvk.sav", "old");
+  mkdir(install.file("qvk.sav.new").c_str(), 0755);  // the new record cannot be written
+  saveGame();
+  EXPECT_EQ(install.read("qvk.sav"), "old");
+  EXPECT_EQ(window.messagesSeen().size(), 2u);
+}
+
+TEST_F(SavedGameTest, LoadWithoutASaveStartsANewGame) {
+  playSeq03();
+  game.clockFrame = 77;
+  writeName(game.missedScene, "seq02.avi");
+  loadGame();
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
+  EXPECT_TRUE(nameIsEmpty(game.missedScene));
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_EQ(game.clockFrame, 0);
+  EXPECT_EQ(game.moveIndex, 0);
+  EXPECT_EQ(game.hotspotIndex, 0);
+  EXPECT_EQ(game.moveTable[0].frame, 112);
+}
+
+TEST_F(SavedGameTest, CreditsSaveLooksForTheFirstFiveCharacters) {
+  writeName(game.sceneFile, "credits.avi");
+  saveGame();
+  loadGame();
+  EXPECT_TRUE(nameEquals(game.sceneFile, "credits.avi"));
+  EXPECT_EQ(messages(), (std::vector<std::string>{"read error|Move file not found",
+                                                  "read error|Hotspot file not found"}));
+}
+
+TEST_F(SavedGameTest, UpperCaseSaveFileIsFoundAndReplaced) {
+  playSeq03();
+  saveGame();
+  std::string bytes = saveFile();
+  std::remove(install.file("qvk.sav").c_str());
+  install.write("QVK.SAV", bytes);
+  resetGameState();
+  loadGame();
+  EXPECT_EQ(game.clockFrame, 400);
+  game.lives = 2;
+  saveGame();
+  EXPECT_FALSE(install.exists("qvk.sav"));
+  EXPECT_EQ(install.read("QVK.SAV").substr(15, 4), le32(2));
+}
+
+TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
+  // Indices outside the tables: resume from the restart frame with all three at 0.
+  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(400) + le32(500) +
+                               le32(-2) + le32(9));
+  loadGame();
+  EXPECT_EQ(game.clockFrame, 400);
+  EXPECT_EQ(game.moveIndex, 0);
+  EXPECT_EQ(game.hotspotIndex, 0);
+  EXPECT_EQ(game.resumeMoveIndex, 0);
+
+  // A negative restart frame starts the scene from its beginning.
+  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(-50) + le32(1) +
+                               le32(1) + le32(1));
+  loadGame();
+  EXPECT_EQ(game.clockFrame, 0);
+  EXPECT_EQ(game.moveIndex, 1);
+
+  // Cut short after the scene: what is there is taken, the rest keeps its value.
+  game.moveIndex = 5;
+  install.write("qvk.sav", name15("") + le32(2) + name15("seq03.avi") + le32(250));
+  loadGame();
+  EXPECT_EQ(game.lives, 2);
+  EXPECT_EQ(game.clockFrame, 250);
+  EXPECT_EQ(game.moveIndex, 5);
+
+  // Cut short before the scene name, or empty: as good as no save.
+  install.write("qvk.sav", name15("seq02.avi") + le32(2) + "seq");
+  loadGame();
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
+  EXPECT_EQ(game.lives, 5);
+
+  // Names without a terminator are cut at their field; garbage after the record is ignored.
+  install.write("qvk.sav", std::string(15, 'm') + le32(1) + "seq03.avixxxxxx" + le32(0) + le32(0) +
+                               le32(0) + le32(0) + std::string(500, 'z'));
+  loadGame();
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avixxxxxx"));
+  EXPECT_TRUE(nameEquals(game.missedScene, std::string(15, 'm').c_str()));
+}

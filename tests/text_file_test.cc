@@ -1,0 +1,54 @@
+#include "test_support.h"
+
+static std::vector<std::string> readAll(const TempDir& dir, const std::string& bytes, int size) {
+  dir.write("f.txt", bytes);
+  FILE* file = std::fopen(dir.file("f.txt").c_str(), "rb");
+  std::vector<std::string> lines;
+  std::vector<char> buffer(size);
+  while (readTextLine(file, buffer.data(), size)) lines.emplace_back(buffer.data());
+  std::fclose(file);
+  return lines;
+}
+
+TEST(TextFile, CrLfIsOneLineEndAndOtherBytesAreData) {
+  TempDir dir;
+  EXPECT_EQ(readAll(dir,
+                    "a\r\nb\rc\n\x1a"
+                    "d",
+                    128),
+            (std::vector<std::string>{"a\n", "b\rc\n",
+                                      "\x1a"
+                                      "d"}));
+  EXPECT_EQ(readAll(dir, "abcdef\r\n", 4), (std::vector<std::string>{"abc", "def", "\n"}));
+  EXPECT_EQ(readAll(dir, "abc\r", 128), (std::vector<std::string>{"abc\r"}));
+  EXPECT_TRUE(readAll(dir, "", 128).empty());
+}
+
+TEST(DataFiles, CaseInsensitiveFallbackPrefersTheExactName) {
+  TempDir dir;
+  dir.write("Demo.AVI", "x");
+  EXPECT_EQ(resolveInDirectory(dir.path(), "demo.avi"), dir.file("Demo.AVI"));
+  dir.write("demo.avi", "y");
+  EXPECT_EQ(resolveInDirectory(dir.path(), "demo.avi"), dir.file("demo.avi"));
+  EXPECT_EQ(resolveInDirectory(dir.path(), "none.avi"), dir.file("none.avi"));
+  EXPECT_EQ(openInDirectory(dir.path(), "NONE.AVI", "rb"), nullptr);
+}
+
+TEST(DataFiles, InstallDirectoryFollowsXdg) {
+  std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  setenv("XDG_DATA_HOME", "/some/data", 1);
+  EXPECT_EQ(defaultInstallDirectory(), "/some/data/qvk");
+  unsetenv("XDG_DATA_HOME");
+  setenv("HOME", "/home/player", 1);
+  EXPECT_EQ(defaultInstallDirectory(), "/home/player/.local/share/qvk");
+  if (!saved.empty()) setenv("XDG_DATA_HOME", saved.c_str(), 1);
+}
+
+TEST(DataFiles, NamesWithADirectoryPartAreRefused) {
+  TempDir dir;
+  dir.write("a.txt", "x");
+  EXPECT_EQ(openInDirectory(dir.path() + "/sub", "../a.txt", "rb"), nullptr);
+  FILE* file = openInDirectory(dir.path(), "A.TXT", "rb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+}
