@@ -8,6 +8,7 @@
 //   GameState        the one global record of the game
 //   Scene tables     loadMoveFile, loadHotspotFile
 //   Saved game       saveGame, loadGame
+//   Game control     commands, start-up and shutdown, attract mode
 #pragma once
 
 #include <atomic>
@@ -193,3 +194,29 @@ struct SaveRecord {
 void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize]);
 // Decodes a file's bytes; returns how many bytes of the record they held (up to 50).
 int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]);
+
+// ---------------------------------------------------------------------------------------------
+// Game control
+
+// Menu command identifiers.
+constexpr int kCommandNew = 40001;
+constexpr int kCommandLoad = 40003;
+constexpr int kCommandSave = 40004;
+constexpr int kCommandStop = 40008;
+constexpr int kCommandWindowed = 40005;
+constexpr int kCommandFullScreen = 40007;
+constexpr int kCommandAbout = 65535;
+
+// Runs New, Load, Save or Stop; false (nothing done) for any other identifier.
+bool runGameCommand(int commandId);
+
+// The game's part of the program's start-up, in order: joystick, random seed, start scene,
+// sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,
+// and the attract timer. The window exists and is placed before it runs.
+void startUp();
+// The game's part of shutdown, in order: beeps released, stream stopped, game thread ended,
+// AVI file released, frame timer and attract timer killed.
+void shutDown();
+
+// Whether a game thread exists (for the focus handlers).
+bool gameThreadExists();

@@ -5,6 +5,9 @@
 //   Constants          the media properties every clip of the game shares
 //   AVI files          the reader behind MediaLibrary, and the writer the tools use
 //   Frame decoding     the FrameDrawer that decodes stored frames to pixels
+//   Sound              the sound device, the beeps and the stream buffer
+//   Sequence           openSequence, closeSequence, the frame cache
+//   Playback pump      the media steps of a pass, the clock, the FrameTimer
 #pragma once
 
 #include <cstdint>
@@ -59,3 +62,36 @@ bool writeAviFile(const char* path, const AviClip& clip);
 
 // The FrameDrawer that decodes with libavcodec and shows the picture on platform.window.
 FrameDrawer* decodingFrameDrawer();
+
+// ---------------------------------------------------------------------------------------------
+// Sound
+
+// A wave image's "fmt " and "data" chunks. Each out-pointer may be null (not asked for).
+bool findWaveChunks(const uint8_t* image, size_t imageSize, const uint8_t** format,
+                    const uint8_t** data, uint32_t* dataSize);
+// A wave resource of the program ("GBEEP", "BBEEP").
+bool loadWaveResource(const char* name, const uint8_t** format, const uint8_t** data,
+                      uint32_t* dataSize);
+bool fillSoundBuffer(SoundBuffer* buffer, const uint8_t* bytes, uint32_t count);
+SoundBuffer* createEffectBuffer(SoundDevice* device, const char* resourceName);
+// Creates the sound device and the two beeps (none of them when there is no device).
+void initSound();
+// Creates the looping stream buffer in the sound format of the open file and preloads it.
+void initStreamBuffer();
+
+// ---------------------------------------------------------------------------------------------
+// Sequence
+
+// Opens fileName (current directory) at startFrame: resets the clock, fills the frame cache,
+// then starts the sound (one-second preload and wait) or the FrameTimer.
+void openSequence(const char* fileName, int32_t startFrame);
+// Stops the stream buffer and releases the open file.
+void closeSequence();
+// Draws frame cache slot `slot` into the window.
+void drawCachedFrame(int32_t slot);
+
+// ---------------------------------------------------------------------------------------------
+// Playback pump
+
+// The media steps of one pass of the game thread.
+void runMediaSteps();
