@@ -10,11 +10,13 @@
 //   Sound                         the sound device and its buffers
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
+//   Stop requests                 how a game thread is ended without killing it
 //   Debug print                   diagnostics that are discarded
 //   Platform                      the one set of platform objects the game uses
 //   Headless                      recording stand-ins for tests and qvksim
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -70,6 +72,8 @@ void appendText(char* dest, size_t destSize, const char* source);
 struct Window {
   virtual ~Window() = default;
   // A modal box with an OK button, owned by the main window. warning adds the warning icon.
+  // On a thread other than the window's it waits for the box, but returns early (closing the
+  // box) when that thread is asked to stop.
   virtual void showMessage(const char* text, const char* caption, bool warning) = 0;
   // A decoded 320x240 frame, 32-bit 0x00RRGGBB pixels, to be shown stretched to the client area.
   virtual void showPicture(const uint32_t* pixels, int width, int height) = 0;
@@ -197,6 +201,23 @@ struct FrameDrawer {
   virtual void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
                          int32_t frameSize) = 0;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Stop requests
+//
+// A game thread is never killed: it is asked to stop, and honours the request at its next safe
+// point. Every wait it can be in (a message box, the one-second wait of an open) gives up early
+// once its thread has been asked to stop, so a command that joins the thread never deadlocks.
+
+// The flag the calling thread watches (nullptr: never asked to stop, as on the window thread).
+extern thread_local const std::atomic<bool>* threadStopRequest;
+
+// Whether the calling thread has been asked to stop.
+bool stopRequested();
+
+// Waits ms milliseconds of real time, or less when the calling thread is asked to stop.
+// False when the wait was cut short.
+bool waitUnlessStopped(uint32_t ms);
 
 // ---------------------------------------------------------------------------------------------
 // Debug print
