@@ -240,7 +240,13 @@ struct Platform {
   SoundDevice* (*createSoundDevice)() = nullptr;
   MediaLibrary* media = nullptr;
   FrameDrawer* drawer = nullptr;
+  // Real waits take real time (waitUnlessStopped); headless ones return at once.
+  bool realTimeWaits = false;
 };
+
+// A wait of the game: real time on the desktop, none headless. False when cut short by a stop
+// request.
+bool platformWait(uint32_t ms);
 
 extern Platform platform;
 

@@ -21,3 +21,8 @@ bool waitUnlessStopped(uint32_t ms) {
   }
   return !stopRequested();
 }
+
+bool platformWait(uint32_t ms) {
+  if (platform.realTimeWaits) return waitUnlessStopped(ms);
+  return !stopRequested();
+}
