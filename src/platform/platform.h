@@ -83,6 +83,11 @@ struct Window {
   virtual void returnToWindowed() = 0;
   // The return used by Stop: waits 200 ms and renews the drawing resources too.
   virtual void resetToWindowed() = 0;
+  // Runs task on the window thread, later (the real window) or at once (headless). The timer
+  // service uses it so that the attract mode runs on the same thread as the menu commands.
+  virtual void runOnWindowThread(void (*task)()) = 0;
+  // Except for showMessage, no call waits for the window thread: a thread that the window
+  // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -268,6 +273,7 @@ struct HeadlessWindow : Window {
   void invalidate() override;
   void returnToWindowed() override;
   void resetToWindowed() override;
+  void runOnWindowThread(void (*task)()) override;
 
   std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
   void clear();
