@@ -8,6 +8,8 @@
 //   GameState        the one global record of the game
 //   Scene tables     loadMoveFile, loadHotspotFile
 //   Saved game       saveGame, loadGame
+//   Game thread      the judging state, one pass, the thread's end
+//   Scene flow       what plays when a clip ends; the random coin
 //   Game control     commands, start-up and shutdown, attract mode
 #pragma once
 
@@ -196,6 +198,60 @@ void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize
 int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]);
 
 // ---------------------------------------------------------------------------------------------
+// Game thread
+
+// The judging state of the game thread: reset at every start of the thread, touched by it alone.
+struct JudgingState {
+  int32_t decision = kDecisionNoMove;  // what the verdict of the current window will do
+  bool objectTaken = false;            // an object move made and not yet settled
+  int32_t objectRow = 0;               // row whose object was last credited at a verdict
+  int32_t objectResumeFrame = 0;       // where the scene resumes after the object clip
+  int32_t objectResumeRow = 0;         // the row current again after the object clip
+  bool outcomeClipPlaying = false;     // an outcome clip opened, its lives step still due
+  bool gameOverPlaying = false;        // "gameover.avi" is open
+  bool finished = false;               // finishGameThread has run: the thread ends
+};
+
+extern JudgingState judging;
+
+// The game thread's entry: resets the judging state, then runs passes until the thread ends
+// or is asked to stop.
+void gameThreadProc();
+// Resets the judging state as every start of the thread does.
+void startJudging();
+// One pass of the loop; false once the thread has ended through finishGameThread. Returns
+// through changed whether the pass moved anything (the clock, the picture, the input).
+bool runGamePass(bool* changed = nullptr);
+// The thread's own end: closes the clip, returns to the window, clears the run flags.
+void finishGameThread();
+
+// ---------------------------------------------------------------------------------------------
+// Scene flow
+
+// At the end of the open clip: opens what comes next, or ends the thread.
+void sceneFlow();
+// Top of every pass: while the continue offer runs, any input restarts the scene.
+void continueCheck();
+// The scene order, keyed on the clip that has just ended.
+void advanceScene();
+// The lives clips, the continue offer and game over.
+void livesStep();
+// Loads a scene's move and hotspot files; the scene's base name is the first five characters
+// of scene ("seq05.avi" and "seq05" both load seq05.txt and seq05.hot).
+void loadSceneTables(const char* scene);
+// Makes a scene current: its tables, then sceneFile = base + ".avi".
+void makeSceneCurrent(const char* base);
+
+// One fair random bit from the game's generator.
+int randomCoin();
+// Seeds the generator from the clock's seconds and draws five coins, as start-up does.
+void seedRandom();
+// The generator's state, for tools and tests: seed it, and force the results of the next draws
+// ("10011": 1, 0, 0, 1, 1), after which the generator takes over again.
+void setRandomSeed(uint32_t seed);
+void forceCoins(const char* bits);
+
+// ---------------------------------------------------------------------------------------------
 // Game control
 
 // Menu command identifiers.
@@ -220,3 +276,17 @@ void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
+
+// The AttractTimer's callback (timer thread): hands attractTick to the window thread.
+void attractTimerFired();
+// Starts the demo when nobody plays; re-arms itself.
+void attractTick();
+// Picks the start scene (infile.txt or seq01) and loads its tables.
+void loadStartScene();
+// Ends the running game thread (asks it to stop and joins it) and stops the stream buffer.
+void endGameThread();
+
+// With a virtual game thread: whether it runs, and one pass of it (nothing when it does not
+// run). The pass ends the thread when the game or the demo is over.
+bool virtualGameThreadRunning();
+void runVirtualGamePass();

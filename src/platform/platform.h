@@ -247,6 +247,9 @@ struct Platform {
   FrameDrawer* drawer = nullptr;
   // Real waits take real time (waitUnlessStopped); headless ones return at once.
   bool realTimeWaits = false;
+  // Headless, the game thread is virtual: starting it only resets its state, and the caller
+  // runs its passes one by one against virtual time.
+  bool virtualGameThread = false;
 };
 
 // A wait of the game: real time on the desktop, none headless. False when cut short by a stop
