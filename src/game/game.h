@@ -6,16 +6,19 @@
 //   Shared names     file names read by one thread while another writes them
 //   Scene tables     MoveRow, the move table and the hotspot table
 //   GameState        the one global record of the game
+//   Event trace      the game's events as qvksim prints them
 //   Scene tables     loadMoveFile, loadHotspotFile
 //   Saved game       saveGame, loadGame
 //   Game thread      the judging state, one pass, the thread's end
 //   Scene flow       what plays when a clip ends; the random coin
 //   Game control     commands, start-up and shutdown, attract mode
+//   Headless session the program against the headless platform (qvksim, tests)
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -158,6 +161,14 @@ extern GameState game;
 bool readFlagLocked(const std::atomic<uint8_t>& flag);
 
 // ---------------------------------------------------------------------------------------------
+// Event trace
+//
+// qvksim prints the game's events as they happen. When a hook is set, the places where they
+// happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread.
+extern void (*gameTraceHook)(const char* line);
+void traceGameEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---------------------------------------------------------------------------------------------
 // Scene tables: loading
 
 // Reads fileName (install directory first, then the current directory) into the move table;
@@ -290,3 +301,31 @@ void endGameThread();
 // run). The pass ends the thread when the game or the demo is over.
 bool virtualGameThreadRunning();
 void runVirtualGamePass();
+
+// ---------------------------------------------------------------------------------------------
+// Headless session
+//
+// The program run against the headless platform, for qvksim and the tests: the real start-up,
+// commands, game thread (virtual: its passes run one by one) and shutdown, with a virtual clock.
+// Before every pass, virtual time moves on by a tenth of a frame: the sound card by 367 or 368
+// bytes (sound clock), the timers by 8.3 ms (so the FrameTimer ticks once every ten passes).
+
+struct HeadlessSession {
+  HeadlessWindow window;
+  HeadlessJoystick joystick;
+  HeadlessTimers timers;
+  VirtualSoundDevice sound;
+  VirtualMediaLibrary virtualMedia;
+  HeadlessDrawer drawer;
+  bool soundClock = true;  // false: no sound device, the FrameTimer drives the clock
+  uint64_t passes = 0;
+};
+
+// Puts the headless platform in place: gameDir is the current directory, installDir the install
+// directory, media the AVI files (nullptr: the session's virtual media). Then runs the start-up.
+void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
+                         const std::string& installDir, MediaLibrary* media);
+// Moves virtual time on by a tenth of a frame, then runs one pass of the game thread if one runs.
+void runHeadlessPass(HeadlessSession& session);
+// Ends a running game thread and shuts down in order; the platform is emptied.
+void closeHeadlessSession(HeadlessSession& session);

@@ -11,6 +11,7 @@
 JudgingState judging;
 
 void startJudging() {
+  traceGameEvent("thread start");
   judging = JudgingState{};
   game.continueOffered = 0;
   game.judgingOff = 0;
@@ -72,6 +73,7 @@ static bool missedSceneIsCurrent() {
 // a life (the object clip costs the life its verdict credited).
 static void takeVerdict() {
   int32_t row = game.moveIndex;
+  traceGameEvent("verdict %d %d", row, judging.decision);
   if (judging.objectTaken) {
     if (judging.objectRow == row) {
       judging.decision = kDecisionNoMove;
@@ -100,7 +102,8 @@ static void takeVerdict() {
   game.lives--;
 }
 
-static void playBeep(SoundBuffer* beep) {
+static void playBeep(SoundBuffer* beep, const char* kind) {
+  traceGameEvent("beep %s", kind);
   if (beep) beep->play(false);
 }
 
@@ -127,9 +130,9 @@ bool runGamePass(bool* changed) {
   }
 
   if (goodMove) {
-    playBeep(game.goodBeep);
+    playBeep(game.goodBeep, "good");
   } else if (code != kInputNone) {
-    playBeep(game.badBeep);
+    playBeep(game.badBeep, "bad");
   }
 
   runMediaSteps();
@@ -145,6 +148,7 @@ bool runGamePass(bool* changed) {
 }
 
 void finishGameThread() {
+  traceGameEvent("finish");
   judging.finished = true;
   closeSequence();
   if (game.displayMode != kDisplayWindowed && platform.window) platform.window->returnToWindowed();

@@ -28,6 +28,7 @@ static void checkpointStep() {
          game.moveTable[resumeRow].frame <= checkpoint && game.moveTable[resumeRow].frame != 0)
     ++resumeRow;
   game.resumeMoveIndex = resumeRow;
+  traceGameEvent("checkpoint %d %d", index + 1, resumeRow);
 }
 
 static int32_t pollTimerClock() {

@@ -70,6 +70,7 @@ static void preloadSound(MediaFile* file, int32_t startFrame) {
 void openSequence(const char* fileName, int32_t startFrame) {
   if (startFrame < 0) startFrame = 0;
   if (startFrame > kLastStartFrame) startFrame = kLastStartFrame;
+  traceGameEvent("open %s %d", fileName, startFrame);
 
   game.drawDown = 0;
   game.sequenceEnded = 0;
@@ -118,6 +119,7 @@ void openSequence(const char* fileName, int32_t startFrame) {
 }
 
 void closeSequence() {
+  traceGameEvent("close");
   if (game.streamBuffer) game.streamBuffer->stop();
   releaseOpenFile();
 }

@@ -429,3 +429,39 @@ struct VirtualSoundDevice : SoundDevice {
 // restoreResources.
 void replaceResource(const char* name, const uint8_t* bytes, size_t size);
 void restoreResources();
+
+// Clips that exist only as a name and a frame count, with sound in the game's format
+// (3675 bytes a frame). A frame's stored bytes are a tag that names its number, so a drawing
+// records which frame it showed; the sound byte at track position p is p % 251.
+struct VirtualMediaLibrary : MediaLibrary {
+  MediaFile* open(const char* fileName) override;
+  void release(MediaFile* file) override;
+
+  void addClip(const std::string& name, int32_t frames, bool withSound = true);
+  // Reads lines "NAME FRAMES" ('#' starts a comment). False, with the line, on a bad line.
+  bool loadManifest(const char* path, std::string* error);
+
+  struct Clip {
+    std::string name;
+    int32_t frames = 0;
+    bool withSound = true;
+  };
+  std::mutex lock;
+  std::vector<Clip> clips;
+  int openFiles = 0;  // files opened and not yet released
+};
+
+constexpr int kVirtualFrameBytes = 8;  // "VFRM" and the frame number
+// The frame number a virtual frame's bytes name, or -1 for other bytes (a blank slot).
+int32_t virtualFrameNumber(const uint8_t* frame, int32_t size);
+
+// Records the frames drawn: the number a virtual frame names, or -1.
+struct HeadlessDrawer : FrameDrawer {
+  void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
+                 int32_t frameSize) override;
+  std::vector<int32_t> framesDrawn();  // a copy
+  void clear();
+
+  std::mutex lock;
+  std::vector<int32_t> drawn;
+};
