@@ -114,6 +114,9 @@ struct Joystick {
   virtual bool getPosition(JoystickPosition* position) = 0;  // false: no reading this time
 };
 
+// Joystick 0 of the desktop (SDL); both calls fail while no joystick is plugged in.
+Joystick* sdlJoystick();
+
 // ---------------------------------------------------------------------------------------------
 // Timers
 //
