@@ -255,8 +255,10 @@ void makeSceneCurrent(const char* base);
 
 // One fair random bit from the game's generator.
 int randomCoin();
-// Seeds the generator from the clock's seconds and draws five coins, as start-up does.
+// Seeds the generator from the clock's seconds, as start-up does.
 void seedRandom();
+// Seeds the generator with seed and draws the five numbers that start-up discards.
+void seedRandomFrom(uint32_t seed);
 // The generator's state, for tools and tests: seed it, and force the results of the next draws
 // ("10011": 1, 0, 0, 1, 1), after which the generator takes over again.
 void setRandomSeed(uint32_t seed);

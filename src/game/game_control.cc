@@ -110,10 +110,7 @@ static void loadSavedGame() {
 static void stopGame() {
   endGameThread();
   closeSequence();
-  if (game.displayMode != kDisplayWindowed) {
-    if (platform.window) platform.window->resetToWindowed();
-    game.displayMode = kDisplayWindowed;
-  }
+  if (game.displayMode != kDisplayWindowed && platform.window) platform.window->resetToWindowed();
   game.gameActive = 0;
   game.demoActive = 0;
   if (platform.window) platform.window->invalidate();
