@@ -90,6 +90,8 @@ void encodeMsrleFrame(const uint8_t* picture, const uint8_t* previous, int width
 
 // The FrameDrawer that decodes with libavcodec and shows the picture on platform.window.
 FrameDrawer* decodingFrameDrawer();
+// A decoding drawer of its own, with no picture yet (tools, tests); release with delete.
+FrameDrawer* makeDecodingFrameDrawer();
 
 // The libavcodec decoder a video format (bitmap information header) is decoded with, as the
 // drawer chooses it; nullptr when there is none.
