@@ -167,6 +167,9 @@ bool readFlagLocked(const std::atomic<uint8_t>& flag);
 // happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread.
 extern void (*gameTraceHook)(const char* line);
 void traceGameEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Tells the hook (with no line) that the followed state may have changed: the game thread does
+// so after the game side of every pass and after the scene flow.
+void traceGameState();
 
 // ---------------------------------------------------------------------------------------------
 // Scene tables: loading
@@ -289,6 +292,9 @@ void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
+// Whether a game or the demo runs (each flag read in its own hold of stateLock): full screen
+// is entered only then.
+bool gameOrDemoRunning();
 
 // The AttractTimer's callback (timer thread): hands attractTick to the window thread.
 void attractTimerFired();

@@ -40,6 +40,10 @@ bool gameThreadExists() {
   return gameThreadRunning;
 }
 
+bool gameOrDemoRunning() {
+  return readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
+}
+
 bool virtualGameThreadRunning() {
   return platform.virtualGameThread && gameThreadRunning;
 }
@@ -143,7 +147,7 @@ void attractTimerFired() {
 void attractTick() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   if (shutDownStarted) return;
-  if (readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive)) {
+  if (gameOrDemoRunning()) {
     armAttractTimer(kAttractWhilePlayingMs);
     return;
   }

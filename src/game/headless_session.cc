@@ -8,10 +8,14 @@ static constexpr uint64_t kMsPerFrame = 83;
 
 static VirtualSoundDevice* sessionSound = nullptr;
 
-static SoundDevice* createSessionSound() { return sessionSound; }
+static SoundDevice* createSessionSound() {
+  return sessionSound;
+}
 
 // The real window's returns to the windowed display set the display mode; so does this one.
-static void backToWindowed() { game.displayMode = kDisplayWindowed; }
+static void backToWindowed() {
+  game.displayMode = kDisplayWindowed;
+}
 
 void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
                          const std::string& installDir, MediaLibrary* media) {
