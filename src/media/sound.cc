@@ -8,11 +8,11 @@
 
 namespace {
 
-constexpr uint32_t kRiffHeaderBytes = 12;  // "RIFF", its size, "WAVE"
-constexpr uint32_t kChunkHeaderBytes = 8;  // identifier and size
-constexpr uint32_t kShortestFormat = 14;   // a "fmt " chunk shorter than this is refused
+constexpr uint32_t kRiffHeaderBytes = 12;    // "RIFF", its size, "WAVE"
+constexpr uint32_t kChunkHeaderBytes = 8;    // identifier and size
+constexpr uint32_t kShortestFormat = 14;     // a "fmt " chunk shorter than this is refused
 constexpr uint32_t kFormatRecordBytes = 16;  // the fields of WaveFormat as they lie in "fmt "
-constexpr int32_t kFullVolume = -1;        // hundredths of a decibel
+constexpr int32_t kFullVolume = -1;          // hundredths of a decibel
 
 // The preload of the stream buffer at start-up: one second of the demo's sound.
 uint8_t preloadBuffer[kStreamBufferBytes];

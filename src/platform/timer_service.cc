@@ -76,8 +76,9 @@ void ThreadTimerService::killEvent(TimerId id) {
 void ThreadTimerService::run() {
   std::unique_lock<std::mutex> hold(lock);
   while (!ending) {
-    auto next = std::min_element(events.begin(), events.end(),
-                                 [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
+    auto next =
+        std::min_element(events.begin(), events.end(),
+                         [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
     if (next == events.end()) {
       changed.wait(hold);
       continue;
