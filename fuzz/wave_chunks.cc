@@ -10,14 +10,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t samplesSize = 0;
     bool found = findWaveChunks(data, size, asked & 1 ? &format : nullptr,
                                 asked & 2 ? &samples : nullptr, asked & 4 ? &samplesSize : nullptr);
-    if (!found) {
-      fuzzCheck(!format && !samples && samplesSize == 0);
-      continue;
-    }
-    // The format record's 16 bytes and the samples lie inside the image.
-    if (asked & 1) fuzzCheck(format && format >= data && end - format >= 16);
-    if (asked & 2) fuzzCheck(samples && samples >= data && samples <= end);
-    if ((asked & 6) == 6) fuzzCheck(size_t(end - samples) >= samplesSize);
+    // Whatever was found, on success or before a failure, lies inside the image: the format
+    // record's 16 bytes and all the samples.
+    if (format) fuzzCheck(format >= data && end - format >= 16);
+    if (samples) fuzzCheck(samples >= data && samples <= end);
+    if (samples && (asked & 4)) fuzzCheck(size_t(end - samples) >= samplesSize);
+    if (found && (asked & 1)) fuzzCheck(format != nullptr);
+    if (found && (asked & 2)) fuzzCheck(samples != nullptr);
   }
   return 0;
 }

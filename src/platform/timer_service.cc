@@ -85,7 +85,9 @@ void ThreadTimerService::run() {
     }
     Clock::time_point now = Clock::now();
     if (next->due > now) {
-      changed.wait_until(hold, next->due);
+      // A copy: the events may move while we wait.
+      Clock::time_point due = next->due;
+      changed.wait_until(hold, due);
       continue;
     }
     TimerEvent event = *next;

@@ -16,7 +16,7 @@ std::atomic<int> calls{0};
 std::atomic<bool> inside{false};
 std::atomic<bool> mayLeave{false};
 std::atomic<TimerId> ownId{0};
-TimerService* service = nullptr;
+std::atomic<TimerService*> service{nullptr};
 
 void count() {
   ++calls;
@@ -31,7 +31,7 @@ void slowCallback() {
 
 void killItself() {
   ++calls;
-  service->killEvent(ownId);
+  service.load()->killEvent(ownId);
 }
 
 void reset() {
