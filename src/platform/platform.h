@@ -11,11 +11,13 @@
 //   Resources                     the program's own resources (the beeps, pictures, icons)
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
+//   Stop requests                 how a game thread is ended without killing it
 //   Debug print                   diagnostics that are discarded
 //   Platform                      the one set of platform objects the game uses
 //   Headless                      recording stand-ins for tests and qvksim
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -74,15 +76,24 @@ void appendText(char* dest, size_t destSize, const char* source);
 struct Window {
   virtual ~Window() = default;
   // A modal box with an OK button, owned by the main window. warning adds the warning icon.
+  // On a thread other than the window's it waits for the box, but returns early (closing the
+  // box) when that thread is asked to stop.
   virtual void showMessage(const char* text, const char* caption, bool warning) = 0;
   // A decoded 320x240 frame, 32-bit 0x00RRGGBB pixels, to be shown stretched to the client area.
   virtual void showPicture(const uint32_t* pixels, int width, int height) = 0;
   // Paint the whole client area again (the title picture when nothing plays).
   virtual void invalidate() = 0;
-  // The plain return from full screen (Esc, end of a game).
+  // The plain return from full screen (Esc, end of a game); the game's display mode is then
+  // windowed.
   virtual void returnToWindowed() = 0;
-  // The return used by Stop: waits 200 ms and renews the drawing resources too.
+  // The return used by Stop: waits 200 ms and renews the drawing resources too; the display
+  // mode is then windowed.
   virtual void resetToWindowed() = 0;
+  // Runs task on the window thread, later (the real window) or at once (headless). The timer
+  // service uses it so that the attract mode runs on the same thread as the menu commands.
+  virtual void runOnWindowThread(void (*task)()) = 0;
+  // Except for showMessage, no call waits for the window thread: a thread that the window
+  // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -104,6 +115,9 @@ struct Joystick {
   virtual bool getCaps(JoystickCaps* caps) = 0;              // false: no capabilities
   virtual bool getPosition(JoystickPosition* position) = 0;  // false: no reading this time
 };
+
+// Joystick 0 of the desktop (SDL); both calls fail while no joystick is plugged in.
+Joystick* sdlJoystick();
 
 // ---------------------------------------------------------------------------------------------
 // Timers
@@ -232,6 +246,23 @@ struct FrameDrawer {
 };
 
 // ---------------------------------------------------------------------------------------------
+// Stop requests
+//
+// A game thread is never killed: it is asked to stop, and honours the request at its next safe
+// point. Every wait it can be in (a message box, the one-second wait of an open) gives up early
+// once its thread has been asked to stop, so a command that joins the thread never deadlocks.
+
+// The flag the calling thread watches (nullptr: never asked to stop, as on the window thread).
+extern thread_local const std::atomic<bool>* threadStopRequest;
+
+// Whether the calling thread has been asked to stop.
+bool stopRequested();
+
+// Waits ms milliseconds of real time, or less when the calling thread is asked to stop.
+// False when the wait was cut short.
+bool waitUnlessStopped(uint32_t ms);
+
+// ---------------------------------------------------------------------------------------------
 // Debug print
 //
 // Diagnostics that the game writes and nobody reads: discarded unless the build turns them on.
@@ -252,7 +283,16 @@ struct Platform {
   SoundDevice* (*createSoundDevice)() = nullptr;
   MediaLibrary* media = nullptr;
   FrameDrawer* drawer = nullptr;
+  // Real waits take real time (waitUnlessStopped); headless ones return at once.
+  bool realTimeWaits = false;
+  // Headless, the game thread is virtual: starting it only resets its state, and the caller
+  // runs its passes one by one against virtual time.
+  bool virtualGameThread = false;
 };
+
+// A wait of the game: real time on the desktop, none headless. False when cut short by a stop
+// request.
+bool platformWait(uint32_t ms);
 
 extern Platform platform;
 
@@ -274,12 +314,16 @@ struct HeadlessWindow : Window {
   void invalidate() override;
   void returnToWindowed() override;
   void resetToWindowed() override;
+  void runOnWindowThread(void (*task)()) override;
 
   std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
   void clear();
 
   // Called (outside the lock) for every message box, before it "closes".
   void (*onMessage)(const char* text, const char* caption) = nullptr;
+  // Called (outside the lock) by both returns to the windowed display; the headless session
+  // sets the game's display mode there, as the real window does.
+  void (*onWindowed)() = nullptr;
 
   std::mutex lock;
   std::vector<RecordedMessage> messages;
@@ -393,3 +437,39 @@ struct VirtualSoundDevice : SoundDevice {
 // restoreResources.
 void replaceResource(const char* name, const uint8_t* bytes, size_t size);
 void restoreResources();
+
+// Clips that exist only as a name and a frame count, with sound in the game's format
+// (3675 bytes a frame). A frame's stored bytes are a tag that names its number, so a drawing
+// records which frame it showed; the sound byte at track position p is p % 251.
+struct VirtualMediaLibrary : MediaLibrary {
+  MediaFile* open(const char* fileName) override;
+  void release(MediaFile* file) override;
+
+  void addClip(const std::string& name, int32_t frames, bool withSound = true);
+  // Reads lines "NAME FRAMES" ('#' starts a comment). False, with the line, on a bad line.
+  bool loadManifest(const char* path, std::string* error);
+
+  struct Clip {
+    std::string name;
+    int32_t frames = 0;
+    bool withSound = true;
+  };
+  std::mutex lock;
+  std::vector<Clip> clips;
+  int openFiles = 0;  // files opened and not yet released
+};
+
+constexpr int kVirtualFrameBytes = 8;  // "VFRM" and the frame number
+// The frame number a virtual frame's bytes name, or -1 for other bytes (a blank slot).
+int32_t virtualFrameNumber(const uint8_t* frame, int32_t size);
+
+// Records the frames drawn: the number a virtual frame names, or -1.
+struct HeadlessDrawer : FrameDrawer {
+  void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
+                 int32_t frameSize) override;
+  std::vector<int32_t> framesDrawn();  // a copy
+  void clear();
+
+  std::mutex lock;
+  std::vector<int32_t> drawn;
+};
