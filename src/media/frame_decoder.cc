@@ -208,8 +208,10 @@ struct DecodingFrameDrawer final : FrameDrawer {
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {kPictureWidth * 4, 0, 0, 0};
     int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    if (rows > 0 && platform.window)
-      platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
+    if (rows <= 0) return;
+    // The fourth byte comes out as opaque alpha; the window's pixels have none.
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+    if (platform.window) platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
   }
 
   void drawFrame(const uint8_t* formatBytes, int32_t formatSize, const uint8_t* bytes,
