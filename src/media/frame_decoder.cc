@@ -30,7 +30,7 @@ namespace {
 constexpr int32_t kBitmapHeaderBytes = 40;
 constexpr int kPaletteColours = 256;
 constexpr uint32_t kOpaque = 0xFF000000u;
-constexpr int kMaxDimension = 16384;
+constexpr int kMaxDimension = 4096;  // far beyond the game's 320x240; hostile sizes stop here
 
 // The fields of a bitmap information header that decide the decoder.
 struct FrameFormat {
