@@ -5,15 +5,20 @@
 // before it. It is opened again only when the format changes (size, depth or compression); a
 // new colour table goes to the open decoder as a palette packet. A frame that cannot be a
 // picture (the zero bytes of a failed read) or that the decoder rejects leaves the picture on
-// the window as it was. After the first frames of a format nothing is allocated here.
+// the window as it was. Some decoders give out a picture even from data they found damaged
+// and only report the damage to the log; a picture whose decoding logged an error is not shown
+// either. After the first frames of a format nothing is allocated here.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -24,8 +29,10 @@ namespace {
 
 constexpr int32_t kBitmapHeaderBytes = 40;
 constexpr int kPaletteColours = 256;
-constexpr uint32_t kOpaque = 0xFF000000u;
-constexpr int kMaxDimension = 16384;
+// The window's pixels carry no alpha. Colours without it make 8-bit pictures come out of the
+// conversion as they are to be shown, with no pass to clear the fourth byte.
+constexpr uint32_t kPaletteAlpha = 0;
+constexpr int kMaxDimension = 4096;  // far beyond the game's 320x240; hostile sizes stop here
 
 // The fields of a bitmap information header that decide the decoder.
 struct FrameFormat {
@@ -71,7 +78,7 @@ AVCodecID codecFor(uint32_t compression) {
   return av_codec_get_id(tables, compression);
 }
 
-// The colour table after the header as libavcodec's palette: 0xAARRGGBB, missing colours black.
+// The colour table after the header as libavcodec's palette (0x00RRGGBB), missing colours black.
 void readPalette(const uint8_t* format, int32_t formatSize, const FrameFormat& frameFormat,
                  uint32_t* palette) {
   uint32_t headerSize = std::min<uint32_t>(readLe32(format), uint32_t(formatSize));
@@ -82,8 +89,8 @@ void readPalette(const uint8_t* format, int32_t formatSize, const FrameFormat& f
   uint32_t stored = (uint32_t(formatSize) - headerSize) / 4;
   for (uint32_t i = 0; i < kPaletteColours; ++i)
     palette[i] = i < colours && i < stored
-                     ? kOpaque | (readLe32(format + headerSize + 4 * i) & 0xFFFFFFu)
-                     : kOpaque;
+                     ? kPaletteAlpha | (readLe32(format + headerSize + 4 * i) & 0xFFFFFFu)
+                     : kPaletteAlpha;
 }
 
 // Zero bytes stand for a frame that could not be read; only uncompressed pictures can be zeros.
@@ -93,6 +100,25 @@ bool allZero(const uint8_t* bytes, int32_t size) {
 
 void noRelease(void*, uint8_t*) {}
 
+// The decoder at work on this thread, and whether it has logged an error since it started.
+thread_local const void* decodingContext = nullptr;
+thread_local bool decodingFault = false;
+
+// libav's messages go to the debug-print routine like all our diagnostics.
+void logMessage(void* source, int level, const char* format, va_list args) {
+  if (level <= AV_LOG_ERROR && source && source == decodingContext) decodingFault = true;
+#ifdef QVK_DEBUG_PRINT
+  if (level > AV_LOG_WARNING) return;
+  char line[512];
+  std::vsnprintf(line, sizeof line, format, args);
+  line[strcspn(line, "\n")] = '\0';
+  debugPrint("libav: %s", line);
+#else
+  (void)format;
+  (void)args;
+#endif
+}
+
 struct DecodingFrameDrawer final : FrameDrawer {
   std::mutex lock;
   FrameFormat format;
@@ -101,12 +127,18 @@ struct DecodingFrameDrawer final : FrameDrawer {
   AVFrame* frame = nullptr;     // the picture to show
   AVFrame* received = nullptr;  // each picture as it comes out of the decoder
   SwsContext* scaler = nullptr;
+  int scalerWidth = 0, scalerHeight = 0, scalerFormat = -1;  // what scaler converts from
   uint8_t* packetData = nullptr;  // our copy of the frame, with libavcodec's zero padding
   size_t packetCapacity = 0;
   AVBufferRef* packetBuffer = nullptr;
   uint32_t palette[kPaletteColours] = {};
   bool paletteDue = false;
   std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
+
+  DecodingFrameDrawer() {
+    static std::once_flag logRouted;
+    std::call_once(logRouted, [] { av_log_set_callback(logMessage); });
+  }
 
   ~DecodingFrameDrawer() override {
     closeDecoder();
@@ -183,13 +215,16 @@ struct DecodingFrameDrawer final : FrameDrawer {
 
   // Decodes the packet; true when it gave a whole picture, the newest of them in frame.
   bool decodePacket() {
+    decodingContext = context;
+    decodingFault = false;
     int sent = avcodec_send_packet(context, packet);
     av_packet_free_side_data(packet);
     packet->buf = nullptr;  // the buffer stays ours
-    if (sent < 0) return false;
     bool got = false;
-    while (avcodec_receive_frame(context, received) == 0) {
-      if ((received->flags & AV_FRAME_FLAG_CORRUPT) || received->decode_error_flags) {
+    while (sent >= 0 && avcodec_receive_frame(context, received) == 0) {
+      bool damaged = (received->flags & AV_FRAME_FLAG_CORRUPT) ||
+                     received->decode_error_flags != 0 || decodingFault;
+      if (damaged) {
         av_frame_unref(received);
         continue;
       }
@@ -197,19 +232,32 @@ struct DecodingFrameDrawer final : FrameDrawer {
       av_frame_move_ref(frame, received);
       got = true;
     }
+    decodingContext = nullptr;
     return got;
   }
 
   void showFrame() {
-    scaler = sws_getCachedContext(scaler, frame->width, frame->height, AVPixelFormat(frame->format),
-                                  kPictureWidth, kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC,
-                                  nullptr, nullptr, nullptr);
+    // libswscale's own cache never matches a 32-bit target, so the context is kept here and
+    // made again only when the decoder's pictures change.
+    if (!scaler || frame->width != scalerWidth || frame->height != scalerHeight ||
+        frame->format != scalerFormat) {
+      sws_freeContext(scaler);
+      scaler =
+          sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), kPictureWidth,
+                         kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      scalerWidth = frame->width;
+      scalerHeight = frame->height;
+      scalerFormat = frame->format;
+    }
     if (!scaler) return;
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {kPictureWidth * 4, 0, 0, 0};
     int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    if (rows > 0 && platform.window)
-      platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
+    if (rows <= 0) return;
+    // Other pictures come out with an opaque alpha byte, which the window's pixels do not have.
+    if (frame->format != AV_PIX_FMT_PAL8)
+      for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+    if (platform.window) platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
   }
 
   void drawFrame(const uint8_t* formatBytes, int32_t formatSize, const uint8_t* bytes,
