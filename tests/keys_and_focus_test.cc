@@ -1,0 +1,222 @@
+#include "test_support.h"
+
+// A sound buffer that only counts what is asked of it.
+struct CountingBuffer : SoundBuffer {
+  bool lock(uint32_t, uint32_t, uint8_t**, uint32_t*, uint8_t**, uint32_t*) override {
+    return false;
+  }
+  bool unlock(uint8_t*, uint32_t, uint8_t*, uint32_t) override { return false; }
+  bool play(bool looping) override {
+    (looping ? loopingPlays : oneShotPlays)++;
+    playing = true;
+    return true;
+  }
+  bool stop() override {
+    ++stops;
+    playing = false;
+    return true;
+  }
+  bool getCurrentPosition(uint32_t*) override { return false; }
+  bool setCurrentPosition(uint32_t) override { return false; }
+  bool setVolume(int32_t) override { return true; }
+  void release() override {}
+
+  int oneShotPlays = 0;
+  int loopingPlays = 0;
+  int stops = 0;
+  bool playing = false;
+};
+
+// Scripted hook operations: each answers what the test says and counts its calls.
+static bool installAnswer = true;
+static bool removeAnswer = true;
+static int installCalls = 0;
+static int removeCalls = 0;
+static bool scriptedInstall() {
+  ++installCalls;
+  return installAnswer;
+}
+static bool scriptedRemove() {
+  ++removeCalls;
+  return removeAnswer;
+}
+
+class KeysAndFocusTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    keyboardHook = KeyboardHook{};
+    installAnswer = removeAnswer = true;
+    installCalls = removeCalls = 0;
+  }
+  void TearDown() override {
+    keyboardHook = KeyboardHook{};
+    game.goodBeep = nullptr;
+    game.streamBuffer = nullptr;
+    HeadlessTest::TearDown();
+  }
+  void scriptHook() {
+    keyboardHook.install = scriptedInstall;
+    keyboardHook.remove = scriptedRemove;
+  }
+  void playing(bool gameRuns, bool demoRuns) {
+    game.gameActive = gameRuns;
+    game.demoActive = demoRuns;
+  }
+
+  CountingBuffer beep;
+  CountingBuffer stream;
+};
+
+TEST_F(KeysAndFocusTest, KeyTableStoresItsCodes) {
+  const struct {
+    uint32_t key;
+    uint8_t code;
+  } table[] = {{kKeyUp, kInputUp},        {kKeyNumpad8, kInputUp},    {kKeyDown, kInputDown},
+               {kKeyNumpad2, kInputDown}, {kKeyLeft, kInputLeft},     {kKeyNumpad4, kInputLeft},
+               {kKeyRight, kInputRight},  {kKeyNumpad6, kInputRight}, {kKeySpace, kInputAction}};
+  for (const auto& row : table) {
+    game.inputLatch = 0;
+    keyboardHookProc(row.key);
+    EXPECT_EQ(game.inputLatch, row.code) << "key 0x" << std::hex << row.key;
+  }
+}
+
+TEST_F(KeysAndFocusTest, OtherKeysLeaveTheLatchAloneOutsideTheDemo) {
+  playing(true, false);
+  game.inputLatch = kInputLeft;
+  for (uint32_t key : {0x41u, 0x30u, 0x0Du, kKeyEscape, kKeyF5, 0xFFFFu}) keyboardHookProc(key);
+  EXPECT_EQ(game.inputLatch, kInputLeft);
+}
+
+TEST_F(KeysAndFocusTest, DuringTheDemoAnyKeyIsUpAndMappedKeysKeepTheirCode) {
+  playing(true, true);
+  keyboardHookProc('A');
+  EXPECT_EQ(game.inputLatch, kInputUp);
+  keyboardHookProc(kKeyLeft);
+  EXPECT_EQ(game.inputLatch, kInputLeft);
+  game.inputLatch = 0;
+  keyboardHookProc(kKeyF6);
+  EXPECT_EQ(game.inputLatch, kInputUp);
+}
+
+TEST_F(KeysAndFocusTest, PressRepeatAndReleaseEachStoreTheCode) {
+  // The hook sees the same virtual key for all three; the poll takes the latch in between.
+  for (int event = 0; event < 3; ++event) {
+    keyboardHookProc(kKeyRight);
+    EXPECT_EQ(game.inputLatch.exchange(0), kInputRight);
+  }
+}
+
+TEST_F(KeysAndFocusTest, F5AndF6SwitchJudgingWithTheGoodBeep) {
+  game.goodBeep = &beep;
+  keyboardHookProc(kKeyF5);
+  EXPECT_EQ(game.judgingOff, 1);
+  keyboardHookProc(kKeyF5);
+  EXPECT_EQ(game.judgingOff, 1);
+  keyboardHookProc(kKeyF6);
+  EXPECT_EQ(game.judgingOff, 0);
+  EXPECT_EQ(beep.oneShotPlays, 3);
+  EXPECT_EQ(beep.loopingPlays, 0);
+  EXPECT_EQ(game.inputLatch, 0);
+}
+
+TEST_F(KeysAndFocusTest, F5WithoutSoundSwitchesSilently) {
+  keyboardHookProc(kKeyF5);
+  EXPECT_EQ(game.judgingOff, 1);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
+  game.displayMode = kDisplayFullScreen;
+  keyboardHookProc(kKeyEscape);  // nothing plays
+  EXPECT_EQ(window.returnsToWindowed, 0);
+
+  playing(false, true);
+  keyboardHookProc(kKeyEscape);
+  EXPECT_EQ(window.returnsToWindowed, 1);
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);
+
+  playing(true, false);
+  game.displayMode = kDisplayFullScreen;
+  keyboardHookProc(kKeyEscape);
+  EXPECT_EQ(window.returnsToWindowed, 2);
+
+  game.displayMode = kDisplayWindowed;
+  keyboardHookProc(kKeyEscape);
+  EXPECT_EQ(window.returnsToWindowed, 2);
+  EXPECT_EQ(window.resetsToWindowed, 0);
+}
+
+TEST_F(KeysAndFocusTest, FocusPausesAndResumesTheStreamEvenWhenIdle) {
+  game.streamBuffer = &stream;
+  onFocusLost();
+  EXPECT_EQ(game.focusLost, 1);
+  EXPECT_EQ(stream.stops, 1);
+  EXPECT_FALSE(stream.playing);
+  onFocusGained();
+  EXPECT_EQ(game.focusLost, 0);
+  EXPECT_EQ(stream.loopingPlays, 1);
+  EXPECT_TRUE(stream.playing);
+}
+
+TEST_F(KeysAndFocusTest, FocusWithoutStreamBufferOnlyMovesTheFlag) {
+  onFocusLost();
+  EXPECT_EQ(game.focusLost, 1);
+  onFocusGained();
+  EXPECT_EQ(game.focusLost, 0);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(KeysAndFocusTest, HookIsInstalledOncePerFocusAndRemovedOnLoss) {
+  scriptHook();
+  onFocusGained();
+  onFocusGained();  // already installed: not again
+  EXPECT_EQ(installCalls, 1);
+  EXPECT_TRUE(keyboardHook.installed);
+  onFocusLost();
+  onFocusLost();  // already removed: not again
+  EXPECT_EQ(removeCalls, 1);
+  EXPECT_FALSE(keyboardHook.installed);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(KeysAndFocusTest, FailedInstallIsReportedOnEveryFocusGainUntilItWorks) {
+  scriptHook();
+  installAnswer = false;
+  onFocusGained();
+  onFocusGained();
+  EXPECT_FALSE(keyboardHook.installed);
+  EXPECT_EQ(game.focusLost, 0);
+  installAnswer = true;
+  onFocusGained();
+  EXPECT_TRUE(keyboardHook.installed);
+  EXPECT_EQ(messages(), (std::vector<std::string>{"keyboard error|bad key hook",
+                                                  "keyboard error|bad key hook"}));
+}
+
+TEST_F(KeysAndFocusTest, FailedRemovalKeepsTheHookAndIsRetried) {
+  scriptHook();
+  game.streamBuffer = &stream;
+  onFocusGained();
+  removeAnswer = false;
+  onFocusLost();
+  EXPECT_TRUE(keyboardHook.installed);
+  EXPECT_EQ(stream.stops, 1);  // the game pauses all the same
+  onFocusGained();             // no second hook
+  EXPECT_EQ(installCalls, 1);
+  removeAnswer = true;
+  onFocusLost();
+  EXPECT_FALSE(keyboardHook.installed);
+  EXPECT_EQ(messages(), std::vector<std::string>{"unhook|failed unhook"});
+}
+
+TEST_F(KeysAndFocusTest, ShutdownRemovesAnInstalledHookOnly) {
+  scriptHook();
+  releaseKeyboardHook();
+  EXPECT_EQ(removeCalls, 0);
+  onFocusGained();
+  releaseKeyboardHook();
+  EXPECT_EQ(removeCalls, 1);
+  EXPECT_FALSE(keyboardHook.installed);
+}
