@@ -66,6 +66,7 @@ struct DiscardingWindow : Window {
   void invalidate() override {}
   void returnToWindowed() override {}
   void resetToWindowed() override {}
+  void runOnWindowThread(void (*task)()) override { task(); }
 };
 
 struct BenchFiles {
