@@ -236,6 +236,16 @@ TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
   }
 }
 
+TEST_F(AviReaderTest, UnfinishedSizesRunToTheEndOfTheFile) {
+  // A writer that could not seek back leaves the RIFF and movie list sizes at 0.
+  HandAvi spec = sampleAvi(HandIndex::none);
+  std::string bytes = buildHandAvi(spec);
+  bytes.replace(4, 4, std::string(4, '\0'));
+  bytes.replace(bytes.find("movi") - 4, 4, std::string(4, '\0'));
+  auto file = open(bytes);
+  expectContents(file.get(), spec);
+}
+
 TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {
   HandAvi spec = sampleAvi(HandIndex::idx1);
   std::string bytes = buildHandAvi(spec);

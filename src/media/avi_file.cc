@@ -85,6 +85,8 @@ bool parseForm(AviLayout& layout, uint64_t begin, uint64_t end, bool first) {
     uint32_t id = readLe32(header);
     uint64_t size = readLe32(header + 4);
     uint32_t listType = end - pos >= 12 ? readLe32(header + 8) : 0;
+    // A movie list of size 0 was left by a writer that could not seek back: it runs to the end.
+    if (id == kList && listType == kMovieList && size < 4) size = end - pos - 8;
     uint64_t dataEnd = pos + 8 + size;
     bool cutShort = dataEnd > end;
     if (id == kList && listType == kMovieList) {
