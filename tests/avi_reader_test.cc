@@ -176,7 +176,7 @@ TEST_F(AviReaderTest, FormatsAreReadAsStored) {
   uint8_t format[kVideoFormatSize];
   int32_t size = 0;
   ASSERT_TRUE(file->readVideoFormat(format, kVideoFormatSize, &size));
-  EXPECT_EQ(size, kVideoFormatSize);  // the game's buffer takes the header and 246 colours
+  EXPECT_EQ(size, kVideoFormatSize);  // the header and all 256 colours
   EXPECT_EQ(std::string(reinterpret_cast<char*>(format), size_t(size)),
             spec.videoFormat.substr(0, kVideoFormatSize));
   WaveFormat wave;

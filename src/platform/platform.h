@@ -204,7 +204,9 @@ bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 // An open AVI file as the game reads it: its first video stream and its first audio stream,
 // either of which may be absent. Reads past a stream's end, or on an absent stream, fail.
 
-constexpr int kVideoFormatSize = 1024;  // a bitmap information header and its colour table
+// A bitmap information header and a whole 256-colour table. (A buffer of 1024 bytes would cut
+// the table at 246 colours and show the last ten black.)
+constexpr int kVideoFormatSize = 40 + 256 * 4;
 
 struct MediaFile {
   virtual ~MediaFile() = default;
