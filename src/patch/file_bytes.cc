@@ -1,0 +1,33 @@
+// Whole files in and out, for the extractor and the build tools of the patch.
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "patch/patch.h"
+
+bool readFileBytes(const char* path, std::vector<uint8_t>* bytes) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  bytes->clear();
+  uint8_t block[65536];
+  size_t n = 0;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+    bytes->insert(bytes->end(), block, block + n);
+  bool complete = !std::ferror(file);
+  std::fclose(file);
+  return complete;
+}
+
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                         unsigned mode) {
+  std::string temporary = path + ".tmp";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  written = std::fclose(file) == 0 && written;
+  if (written && chmod(temporary.c_str(), mode) == 0 &&
+      std::rename(temporary.c_str(), path.c_str()) == 0)
+    return true;
+  std::remove(temporary.c_str());
+  return false;
+}

@@ -1,0 +1,155 @@
+// qvkpatch: the patch installer. Its file carries a payload behind its own program image, the
+// self-extracting update. It writes the payload into the install directory as the program
+// "qvp", runs it there so that it unpacks the update into that directory, and deletes it again.
+// The installer knows nothing of the update itself, only where the payload lies in its file.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "patch/patch.h"
+#include "platform/platform.h"
+
+extern char** environ;
+
+// Where the payload lies in this file. The build writes the numbers into the file after
+// linking, so they must be read from memory every time, never assumed.
+static volatile PayloadPlace payloadPlace;
+
+static constexpr int kStatusFailed = 1;
+// The file of this program when /proc cannot tell: the installer is started in its directory.
+static constexpr const char* kOwnName = "qvkpatch";
+static constexpr const char* kExtractorName = "qvp";
+static constexpr mode_t kExtractorMode = 0755;
+
+static int failWith(const std::string& text) {
+  std::fprintf(stderr, "qvkpatch: %s\n", text.c_str());
+  return kStatusFailed;
+}
+
+static std::string errorText(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
+
+static FILE* openOwnFile() {
+  FILE* file = std::fopen("/proc/self/exe", "rb");
+  return file ? file : std::fopen(kOwnName, "rb");
+}
+
+// Reads the payload from the position the file is at. False when the file ends before it:
+// an incomplete download must not become an incomplete program.
+static bool readPayload(FILE* own, uint64_t offset, uint64_t length, std::vector<char>* payload) {
+  struct stat info;
+  if (fstat(fileno(own), &info) != 0 || static_cast<uint64_t>(info.st_size) < offset ||
+      static_cast<uint64_t>(info.st_size) - offset < length)
+    return false;
+  payload->resize(length);
+  return std::fread(payload->data(), 1, length, own) == length;
+}
+
+// A new file: whatever an earlier run left under the name goes first, and a link planted there
+// is never followed.
+static int createExtractor(const std::string& path) {
+  unlink(path.c_str());
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+  if (fd >= 0 && fchmod(fd, kExtractorMode) != 0) {
+    close(fd);
+    unlink(path.c_str());
+    return -1;
+  }
+  return fd;
+}
+
+static bool writeAll(int fd, const std::vector<char>& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Runs the extractor with the install directory as its one argument, no shell between, and
+// waits for it. Its failure is ours: the update did not arrive.
+static int runExtractor(const std::string& path, const std::string& install) {
+  char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(install.c_str()), nullptr};
+  pid_t child = 0;
+  int error = posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ);
+  if (error != 0) {
+    errno = error;
+    return failWith(errorText("cannot run " + path));
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return failWith(errorText("lost " + path));
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
+  if (WIFEXITED(status)) {
+    failWith("the update failed: " + path + " ended with status " +
+             std::to_string(WEXITSTATUS(status)));
+    return WEXITSTATUS(status);
+  }
+  failWith("the update failed: " + path + " was ended by signal " +
+           std::to_string(WTERMSIG(status)));
+  return 128 + WTERMSIG(status);
+}
+
+int main() {
+  FILE* own = openOwnFile();
+  if (!own) {
+    std::fputs("file not opened", stdout);
+    return kStatusFailed;
+  }
+  const uint64_t offset = payloadPlace.offset;
+  const uint64_t length = payloadPlace.length;
+  if (length == 0) {
+    std::fclose(own);
+    return failWith("this program carries no update");
+  }
+  if (fseeko(own, static_cast<off_t>(offset), SEEK_SET) != 0) {
+    // Reading from anywhere else would install the wrong bytes.
+    std::fputs("fseek failed", stdout);
+    std::fclose(own);
+    return kStatusFailed;
+  }
+  std::vector<char> payload;
+  if (!readPayload(own, offset, length, &payload)) {
+    std::fclose(own);
+    return failWith("this file is incomplete or damaged; nothing was installed");
+  }
+
+  const std::string install = defaultInstallDirectory();
+  if (!makeDirectories(install)) {
+    std::fclose(own);
+    return failWith(errorText("cannot create " + install));
+  }
+
+  const std::string extractor = install + "/" + kExtractorName;
+  int out = createExtractor(extractor);
+  if (out < 0) {
+    std::fclose(own);
+    return failWith(errorText("cannot create " + extractor));
+  }
+  bool written = writeAll(out, payload);
+  std::fclose(own);
+  if (close(out) != 0) written = false;
+  if (!written) {
+    int failed = failWith(errorText("cannot write " + extractor));
+    unlink(extractor.c_str());
+    return failed;
+  }
+
+  int status = runExtractor(extractor, install);
+  if (unlink(extractor.c_str()) != 0)
+    std::fprintf(stderr, "qvkpatch: %s\n", errorText("cannot delete " + extractor).c_str());
+  return status;
+}

@@ -1,0 +1,39 @@
+// qvksfx TARGET: the self-extracting program at the front of the patch payload. It unpacks the
+// ZIP archive carried behind it (offsets count from its own first byte) into the directory
+// TARGET, replacing files of the same names; the whole archive is checked first, so a damaged
+// or hostile patch installs nothing.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "patch/patch.h"
+
+static constexpr int kStatusFailed = 1;
+static constexpr int kStatusUsage = 2;
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs(
+        "usage: qvksfx TARGET\n"
+        "Unpacks the archive carried behind this program into the directory TARGET.\n",
+        stderr);
+    return kStatusUsage;
+  }
+  std::vector<uint8_t> self;
+  if (!readFileBytes("/proc/self/exe", &self)) {
+    std::fprintf(stderr, "qvksfx: cannot read its own file: %s\n", std::strerror(errno));
+    return kStatusFailed;
+  }
+  std::vector<ZipMember> members;
+  std::string error;
+  if (!readZipArchive(self.data(), self.size(), &members, &error)) {
+    std::fprintf(stderr, "qvksfx: the patch is damaged or unsafe, nothing was installed: %s\n",
+                 error.c_str());
+    return kStatusFailed;
+  }
+  if (!installMembers(argv[1], members, &error)) {
+    std::fprintf(stderr, "qvksfx: cannot install the update: %s\n", error.c_str());
+    return kStatusFailed;
+  }
+  return 0;
+}

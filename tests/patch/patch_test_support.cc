@@ -1,0 +1,143 @@
+#include "patch_test_support.h"
+
+#include <dirent.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+std::vector<uint8_t> zipOf(const std::vector<ZipMember>& members, const std::string& stub) {
+  std::vector<uint8_t> out(stub.begin(), stub.end());
+  std::string error;
+  if (!appendZipArchive(members, &out, &error)) throw std::runtime_error(error);
+  return out;
+}
+
+uint32_t get32(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+         static_cast<uint32_t>(bytes.at(at + 3)) << 24;
+}
+
+void put16(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
+  bytes->at(at) = static_cast<uint8_t>(value);
+  bytes->at(at + 1) = static_cast<uint8_t>(value >> 8);
+}
+
+void put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
+  put16(bytes, at, value & 0xffff);
+  put16(bytes, at + 2, value >> 16);
+}
+
+static void append16(std::vector<uint8_t>* out, uint32_t value) {
+  out->push_back(static_cast<uint8_t>(value));
+  out->push_back(static_cast<uint8_t>(value >> 8));
+}
+
+static void append32(std::vector<uint8_t>* out, uint32_t value) {
+  append16(out, value & 0xffff);
+  append16(out, value >> 16);
+}
+
+static void appendText(std::vector<uint8_t>* out, const std::string& text) {
+  out->insert(out->end(), text.begin(), text.end());
+}
+
+std::vector<uint8_t> storedZipOf(const std::vector<RawEntry>& entries) {
+  std::vector<uint8_t> out;
+  std::vector<uint32_t> offsets;
+  std::vector<uint32_t> crcs;
+  for (const RawEntry& entry : entries) {
+    crcs.push_back(static_cast<uint32_t>(
+        crc32(0L, reinterpret_cast<const Bytef*>(entry.data.data()), entry.data.size())));
+    offsets.push_back(entry.local ? static_cast<uint32_t>(out.size()) : entry.headerOffset);
+    if (!entry.local) continue;
+    append32(&out, 0x04034b50);
+    append16(&out, 10);
+    append16(&out, 0);
+    append16(&out, 0);
+    append32(&out, 0);
+    append32(&out, crcs.back());
+    append32(&out, static_cast<uint32_t>(entry.data.size()));
+    append32(&out, static_cast<uint32_t>(entry.data.size()));
+    append16(&out, static_cast<uint32_t>(entry.name.size()));
+    append16(&out, 0);
+    appendText(&out, entry.name);
+    appendText(&out, entry.data);
+  }
+  size_t directory = out.size();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    append32(&out, 0x02014b50);
+    append16(&out, 10);
+    append16(&out, 10);
+    append16(&out, 0);
+    append16(&out, 0);
+    append32(&out, 0);
+    append32(&out, crcs[i]);
+    append32(&out, static_cast<uint32_t>(entries[i].data.size()));
+    append32(&out, static_cast<uint32_t>(entries[i].data.size()));
+    append16(&out, static_cast<uint32_t>(entries[i].name.size()));
+    append32(&out, 0);  // extra field, comment
+    append32(&out, 0);  // disk, internal attributes
+    append32(&out, 0x20);
+    append32(&out, offsets[i]);
+    appendText(&out, entries[i].name);
+  }
+  append32(&out, 0x06054b50);
+  append32(&out, 0);
+  append16(&out, static_cast<uint32_t>(entries.size()));
+  append16(&out, static_cast<uint32_t>(entries.size()));
+  append32(&out, static_cast<uint32_t>(out.size() - directory - 12));
+  append32(&out, static_cast<uint32_t>(directory));
+  append16(&out, 0);
+  return out;
+}
+
+size_t endRecordAt(const std::vector<uint8_t>& zip) {
+  return zip.size() - 22;
+}
+
+size_t centralEntryAt(const std::vector<uint8_t>& zip, int index) {
+  size_t at = get32(zip, endRecordAt(zip) + 16);
+  for (int i = 0; i < index; ++i) {
+    at += 46 + (zip.at(at + 28) | zip.at(at + 29) << 8) + (zip.at(at + 30) | zip.at(at + 31) << 8) +
+          (zip.at(at + 32) | zip.at(at + 33) << 8);
+  }
+  return at;
+}
+
+size_t localHeaderAt(const std::vector<uint8_t>& zip, int index) {
+  return get32(zip, centralEntryAt(zip, index) + 42);
+}
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "qvk-patch-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void ScratchDir::write(const std::string& name, const std::string& text) const {
+  std::ofstream(file(name), std::ios::binary) << text;
+}
+
+std::string ScratchDir::read(const std::string& name) const {
+  std::ifstream in(file(name), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> ScratchDir::names() const {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(path_))
+    found.push_back(entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  return found;
+}

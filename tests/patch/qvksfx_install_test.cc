@@ -1,0 +1,84 @@
+// Installing the members of a checked patch: each file replaced whole, names that differ only in
+// case replaced too, nothing written when the install cannot go through.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "patch_test_support.h"
+
+namespace {
+
+const std::vector<ZipMember> kUpdate = {member("QVKAVI.EXE", "new program"),
+                                        member("PATCH.BAT", "@echo off\r\n"),
+                                        member("SEQ01.TXT", "new moves")};
+
+mode_t modeOf(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+}
+
+}  // namespace
+
+TEST(InstallMembers, WritesEveryMemberUnderItsNameAndProgramsRunnable) {
+  ScratchDir target;
+  std::string error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  EXPECT_EQ(target.names(), (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT"}));
+  EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
+  EXPECT_EQ(target.read("QVKAVI.EXE"), "new program");
+  EXPECT_TRUE(modeOf(target.file("QVKAVI.EXE")) & S_IXUSR);
+  EXPECT_FALSE(modeOf(target.file("SEQ01.TXT")) & S_IXUSR);
+}
+
+TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
+  ScratchDir target;
+  target.write("seq01.txt", "old moves");
+  target.write("Patch.Bat", "old batch");
+  target.write("QVKAVI.EXE", "old program");
+  target.write("seq01.hot", "kept");
+  std::string error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  EXPECT_EQ(target.names(),
+            (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT", "seq01.hot"}));
+  EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
+  EXPECT_EQ(target.read("seq01.hot"), "kept");
+}
+
+// A running program keeps its file; a link planted in the directory is replaced, never
+// followed.
+TEST(InstallMembers, OldFilesAreReplacedNotWrittenInto) {
+  ScratchDir target, elsewhere;
+  target.write("QVKAVI.EXE", "old program");
+  ASSERT_EQ(link(target.file("QVKAVI.EXE").c_str(), elsewhere.file("running").c_str()), 0);
+  elsewhere.write("victim", "untouched");
+  ASSERT_EQ(symlink(elsewhere.file("victim").c_str(), target.file("SEQ01.TXT").c_str()), 0);
+  std::string error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  EXPECT_EQ(elsewhere.read("running"), "old program");
+  EXPECT_EQ(elsewhere.read("victim"), "untouched");
+  EXPECT_TRUE(S_ISREG(modeOf(target.file("SEQ01.TXT"))));
+  EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
+}
+
+TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
+  ScratchDir target;
+  target.write("seq01.txt", "old moves");
+  ASSERT_EQ(mkdir(target.file("patch.bat").c_str(), 0755), 0);
+  std::string error;
+  EXPECT_FALSE(installMembers(target.path(), kUpdate, &error));
+  EXPECT_EQ(error, target.file("patch.bat") + " is a directory");
+  EXPECT_EQ(target.names(), (std::vector<std::string>{"patch.bat", "seq01.txt"}));
+  EXPECT_EQ(target.read("seq01.txt"), "old moves");
+}
+
+TEST(InstallMembers, AMissingTargetIsReported) {
+  ScratchDir scratch;
+  std::string error;
+  EXPECT_FALSE(installMembers(scratch.file("missing"), kUpdate, &error));
+  EXPECT_NE(error.find("cannot use"), std::string::npos) << error;
+  scratch.write("file", "");
+  EXPECT_FALSE(installMembers(scratch.file("file"), kUpdate, &error));
+  EXPECT_EQ(error, scratch.file("file") + " is not a directory");
+  EXPECT_EQ(scratch.names(), std::vector<std::string>{"file"});
+}

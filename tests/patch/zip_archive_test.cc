@@ -1,0 +1,198 @@
+// The patch archive: what the build writes reads back the same behind a program, and the
+// reader refuses every damaged or hostile archive whole.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "patch_test_support.h"
+
+namespace {
+
+std::vector<ZipMember> sampleMembers() {
+  std::vector<uint8_t> program(70000);
+  std::mt19937 random(7);
+  for (size_t i = 0; i < program.size(); ++i)
+    program[i] = static_cast<uint8_t>(i % 3 ? random() : 0);
+  return {{"QVKAVI.EXE", program},
+          member("PATCH.BAT", "@echo off\r\nexit\r\n"),
+          member("SEQ01.TXT", "  40  d1   00   d1   d1   d1   d1\r\n"),
+          member("EMPTY.TXT", "")};
+}
+
+// The reader's verdict on an archive, "" when it reads.
+std::string refusal(const std::vector<uint8_t>& zip) {
+  std::vector<ZipMember> members;
+  std::string error;
+  bool read = readZipArchive(zip.data(), zip.size(), &members, &error);
+  EXPECT_EQ(read, members.size() > 0);
+  EXPECT_EQ(read, error.empty());
+  return read ? "" : error;
+}
+
+bool sameMembers(const std::vector<ZipMember>& a, const std::vector<ZipMember>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].name != b[i].name || a[i].data != b[i].data) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(ZipArchive, MembersReadBackInOrderBehindAProgram) {
+  std::vector<ZipMember> members = sampleMembers();
+  std::string stub = "MZ" + std::string(5000, '\x90') + "PK\x05\x06 not the end record";
+  std::vector<uint8_t> zip = zipOf(members, stub);
+  std::vector<ZipMember> read;
+  std::string error;
+  ASSERT_TRUE(readZipArchive(zip.data(), zip.size(), &read, &error)) << error;
+  EXPECT_TRUE(sameMembers(read, members));
+  // Offsets count from the program's first byte.
+  EXPECT_EQ(localHeaderAt(zip, 0), stub.size());
+}
+
+TEST(ZipArchive, HeadersAreThoseOfMsDosDeflatedMembersWithAFixedDate) {
+  std::vector<uint8_t> zip = zipOf(sampleMembers());
+  for (int i = 0; i < 4; ++i) {
+    size_t central = centralEntryAt(zip, i);
+    size_t local = localHeaderAt(zip, i);
+    EXPECT_EQ(get32(zip, central + 4) & 0xffff, 20u);  // made on MS-DOS (0), by version 2.0
+    EXPECT_EQ(get32(zip, central + 6) & 0xffff, 20u);  // needs version 2.0
+    EXPECT_EQ(get32(zip, central + 10) & 0xffff, 8u);  // deflated
+    EXPECT_EQ(get32(zip, central + 38), 0x20u);        // archive attribute
+    EXPECT_EQ(get32(zip, central + 12), get32(zip, local + 10));
+    EXPECT_EQ(get32(zip, local + 8) & 0xffff, 8u);
+  }
+  EXPECT_EQ(get32(zip, centralEntryAt(zip, 0) + 12), uint32_t{0x2821} << 16);  // 2000-01-01
+  EXPECT_EQ(zipOf(sampleMembers()), zip);
+}
+
+TEST(ZipArchive, StoredMembersAndACommentAreRead) {
+  std::vector<uint8_t> zip = storedZipOf({{"A.TXT", "first"}, {"B.TXT", ""}});
+  std::string comment = "made by hand";
+  put16(&zip, endRecordAt(zip) + 20, static_cast<uint32_t>(comment.size()));
+  zip.insert(zip.end(), comment.begin(), comment.end());
+  std::vector<ZipMember> read;
+  std::string error;
+  ASSERT_TRUE(readZipArchive(zip.data(), zip.size(), &read, &error)) << error;
+  EXPECT_TRUE(sameMembers(read, {member("A.TXT", "first"), member("B.TXT", "")}));
+}
+
+TEST(ZipArchive, NamesThatLeaveTheTargetDirectoryAreRefused) {
+  const std::string hostile[] = {"../EVIL.TXT",
+                                 "/tmp/EVIL.TXT",
+                                 "..\\EVIL.TXT",
+                                 "C:EVIL.TXT",
+                                 "SUB/EVIL.TXT",
+                                 "..",
+                                 ".",
+                                 "",
+                                 std::string("EVIL\0.TXT", 9),
+                                 "EVIL\x01.TXT",
+                                 "DIR/",
+                                 std::string(256, 'A')};
+  for (const std::string& name : hostile) {
+    std::vector<uint8_t> zip = zipOf({member("SEQ01.TXT", "good"), member(name, "evil")});
+    EXPECT_NE(refusal(zip).find("plain file"), std::string::npos) << name;
+  }
+  for (const char* name : {"SEQ01.TXT", "qvkavi.exe", ".profile", "a name with spaces.txt"})
+    EXPECT_TRUE(isPlainMemberName(name)) << name;
+}
+
+TEST(ZipArchive, LinksDirectoriesAndDevicesAreRefused) {
+  const std::vector<uint8_t> good = zipOf({member("SEQ01.TXT", "1"), member("LINK", "/etc/x")});
+  const size_t central = centralEntryAt(good, 1);
+  struct Kind {
+    uint32_t madeBy, attributes;
+    bool refused;
+  };
+  const Kind kinds[] = {{0x0314, 0xa1ff0000, true}, {0x0314, 0x41ed0010, true},
+                        {0x0314, 0x21a40000, true}, {0x0014, 0x00000010, true},
+                        {0x0014, 0x00000008, true}, {0x0314, 0x81a40020, false},
+                        {0x0b14, 0xa1ff0020, false}};  // high bits mean nothing off Unix
+  for (const Kind& kind : kinds) {
+    std::vector<uint8_t> zip = good;
+    put16(&zip, central + 4, kind.madeBy);
+    put32(&zip, central + 38, kind.attributes);
+    EXPECT_EQ(refusal(zip).find("not a plain file") != std::string::npos, kind.refused)
+        << std::hex << kind.madeBy << " " << kind.attributes;
+  }
+}
+
+TEST(ZipArchive, AWrongCrcIsRefused) {
+  std::vector<uint8_t> zip = zipOf(sampleMembers());
+  uint32_t crc = get32(zip, centralEntryAt(zip, 2) + 16) ^ 1;
+  put32(&zip, centralEntryAt(zip, 2) + 16, crc);
+  put32(&zip, localHeaderAt(zip, 2) + 14, crc);
+  EXPECT_EQ(refusal(zip), "member \"SEQ01.TXT\": its CRC does not match its contents");
+}
+
+TEST(ZipArchive, MembersThatNameTheSameFileAreRefused) {
+  std::vector<uint8_t> zip = zipOf({member("SEQ01.TXT", "new"), member("seq01.txt", "other")});
+  EXPECT_EQ(refusal(zip), "members \"SEQ01.TXT\" and \"seq01.txt\" name the same file");
+}
+
+TEST(ZipArchive, AMemberHiddenInsideAnotherIsRefused) {
+  // B's local header and data sit inside A's stored data.
+  std::vector<uint8_t> inner = storedZipOf({{"B", "bomb"}});
+  std::string hidden(inner.begin(), inner.begin() + 30 + 1 + 4);
+  std::vector<uint8_t> zip = storedZipOf({{"A", hidden}, {"B", "bomb", false, 30 + 1}});
+  EXPECT_EQ(refusal(zip), "members \"A\" and \"B\" overlap");
+}
+
+TEST(ZipArchive, FeaturesAPatchNeverUsesAreRefused) {
+  const std::vector<uint8_t> good = zipOf(sampleMembers());
+  auto withBoth = [&](size_t centralField, size_t localField, uint32_t value, bool wide) {
+    std::vector<uint8_t> zip = good;
+    auto put = wide ? put32 : put16;
+    put(&zip, centralEntryAt(zip, 1) + centralField, value);
+    put(&zip, localHeaderAt(zip, 1) + localField, value);
+    return refusal(zip);
+  };
+  EXPECT_EQ(withBoth(8, 6, 0x0003, false), "member \"PATCH.BAT\" is encrypted");
+  EXPECT_EQ(withBoth(10, 8, 12, false), "member \"PATCH.BAT\" uses an unknown compression method");
+  EXPECT_EQ(withBoth(24, 22, 0x7fffffff, true),
+            "member \"PATCH.BAT\" claims a size its data cannot have");
+  EXPECT_EQ(withBoth(24, 22, 0xffffffff, true),
+            "member \"PATCH.BAT\" needs ZIP64, which a patch never uses");
+
+  std::vector<uint8_t> spanning = good;
+  put16(&spanning, endRecordAt(spanning) + 4, 1);
+  EXPECT_EQ(refusal(spanning), "the archive spans several disks");
+  EXPECT_EQ(refusal(storedZipOf({})), "the archive holds no files");
+  std::vector<uint8_t> nothing(100, 'x');
+  EXPECT_EQ(refusal(nothing), "no ZIP archive found");
+  EXPECT_EQ(refusal({}), "no ZIP archive found");
+}
+
+TEST(ZipArchive, ALocalHeaderThatDisagreesWithTheDirectoryIsRefused) {
+  const std::vector<uint8_t> good = zipOf(sampleMembers());
+  for (size_t field : {size_t{14}, size_t{18}, size_t{22}, size_t{30}}) {
+    std::vector<uint8_t> zip = good;
+    zip[localHeaderAt(zip, 2) + field] ^= 0x04;
+    EXPECT_EQ(refusal(zip), "member \"SEQ01.TXT\": its local header differs from the directory")
+        << field;
+  }
+}
+
+// Every cut of the file and every changed byte: refused, or read as what was written (a byte of
+// a field the reader does not use, such as the date).
+TEST(ZipArchive, NoCutAndNoChangedByteGetsThroughAsOtherContents) {
+  const std::vector<ZipMember> members = {member("PATCH.BAT", "@echo off\r\nexit\r\n"),
+                                          member("SEQ01.TXT", std::string(300, '4'))};
+  const std::vector<uint8_t> good = zipOf(members, "MZstub");
+  for (size_t size = 0; size < good.size(); ++size) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + size);
+    EXPECT_NE(refusal(cut), "") << size;
+  }
+  for (size_t at = 0; at < good.size(); ++at) {
+    for (uint8_t flip : {0x01, 0x10, 0x80}) {
+      std::vector<uint8_t> zip = good;
+      zip[at] ^= flip;
+      std::vector<ZipMember> read;
+      std::string error;
+      if (readZipArchive(zip.data(), zip.size(), &read, &error)) {
+        EXPECT_TRUE(sameMembers(read, members)) << at << " " << int{flip};
+      }
+    }
+  }
+}

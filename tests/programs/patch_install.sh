@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# qvkpatch run where it lies: it creates the install directory ($XDG_DATA_HOME/qvk, else
+# ~/.local/share/qvk), leaves exactly the sixteen files of its payload there and no qvp, and
+# updates an existing install (old files under lower-case names included). The qvp it runs is
+# byte for byte its payload, gets the install directory as its one argument (spaces and quotes
+# too), and its failure is the installer's. The game then reads the upper-case move files.
+set -euo pipefail
+build=$1
+installer="$build/qvkpatch"
+payload="$build/src/patch/qvkpatch.payload"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "$*"; exit 1; }
+[ -x "$installer" ] || fail "no qvkpatch in $build"
+
+members=(PATCH.BAT QVKAVI.EXE)
+for n in 01 02 03 04 05 06 07 08 12 13 14 15 16 17; do members+=("SEQ$n.TXT"); done
+listing() { (cd "$1" && LC_ALL=C ls -A | tr '\n' ' '); }
+
+mkdir "$work/run"
+cp "$installer" "$work/run/qvkpatch"
+patch() {  # patch DATA_HOME: runs the installer in its directory with that data home
+  (cd "$work/run" && XDG_DATA_HOME="$1" ./qvkpatch >"$work/out" 2>"$work/err") || {
+    cat "$work/out" "$work/err"
+    fail "qvkpatch failed with status $?"
+  }
+  [ -s "$work/out" ] || [ -s "$work/err" ] && { cat "$work/out" "$work/err"; fail "qvkpatch printed"; }
+  return 0
+}
+
+# A fresh install directory, on a path with spaces and both kinds of quotes.
+data="$work/data home 'single' \"double\""
+patch "$data"
+install="$data/qvk"
+[ "$(listing "$install")" = "${members[*]} " ] || fail "installed: $(listing "$install")"
+for name in "${members[@]}"; do
+  unzip -p "$payload" "$name" | cmp -s - "$install/$name" || fail "$name differs from the payload"
+done
+[ -x "$install/QVKAVI.EXE" ] || fail "QVKAVI.EXE is not executable"
+
+# An existing install: older move files under lower-case names are replaced, the rest kept.
+existing="$work/existing/qvk"
+mkdir -p "$existing"
+printf '  20  d2   00   d2   d2   d2   d2\r\n' >"$existing/seq01.txt"
+printf 'old\r\n' >"$existing/Seq02.Txt"
+printf 'hot\r\n' >"$existing/seq01.hot"
+printf 'saved game' >"$existing/qvk.sav"
+patch "$work/existing"
+[ "$(listing "$existing")" = "${members[*]} qvk.sav seq01.hot " ] || fail "updated: $(listing "$existing")"
+[ "$(cat "$existing/qvk.sav")" = "saved game" ] || fail "the saved game changed"
+patch "$work/existing"
+[ "$(listing "$existing")" = "${members[*]} qvk.sav seq01.hot " ] || fail "again: $(listing "$existing")"
+
+# Without XDG_DATA_HOME: ~/.local/share/qvk, every missing parent created. Started from another
+# directory, the installer still finds its own file.
+(cd / && env -u XDG_DATA_HOME HOME="$work/home" "$work/run/qvkpatch") || fail "qvkpatch from / failed"
+[ "$(listing "$work/home/.local/share/qvk")" = "${members[*]} " ] || fail "not in ~/.local/share/qvk"
+
+# The qvp it writes and runs, seen from inside: a payload that copies itself and records its
+# arguments, then ends with the status it is given.
+fake_installer() {  # fake_installer STATUS: $work/fake/qvkpatch carrying that payload
+  mkdir -p "$work/fake"
+  {
+    printf '#!/bin/sh\ncp "$0" "$1/qvp.copy"\nprintf "%%s\\n" "$#" "$1" >"$1/qvp.args"\nexit %s\n' "$1"
+    head -c 5000 /dev/urandom
+  } >"$work/fake/payload"
+  "$build/src/patch/attach_payload" "$installer" "$work/fake/payload" "$work/fake/qvkpatch"
+}
+fake_installer 0
+quoted="$work/it's \"quoted\" & spaced"
+(cd "$work/fake" && XDG_DATA_HOME="$quoted" ./qvkpatch) || fail "the fake payload failed"
+cmp -s "$quoted/qvk/qvp.copy" "$work/fake/payload" || fail "qvp is not byte for byte the payload"
+[ "$(cat "$quoted/qvk/qvp.args")" = "$(printf '1\n%s' "$quoted/qvk")" ] ||
+  fail "qvp's arguments: $(cat "$quoted/qvk/qvp.args")"
+[ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind"
+fake_installer 7
+status=0
+(cd "$work/fake" && XDG_DATA_HOME="$quoted" ./qvkpatch 2>"$work/err") || status=$?
+[ "$status" = 7 ] || fail "a failing qvp (7) made qvkpatch end with $status"
+grep -q "qvkpatch: the update failed: .*qvp ended with status 7" "$work/err" || fail "$(cat "$work/err")"
+[ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after its failure"
+
+# The game finds the patched move files under their upper-case names, in the install directory
+# before the current directory (whose seq01.txt would open seq01d2.avi at frame 20).
+if [ -x "$build/qvksim" ]; then
+  mkdir "$work/game"
+  printf '  20  d2   00   d2   d2   d2   d2\r\n' >"$work/game/seq01.txt"
+  cp "$build/game/seq01.hot" "$work/game/"
+  printf '%s\n' "demo.avi 100" "seq01.avi 600" "seq01d1.avi 24" "seq01d2.avi 24" \
+    "seq01d3.avi 24" "seq01d4.avi 24" "seq01t1.avi 24" "4lives.avi 20" >"$work/clips"
+  printf 'new\nframes 80\n' >"$work/script"
+  "$build/qvksim" --game "$work/game" --install "$existing" --virtual-media "$work/clips" \
+    "$work/script" >"$work/trace" || fail "qvksim failed"
+  grep -q "not found" "$work/trace" && { cat "$work/trace"; fail "qvksim did not find a file"; }
+  grep -qx "64 open seq01d1.avi 0" "$work/trace" || { cat "$work/trace"; fail "SEQ01.TXT not read"; }
+fi
