@@ -10,6 +10,7 @@
 //   Sound                         the sound device and its buffers
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
+//   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
 //   Stop requests                 how a game thread is ended without killing it
 //   Debug print                   diagnostics that are discarded
 //   Platform                      the one set of platform objects the game uses
@@ -206,6 +207,27 @@ struct FrameDrawer {
 };
 
 // ---------------------------------------------------------------------------------------------
+// Pictures
+//
+// A packed device-independent bitmap as stored in the program's resources: a 40-byte
+// information header, its colour table and 8-bit pixels, uncompressed or BI_RLE8. Decoded to
+// 32-bit 0x00RRGGBB pixels, top row first; pixels the compressed data skip keep colour 0.
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // width * height
+};
+
+constexpr uint32_t kBitmapRgb = 0;   // uncompressed
+constexpr uint32_t kBitmapRle8 = 1;  // BI_RLE8
+constexpr int kBitmapInfoHeaderSize = 40;
+
+// False (and an empty picture) for anything but an 8-bit picture of sane size whose header and
+// colour table are whole; compressed data that end early or run past the edges are cut off.
+bool decodeDib(const uint8_t* bytes, size_t size, Picture* picture);
+
+// ---------------------------------------------------------------------------------------------
 // Stop requests
 //
 // A game thread is never killed: it is asked to stop, and honours the request at its next safe
@@ -246,6 +268,13 @@ struct Platform {
   // Real waits take real time (waitUnlessStopped); headless ones return at once.
   bool realTimeWaits = false;
 };
+
+// The desktop's real platform objects (SDL sound, the timer thread, the AVI reader, the frame
+// decoder), which the program puts into its Platform at start.
+TimerService* realTimerService();
+SoundDevice* createSdlSoundDevice();  // nullptr: no sound device
+MediaLibrary* aviMediaLibrary();
+FrameDrawer* decodingFrameDrawer();
 
 // A wait of the game: real time on the desktop, none headless. False when cut short by a stop
 // request.
