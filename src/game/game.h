@@ -6,14 +6,19 @@
 //   Shared names     file names read by one thread while another writes them
 //   Scene tables     MoveRow, the move table and the hotspot table
 //   GameState        the one global record of the game
+//   Event trace      the game's events as qvksim prints them
 //   Scene tables     loadMoveFile, loadHotspotFile
 //   Saved game       saveGame, loadGame
+//   Game thread      the judging state, one pass, the thread's end
+//   Scene flow       what plays when a clip ends; the random coin
 //   Game control     commands, start-up and shutdown, attract mode
+//   Headless session the program against the headless platform (qvksim, tests)
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -156,6 +161,14 @@ extern GameState game;
 bool readFlagLocked(const std::atomic<uint8_t>& flag);
 
 // ---------------------------------------------------------------------------------------------
+// Event trace
+//
+// qvksim prints the game's events as they happen. When a hook is set, the places where they
+// happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread.
+extern void (*gameTraceHook)(const char* line);
+void traceGameEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---------------------------------------------------------------------------------------------
 // Scene tables: loading
 
 // Reads fileName (install directory first, then the current directory) into the move table;
@@ -196,6 +209,60 @@ void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize
 int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]);
 
 // ---------------------------------------------------------------------------------------------
+// Game thread
+
+// The judging state of the game thread: reset at every start of the thread, touched by it alone.
+struct JudgingState {
+  int32_t decision = kDecisionNoMove;  // what the verdict of the current window will do
+  bool objectTaken = false;            // an object move made and not yet settled
+  int32_t objectRow = 0;               // row whose object was last credited at a verdict
+  int32_t objectResumeFrame = 0;       // where the scene resumes after the object clip
+  int32_t objectResumeRow = 0;         // the row current again after the object clip
+  bool outcomeClipPlaying = false;     // an outcome clip opened, its lives step still due
+  bool gameOverPlaying = false;        // "gameover.avi" is open
+  bool finished = false;               // finishGameThread has run: the thread ends
+};
+
+extern JudgingState judging;
+
+// The game thread's entry: resets the judging state, then runs passes until the thread ends
+// or is asked to stop.
+void gameThreadProc();
+// Resets the judging state as every start of the thread does.
+void startJudging();
+// One pass of the loop; false once the thread has ended through finishGameThread. Returns
+// through changed whether the pass moved anything (the clock, the picture, the input).
+bool runGamePass(bool* changed = nullptr);
+// The thread's own end: closes the clip, returns to the window, clears the run flags.
+void finishGameThread();
+
+// ---------------------------------------------------------------------------------------------
+// Scene flow
+
+// At the end of the open clip: opens what comes next, or ends the thread.
+void sceneFlow();
+// Top of every pass: while the continue offer runs, any input restarts the scene.
+void continueCheck();
+// The scene order, keyed on the clip that has just ended.
+void advanceScene();
+// The lives clips, the continue offer and game over.
+void livesStep();
+// Loads a scene's move and hotspot files; the scene's base name is the first five characters
+// of scene ("seq05.avi" and "seq05" both load seq05.txt and seq05.hot).
+void loadSceneTables(const char* scene);
+// Makes a scene current: its tables, then sceneFile = base + ".avi".
+void makeSceneCurrent(const char* base);
+
+// One fair random bit from the game's generator.
+int randomCoin();
+// Seeds the generator from the clock's seconds and draws five coins, as start-up does.
+void seedRandom();
+// The generator's state, for tools and tests: seed it, and force the results of the next draws
+// ("10011": 1, 0, 0, 1, 1), after which the generator takes over again.
+void setRandomSeed(uint32_t seed);
+void forceCoins(const char* bits);
+
+// ---------------------------------------------------------------------------------------------
 // Game control
 
 // Menu command identifiers.
@@ -220,3 +287,45 @@ void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
+
+// The AttractTimer's callback (timer thread): hands attractTick to the window thread.
+void attractTimerFired();
+// Starts the demo when nobody plays; re-arms itself.
+void attractTick();
+// Picks the start scene (infile.txt or seq01) and loads its tables.
+void loadStartScene();
+// Ends the running game thread (asks it to stop and joins it) and stops the stream buffer.
+void endGameThread();
+
+// With a virtual game thread: whether it runs, and one pass of it (nothing when it does not
+// run). The pass ends the thread when the game or the demo is over.
+bool virtualGameThreadRunning();
+void runVirtualGamePass();
+
+// ---------------------------------------------------------------------------------------------
+// Headless session
+//
+// The program run against the headless platform, for qvksim and the tests: the real start-up,
+// commands, game thread (virtual: its passes run one by one) and shutdown, with a virtual clock.
+// Before every pass, virtual time moves on by a tenth of a frame: the sound card by 367 or 368
+// bytes (sound clock), the timers by 8.3 ms (so the FrameTimer ticks once every ten passes).
+
+struct HeadlessSession {
+  HeadlessWindow window;
+  HeadlessJoystick joystick;
+  HeadlessTimers timers;
+  VirtualSoundDevice sound;
+  VirtualMediaLibrary virtualMedia;
+  HeadlessDrawer drawer;
+  bool soundClock = true;  // false: no sound device, the FrameTimer drives the clock
+  uint64_t passes = 0;
+};
+
+// Puts the headless platform in place: gameDir is the current directory, installDir the install
+// directory, media the AVI files (nullptr: the session's virtual media). Then runs the start-up.
+void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
+                         const std::string& installDir, MediaLibrary* media);
+// Moves virtual time on by a tenth of a frame, then runs one pass of the game thread if one runs.
+void runHeadlessPass(HeadlessSession& session);
+// Ends a running game thread and shuts down in order; the platform is emptied.
+void closeHeadlessSession(HeadlessSession& session);

@@ -1,4 +1,6 @@
 // The one global game state, and the small rules for reading it across threads.
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "game/game.h"
@@ -39,4 +41,16 @@ const char* clipForInput(const MoveRow& row, int32_t inputCode) {
     case kInputAction: return row.actionClip;
     default: return row.missClip;
   }
+}
+
+void (*gameTraceHook)(const char* line) = nullptr;
+
+void traceGameEvent(const char* format, ...) {
+  if (!gameTraceHook) return;
+  char line[160];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  gameTraceHook(line);
 }

@@ -134,8 +134,7 @@ static void setUpNewGame() {
   game.resumeMoveIndex = 0;
   writeName(game.missedScene, "");
   writeName(game.sceneFile, "seq01.avi");
-  loadMoveFile("seq01.txt", "seq01");
-  loadHotspotFile("seq01.hot");
+  loadSceneTables("seq01");
 }
 
 // A name field: the characters up to the terminator, at most the whole field.
@@ -178,13 +177,7 @@ void loadGame() {
   if (length >= kHotspotIndexAt + 4) hotspotIndex = getInt(bytes + kHotspotIndexAt);
   if (length >= kResumeMoveIndexAt + 4) resumeMoveIndex = getInt(bytes + kResumeMoveIndexAt);
 
-  char base[6];
-  copyText(base, sizeof base, name);
-  char tableFile[16];
-  std::snprintf(tableFile, sizeof tableFile, "%s.txt", base);
-  loadMoveFile(tableFile, base);
-  std::snprintf(tableFile, sizeof tableFile, "%s.hot", base);
-  loadHotspotFile(tableFile);
+  loadSceneTables(name);
 
   // A damaged record must not point outside the tables or before the scene's start. Resuming
   // with all three indices at 0 is safe: the row advance and the checkpoint step catch up with

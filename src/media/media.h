@@ -82,6 +82,26 @@ void initStreamBuffer();
 // ---------------------------------------------------------------------------------------------
 // Sequence
 
+// The open clip's next video frames, still compressed as the file stores them.
+using FrameCache = uint8_t[kCacheSlots][kSlotBytes];
+
+// The sequence loader's state beside the game state: the cache, the open file's video format,
+// and which clock drives the open clip.
+struct SequenceState {
+  FrameCache frameCache = {};
+  int32_t slotBytes[kCacheSlots] = {};  // bytes of each slot that hold the stored frame
+  uint8_t videoFormat[kVideoFormatSize] = {};
+  int32_t videoFormatSize = 0;
+  // The stream buffer's play position drives the clock (sound mode); otherwise the FrameTimer
+  // does: no sound device, no stream buffer, or a clip without a sound track.
+  bool soundClock = false;
+};
+
+extern SequenceState sequence;
+
+// A start frame is at most this, so sound positions stay inside 32 bits.
+constexpr int32_t kLastStartFrame = 1 << 19;
+
 // Opens fileName (current directory) at startFrame: resets the clock, fills the frame cache,
 // then starts the sound (one-second preload and wait) or the FrameTimer.
 void openSequence(const char* fileName, int32_t startFrame);
@@ -95,3 +115,13 @@ void drawCachedFrame(int32_t slot);
 
 // The media steps of one pass of the game thread.
 void runMediaSteps();
+
+// One poll of the clock; returns the chunk the play cursor is in (sound mode), 1 (timer mode),
+// kClockEnded or kClockUnreadable.
+int32_t pollClock();
+constexpr int32_t kClockTimerRunning = 1;
+constexpr int32_t kClockEnded = 7777;
+constexpr int32_t kClockUnreadable = 9999;
+
+// The FrameTimer's callback: one frame of clock, unless the window has lost the focus.
+void frameTimerTick();

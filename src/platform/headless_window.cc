@@ -30,6 +30,8 @@ void HeadlessWindow::resetToWindowed() {
   ++resetsToWindowed;
 }
 
+void HeadlessWindow::runOnWindowThread(void (*task)()) { task(); }
+
 std::vector<RecordedMessage> HeadlessWindow::messagesSeen() {
   std::lock_guard<std::mutex> hold(lock);
   return messages;

@@ -8,6 +8,7 @@
 //   Joystick                      joystick 0
 //   Timers                        one-shot and periodic timer events
 //   Sound                         the sound device and its buffers
+//   Resources                     the program's own resources (the beeps, pictures, icons)
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
 //   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
@@ -18,10 +19,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -84,6 +88,11 @@ struct Window {
   virtual void returnToWindowed() = 0;
   // The return used by Stop: waits 200 ms and renews the drawing resources too.
   virtual void resetToWindowed() = 0;
+  // Runs task on the window thread, later (the real window) or at once (headless). The timer
+  // service uses it so that the attract mode runs on the same thread as the menu commands.
+  virtual void runOnWindowThread(void (*task)()) = 0;
+  // Except for showMessage, no call waits for the window thread: a thread that the window
+  // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -120,9 +129,16 @@ using TimerCallback = void (*)();
 
 struct TimerService {
   virtual ~TimerService() = default;
+  // Calls callback once after delayMs, or every delayMs. A delay of 0 or no callback fails
+  // (id 0), as the multimedia timers refuse a delay below their 1 ms resolution.
   virtual TimerId setEvent(uint32_t delayMs, TimerCallback callback, bool periodic) = 0;
+  // Nothing happens for an id that is not running (0, killed, a one-shot event that has fired).
   virtual void killEvent(TimerId id) = 0;
 };
+
+// The real timer service: one thread of its own that runs every callback. Deleting it ends the
+// thread; events still set are dropped.
+TimerService* createTimerService();
 
 // ---------------------------------------------------------------------------------------------
 // Sound
@@ -154,10 +170,32 @@ struct SoundBuffer {
 };
 
 struct SoundDevice {
-  virtual ~SoundDevice() = default;
+  virtual ~SoundDevice() = default;  // releases the buffers it still has
   // nullptr when the device cannot make such a buffer.
   virtual SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) = 0;
 };
+
+// A one-shot buffer that reaches its end stops, and its cursor goes back to 0, so that the next
+// play sounds it again from the start. Volumes run from -10000 (silent) to 0 (full).
+constexpr int32_t kSilentVolume = -10000;
+
+// The real sound device: SDL2 audio on the default output, opened for the game's own sound
+// format (22050 Hz, 8-bit unsigned stereo; SDL converts for the hardware), with a mixer in the
+// audio callback. Its buffers must be in that format. nullptr when there is no audio device.
+SoundDevice* createSdlSoundDevice();
+// The same mixer with no audio device behind it: it mixes only when mixSdlSound is called
+// (deterministic tests of the mixer, the benchmark).
+SoundDevice* createSdlMixerDevice();
+// The next bytes of output of every playing buffer of device (made by one of the two above),
+// mixed as the audio callback mixes them, with the play cursors moved on.
+void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);
+
+// ---------------------------------------------------------------------------------------------
+// Resources
+//
+// The program's own resources, compiled into it: the wave images "GBEEP" and "BBEEP". The bytes
+// stay valid for the rest of the run. False when there is no resource of that name.
+bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 
 // ---------------------------------------------------------------------------------------------
 // Media files
@@ -267,6 +305,9 @@ struct Platform {
   FrameDrawer* drawer = nullptr;
   // Real waits take real time (waitUnlessStopped); headless ones return at once.
   bool realTimeWaits = false;
+  // Headless, the game thread is virtual: starting it only resets its state, and the caller
+  // runs its passes one by one against virtual time.
+  bool virtualGameThread = false;
 };
 
 // The desktop's real platform objects (SDL sound, the timer thread, the AVI reader, the frame
@@ -300,6 +341,7 @@ struct HeadlessWindow : Window {
   void invalidate() override;
   void returnToWindowed() override;
   void resetToWindowed() override;
+  void runOnWindowThread(void (*task)()) override;
 
   std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
   void clear();
@@ -329,4 +371,129 @@ struct HeadlessJoystick : Joystick {
   JoystickCaps caps{0, 65535, 0, 65535};
   bool present = false;
   JoystickPosition position;
+};
+
+// Virtual time, moved on only by the caller; callbacks run on the caller's thread.
+struct PendingTimer {
+  TimerId id = 0;
+  uint64_t dueMs = 0;     // the virtual time of its next call
+  uint32_t periodMs = 0;  // 0: one-shot
+  TimerCallback callback = nullptr;
+  uint64_t order = 0;  // breaks ties between events due at the same moment
+};
+
+struct HeadlessTimers : TimerService {
+  TimerId setEvent(uint32_t delayMs, TimerCallback callback, bool periodic) override;
+  void killEvent(TimerId id) override;
+
+  // Moves virtual time on by ms, running every callback that falls due on the way in time order
+  // (events due at the same moment in the order they were set or last rescheduled).
+  void advance(uint64_t ms);
+  // Moves virtual time to the next due event and runs it. False (time unchanged) when none.
+  bool advanceToNext();
+  uint64_t now();
+  std::vector<PendingTimer> pending();  // in the order they will fire
+  bool isPending(TimerId id);
+
+  std::mutex lock;
+  std::condition_variable callbackDone;
+  uint64_t nowMs = 0;
+  std::vector<PendingTimer> events;
+  uint64_t nextOrder = 0;
+  TimerId lastId = 0;
+  TimerId runningId = 0;  // the event whose callback runs now
+  std::thread::id runningThread;
+};
+
+// A virtual sound card: buffers keep their bytes in memory and their play cursors move only
+// when the caller advances the device. Every call is recorded; switches make calls fail.
+struct VirtualSoundDevice;
+
+struct VirtualSoundBuffer : SoundBuffer {
+  bool lock(uint32_t offset, uint32_t bytes, uint8_t** region1, uint32_t* length1,
+            uint8_t** region2, uint32_t* length2) override;
+  bool unlock(uint8_t* region1, uint32_t length1, uint8_t* region2, uint32_t length2) override;
+  bool play(bool looping) override;
+  bool stop() override;
+  bool getCurrentPosition(uint32_t* playCursor) override;
+  bool setCurrentPosition(uint32_t position) override;
+  bool setVolume(int32_t hundredthsOfDecibel) override;
+  void release() override;  // marks it released; the device keeps it for inspection
+
+  // All of these are guarded by the device's lock.
+  VirtualSoundDevice* device = nullptr;
+  int number = 0;  // 1 for the first buffer the device made, and so on
+  WaveFormat format;
+  std::vector<uint8_t> bytes;
+  uint32_t cursor = 0;
+  bool playing = false;
+  bool looping = false;
+  bool released = false;
+  int32_t volume = 0;
+  int plays = 0, stops = 0, positionReads = 0, locks = 0, unlocks = 0;
+  int openLocks = 0;  // locks not yet unlocked
+  bool failGetPosition = false;
+  bool failLock = false;
+  bool failUnlock = false;
+};
+
+struct VirtualSoundDevice : SoundDevice {
+  ~VirtualSoundDevice() override;
+  SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
+
+  // Moves the cursor of every playing buffer on by bytes: a looping one wraps, a one-shot one
+  // stops at its end.
+  void advance(uint32_t bytes);
+  // The calls so far, one line each: "create 1 44100", "play 1 loop", "play 2 once",
+  // "stop 1", "lock 1 7350 7350", "unlock 1", "position 1 0", "volume 1 -1", "release 2".
+  // Position reads are counted per buffer, not listed.
+  std::vector<std::string> eventsSeen();
+  void clearEvents();
+  // Failures of every buffer made from now on (and of this device).
+  bool failCreateBuffer = false;
+
+  std::mutex lock;
+  std::vector<std::unique_ptr<VirtualSoundBuffer>> buffers;  // released ones included
+  std::vector<std::string> events;
+};
+
+// Replaces a resource of the program for the tests (bytes null: the resource is missing) until
+// restoreResources.
+void replaceResource(const char* name, const uint8_t* bytes, size_t size);
+void restoreResources();
+
+// Clips that exist only as a name and a frame count, with sound in the game's format
+// (3675 bytes a frame). A frame's stored bytes are a tag that names its number, so a drawing
+// records which frame it showed; the sound byte at track position p is p % 251.
+struct VirtualMediaLibrary : MediaLibrary {
+  MediaFile* open(const char* fileName) override;
+  void release(MediaFile* file) override;
+
+  void addClip(const std::string& name, int32_t frames, bool withSound = true);
+  // Reads lines "NAME FRAMES" ('#' starts a comment). False, with the line, on a bad line.
+  bool loadManifest(const char* path, std::string* error);
+
+  struct Clip {
+    std::string name;
+    int32_t frames = 0;
+    bool withSound = true;
+  };
+  std::mutex lock;
+  std::vector<Clip> clips;
+  int openFiles = 0;  // files opened and not yet released
+};
+
+constexpr int kVirtualFrameBytes = 8;  // "VFRM" and the frame number
+// The frame number a virtual frame's bytes name, or -1 for other bytes (a blank slot).
+int32_t virtualFrameNumber(const uint8_t* frame, int32_t size);
+
+// Records the frames drawn: the number a virtual frame names, or -1.
+struct HeadlessDrawer : FrameDrawer {
+  void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
+                 int32_t frameSize) override;
+  std::vector<int32_t> framesDrawn();  // a copy
+  void clear();
+
+  std::mutex lock;
+  std::vector<int32_t> drawn;
 };

@@ -1,0 +1,158 @@
+// The game thread: one pass after another, each keeping the current move row in step with the
+// clock, judging the player's input against the row whose window is open, taking the row's
+// verdict when the window closes, and then running the media steps and, at a clip's end, the
+// scene flow.
+#include <cstring>
+
+#include "game/game.h"
+#include "input/input.h"
+#include "media/media.h"
+
+JudgingState judging;
+
+void startJudging() {
+  traceGameEvent("thread start");
+  judging = JudgingState{};
+  game.continueOffered = 0;
+  game.judgingOff = 0;
+}
+
+static MoveRow& currentRow() {
+  return game.moveTable[game.moveIndex];
+}
+
+// At most one row is passed per pass; the end row only by a clip running beyond frame 10011.
+static void rowAdvance() {
+  if (game.moveIndex < kMoveRows - 1 && currentRow().frame + kMoveFrameOffset < game.currentFrame)
+    game.moveIndex++;
+}
+
+// The row's window is open from its frame to twelve frames later, both included.
+static bool windowOpen() {
+  const MoveRow& row = currentRow();
+  return row.frame != kEndRowFrame && row.frame <= game.currentFrame &&
+         game.currentFrame <= row.frame + kMoveFrameOffset;
+}
+
+// A later input in the same window overwrites an earlier decision. Returns whether the move
+// was good (the object or the correct move).
+static bool judgeInput(int32_t code) {
+  int32_t row = game.moveIndex;
+  const MoveRow& move = currentRow();
+  if (move.objectMove == code) {
+    judging.objectTaken = true;
+    judging.decision = code;
+    judging.objectResumeFrame = row == 0 ? 0 : game.moveTable[row - 1].frame;
+    judging.objectResumeRow = row;
+    return true;
+  }
+  if (std::strcmp(clipForInput(move, code), kCorrectMoveClip) != 0) {
+    judging.decision = code;
+    return false;
+  }
+  // The correct move on a row that offers an object passes the object by.
+  if (move.objectMove != 0 && judging.objectRow != row && nameIsEmpty(game.missedScene)) {
+    char scene[kClipNameSize];
+    readName(game.sceneFile, scene);
+    writeName(game.missedScene, scene);
+  }
+  judging.decision = kDecisionCorrect;
+  return true;
+}
+
+// Whether the missed scene is the current one, comparing at most the 15 characters a saved
+// game keeps of a name.
+static bool missedSceneIsCurrent() {
+  char missed[kClipNameSize], scene[kClipNameSize];
+  readName(game.missedScene, missed);
+  readName(game.sceneFile, scene);
+  return std::strncmp(missed, scene, kSaveNameSize) == 0;
+}
+
+// The verdict when the window closes: the next row, or the clip of the decision, which costs
+// a life (the object clip costs the life its verdict credited).
+static void takeVerdict() {
+  int32_t row = game.moveIndex;
+  traceGameEvent("verdict %d %d", row, judging.decision);
+  if (judging.objectTaken) {
+    if (judging.objectRow == row) {
+      judging.decision = kDecisionNoMove;
+      judging.objectTaken = false;
+    } else {
+      game.lives++;
+      judging.objectRow = row;
+    }
+  }
+
+  if (judging.decision == kDecisionCorrect) {
+    judging.decision = kDecisionNoMove;
+    game.moveIndex++;
+    return;
+  }
+
+  if (!judging.objectTaken) {
+    judging.objectRow = 0;
+    if (missedSceneIsCurrent()) writeName(game.missedScene, "");
+  }
+  char clip[kClipNameSize];
+  copyText(clip, sizeof clip, clipForInput(game.moveTable[row], judging.decision));
+  openSequence(clip, 0);
+  judging.decision = kDecisionNoMove;
+  judging.outcomeClipPlaying = true;
+  game.lives--;
+}
+
+static void playBeep(SoundBuffer* beep, const char* kind) {
+  traceGameEvent("beep %s", kind);
+  if (beep) beep->play(false);
+}
+
+bool runGamePass(bool* changed) {
+  int32_t frameBefore = game.currentFrame;
+  int32_t slotBefore = game.drawSlot;
+  uint32_t cursorBefore = game.playCursor;
+
+  rowAdvance();
+  continueCheck();
+
+  if (readFlagLocked(game.demoActive) && pollInput() != kInputNone) {
+    finishGameThread();
+    return false;
+  }
+
+  int32_t code = pollInput();
+  bool goodMove = false;
+  if (!judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
+      !readFlagLocked(game.demoActive) && windowOpen()) {
+    if (code != kInputNone) goodMove = judgeInput(code);
+    if (!game.judgingOff && game.currentFrame == currentRow().frame + kMoveFrameOffset)
+      takeVerdict();
+  }
+
+  if (goodMove) {
+    playBeep(game.goodBeep, "good");
+  } else if (code != kInputNone) {
+    playBeep(game.badBeep, "bad");
+  }
+
+  runMediaSteps();
+
+  if (changed)
+    *changed = code != kInputNone || game.currentFrame != frameBefore ||
+               game.drawSlot != slotBefore || game.playCursor != cursorBefore || game.sequenceEnded;
+  if (game.sequenceEnded == 1) {
+    sceneFlow();
+    if (judging.finished) return false;
+  }
+  return true;
+}
+
+void finishGameThread() {
+  traceGameEvent("finish");
+  judging.finished = true;
+  closeSequence();
+  if (game.displayMode != kDisplayWindowed && platform.window) platform.window->returnToWindowed();
+  game.gameActive = 0;
+  game.demoActive = 0;
+  if (platform.window) platform.window->invalidate();
+}

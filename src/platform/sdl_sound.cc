@@ -1,0 +1,236 @@
+// The real sound device on SDL2 audio. SDL plays the game's own format, 22050 Hz 8-bit unsigned
+// stereo, and converts it for the hardware; every buffer is in that format, so a buffer's bytes
+// are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
+// looping stream buffer and the one-shot effect buffers, and a buffer's play cursor is the byte
+// the callback takes next.
+//
+// One lock per device guards the buffers' state and the list of buffers. The callback reads
+// sound bytes under it, and lock and unlock take it too, so a refill written between the two
+// is seen whole by the next callback. A chunk is refilled only after the cursor has left it, so
+// the callback never plays half-written sound.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kOutputRate = 22050;
+constexpr int kOutputChannels = 2;
+constexpr int kCallbackSamples = 512;  // 23 ms: the steps in which the play cursor moves
+constexpr uint32_t kMixBlock = 1024;   // output bytes mixed per pass over the buffers
+constexpr int32_t kUnityGain = 1 << 16;
+
+struct SdlSoundDevice;
+
+struct SdlSoundBuffer : SoundBuffer {
+  bool lock(uint32_t offset, uint32_t bytes, uint8_t** region1, uint32_t* length1,
+            uint8_t** region2, uint32_t* length2) override;
+  bool unlock(uint8_t* region1, uint32_t length1, uint8_t* region2, uint32_t length2) override;
+  bool play(bool looping) override;
+  bool stop() override;
+  bool getCurrentPosition(uint32_t* playCursor) override;
+  bool setCurrentPosition(uint32_t position) override;
+  bool setVolume(int32_t hundredthsOfDecibel) override;
+  void release() override;
+
+  SdlSoundDevice* device = nullptr;
+  std::vector<uint8_t> bytes;
+  uint32_t cursor = 0;
+  bool playing = false;
+  bool looping = false;
+  int32_t gain = kUnityGain;  // 16.16 fixed point
+};
+
+struct SdlSoundDevice : SoundDevice {
+  ~SdlSoundDevice() override;
+  SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
+
+  std::mutex lock;
+  std::vector<SdlSoundBuffer*> buffers;
+  SDL_AudioDeviceID audio = 0;  // 0: a mixer without an audio device
+};
+
+bool isGameFormat(const WaveFormat& format) {
+  return format.formatTag == 1 && format.channels == kOutputChannels &&
+         format.samplesPerSec == kOutputRate && format.bitsPerSample == 8 &&
+         format.blockAlign == kOutputChannels && format.avgBytesPerSec == kOutputRate * 2;
+}
+
+// Adds count bytes of buffer, from its cursor on, to the deviations in sum, and moves the
+// cursor on. A one-shot buffer that reaches its end stops and goes back to its start.
+void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
+  const uint8_t* bytes = buffer.bytes.data();
+  uint32_t size = static_cast<uint32_t>(buffer.bytes.size());
+  int32_t gain = buffer.gain;
+  while (count > 0) {
+    uint32_t run = std::min(count, size - buffer.cursor);
+    const uint8_t* source = bytes + buffer.cursor;
+    if (gain == kUnityGain) {
+      for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - 128;
+    } else {
+      for (uint32_t i = 0; i < run; ++i) sum[i] += ((source[i] - 128) * gain + 32768) >> 16;
+    }
+    sum += run;
+    count -= run;
+    buffer.cursor += run;
+    if (buffer.cursor == size) {
+      buffer.cursor = 0;
+      if (!buffer.looping) {
+        buffer.playing = false;
+        return;
+      }
+    }
+  }
+}
+
+void mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
+  int32_t sum[kMixBlock];
+  while (bytes > 0) {
+    uint32_t count = std::min(bytes, kMixBlock);
+    std::fill(sum, sum + count, 0);
+    for (SdlSoundBuffer* buffer : device.buffers) {
+      if (buffer->playing) mixBuffer(*buffer, sum, count);
+    }
+    for (uint32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(std::clamp(128 + sum[i], 0, 255));
+    out += count;
+    bytes -= count;
+  }
+}
+
+void audioCallback(void* device, Uint8* stream, int length) {
+  mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
+}
+
+SdlSoundDevice::~SdlSoundDevice() {
+  if (audio != 0) {
+    SDL_CloseAudioDevice(audio);  // returns when the callback has finished for good
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  for (SdlSoundBuffer* buffer : buffers) delete buffer;
+}
+
+SoundBuffer* SdlSoundDevice::createBuffer(const WaveFormat& format, uint32_t bytes) {
+  if (!isGameFormat(format) || bytes == 0) return nullptr;
+  auto* buffer = new SdlSoundBuffer;
+  buffer->device = this;
+  buffer->bytes.assign(bytes, 128);
+  std::lock_guard<std::mutex> hold(lock);
+  buffers.push_back(buffer);
+  return buffer;
+}
+
+bool SdlSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1, uint32_t* length1,
+                          uint8_t** region2, uint32_t* length2) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  *region1 = *region2 = nullptr;
+  *length1 = *length2 = 0;
+  uint32_t size = static_cast<uint32_t>(bytes.size());
+  if (count == 0 || count > size || offset >= size) return false;
+  *region1 = bytes.data() + offset;
+  *length1 = std::min(count, size - offset);
+  if (*length1 < count) {
+    *region2 = bytes.data();
+    *length2 = count - *length1;
+  }
+  return true;
+}
+
+bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2,
+                            uint32_t length2) {
+  // Taking the lock publishes what was written to the callback.
+  std::lock_guard<std::mutex> hold(device->lock);
+  const uint8_t* start = bytes.data();
+  const uint8_t* end = start + bytes.size();
+  bool firstInside = region1 >= start && region1 <= end && length1 <= size_t(end - region1);
+  bool secondInside =
+      length2 == 0 || (region2 >= start && region2 <= end && length2 <= size_t(end - region2));
+  return firstInside && secondInside;
+}
+
+bool SdlSoundBuffer::play(bool loop) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  playing = true;
+  looping = loop;
+  return true;
+}
+
+bool SdlSoundBuffer::stop() {
+  std::lock_guard<std::mutex> hold(device->lock);
+  playing = false;
+  return true;
+}
+
+bool SdlSoundBuffer::getCurrentPosition(uint32_t* playCursor) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  *playCursor = cursor;
+  return true;
+}
+
+bool SdlSoundBuffer::setCurrentPosition(uint32_t position) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (position >= bytes.size()) return false;
+  cursor = position;
+  return true;
+}
+
+bool SdlSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
+  if (hundredthsOfDecibel > 0 || hundredthsOfDecibel < kSilentVolume) return false;
+  int32_t newGain = 0;
+  if (hundredthsOfDecibel > kSilentVolume) {
+    double factor = std::pow(10.0, hundredthsOfDecibel / 2000.0);
+    newGain = static_cast<int32_t>(std::lround(factor * kUnityGain));
+  }
+  std::lock_guard<std::mutex> hold(device->lock);
+  gain = newGain;
+  return true;
+}
+
+void SdlSoundBuffer::release() {
+  {
+    std::lock_guard<std::mutex> hold(device->lock);
+    std::erase(device->buffers, this);
+  }
+  delete this;
+}
+
+}  // namespace
+
+void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
+  auto* sdl = static_cast<SdlSoundDevice*>(device);
+  std::lock_guard<std::mutex> hold(sdl->lock);
+  mixLocked(*sdl, out, bytes);
+}
+
+SoundDevice* createSdlMixerDevice() {
+  return new SdlSoundDevice;
+}
+
+SoundDevice* createSdlSoundDevice() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    debugPrint("no audio: %s", SDL_GetError());
+    return nullptr;
+  }
+  auto* device = new SdlSoundDevice;
+  SDL_AudioSpec wanted{};
+  wanted.freq = kOutputRate;
+  wanted.format = AUDIO_U8;
+  wanted.channels = kOutputChannels;
+  wanted.samples = kCallbackSamples;
+  wanted.callback = audioCallback;
+  wanted.userdata = device;
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts our format for the hardware.
+  device->audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device->audio == 0) {
+    debugPrint("no audio device: %s", SDL_GetError());
+    delete device;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return nullptr;
+  }
+  SDL_PauseAudioDevice(device->audio, 0);
+  return device;
+}

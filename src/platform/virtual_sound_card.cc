@@ -1,0 +1,145 @@
+// The virtual sound card: buffers in memory whose play cursors move only when the caller
+// advances the device, with every call recorded and switches that make calls fail.
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace {
+
+std::string eventLine(const char* what, const VirtualSoundBuffer& buffer) {
+  return std::string(what) + " " + std::to_string(buffer.number);
+}
+
+bool regionInside(const VirtualSoundBuffer& buffer, const uint8_t* region, uint32_t length) {
+  const uint8_t* start = buffer.bytes.data();
+  return region >= start && length <= buffer.bytes.size() &&
+         static_cast<size_t>(region - start) <= buffer.bytes.size() - length;
+}
+
+}  // namespace
+
+VirtualSoundDevice::~VirtualSoundDevice() = default;
+
+SoundBuffer* VirtualSoundDevice::createBuffer(const WaveFormat& format, uint32_t bytes) {
+  std::lock_guard<std::mutex> hold(lock);
+  if (failCreateBuffer || bytes == 0) return nullptr;
+  auto buffer = std::make_unique<VirtualSoundBuffer>();
+  buffer->device = this;
+  buffer->number = static_cast<int>(buffers.size()) + 1;
+  buffer->format = format;
+  buffer->bytes.assign(bytes, 128);  // silence
+  events.push_back(eventLine("create", *buffer) + " " + std::to_string(bytes));
+  buffers.push_back(std::move(buffer));
+  return buffers.back().get();
+}
+
+void VirtualSoundDevice::advance(uint32_t bytes) {
+  std::lock_guard<std::mutex> hold(lock);
+  for (auto& buffer : buffers) {
+    if (!buffer->playing || buffer->released) continue;
+    uint64_t size = buffer->bytes.size();
+    uint64_t cursor = buffer->cursor + uint64_t{bytes};
+    if (buffer->looping) {
+      buffer->cursor = static_cast<uint32_t>(cursor % size);
+    } else if (cursor >= size) {
+      buffer->playing = false;
+      buffer->cursor = 0;
+    } else {
+      buffer->cursor = static_cast<uint32_t>(cursor);
+    }
+  }
+}
+
+std::vector<std::string> VirtualSoundDevice::eventsSeen() {
+  std::lock_guard<std::mutex> hold(lock);
+  return events;
+}
+
+void VirtualSoundDevice::clearEvents() {
+  std::lock_guard<std::mutex> hold(lock);
+  events.clear();
+}
+
+bool VirtualSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1,
+                              uint32_t* length1, uint8_t** region2, uint32_t* length2) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  *region1 = *region2 = nullptr;
+  *length1 = *length2 = 0;
+  uint32_t size = static_cast<uint32_t>(bytes.size());
+  if (failLock || released || count == 0 || count > size || offset >= size) return false;
+  *region1 = bytes.data() + offset;
+  *length1 = std::min(count, size - offset);
+  if (*length1 < count) {
+    *region2 = bytes.data();
+    *length2 = count - *length1;
+  }
+  ++locks;
+  ++openLocks;
+  device->events.push_back(eventLine("lock", *this) + " " + std::to_string(offset) + " " +
+                           std::to_string(count));
+  return true;
+}
+
+bool VirtualSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2,
+                                uint32_t length2) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (failUnlock || released || openLocks == 0 || !regionInside(*this, region1, length1) ||
+      (length2 != 0 && !regionInside(*this, region2, length2))) {
+    return false;
+  }
+  ++unlocks;
+  --openLocks;
+  device->events.push_back(eventLine("unlock", *this));
+  return true;
+}
+
+bool VirtualSoundBuffer::play(bool loop) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (released) return false;
+  playing = true;
+  looping = loop;
+  ++plays;
+  device->events.push_back(eventLine("play", *this) + (loop ? " loop" : " once"));
+  return true;
+}
+
+bool VirtualSoundBuffer::stop() {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (released) return false;
+  playing = false;
+  ++stops;
+  device->events.push_back(eventLine("stop", *this));
+  return true;
+}
+
+bool VirtualSoundBuffer::getCurrentPosition(uint32_t* playCursor) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  ++positionReads;
+  if (failGetPosition || released) return false;
+  *playCursor = cursor;
+  return true;
+}
+
+bool VirtualSoundBuffer::setCurrentPosition(uint32_t position) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (released || position >= bytes.size()) return false;
+  cursor = position;
+  device->events.push_back(eventLine("position", *this) + " " + std::to_string(position));
+  return true;
+}
+
+bool VirtualSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (released || hundredthsOfDecibel > 0 || hundredthsOfDecibel < kSilentVolume) return false;
+  volume = hundredthsOfDecibel;
+  device->events.push_back(eventLine("volume", *this) + " " + std::to_string(volume));
+  return true;
+}
+
+void VirtualSoundBuffer::release() {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (released) return;
+  released = true;
+  playing = false;
+  device->events.push_back(eventLine("release", *this));
+}
