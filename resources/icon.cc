@@ -1,17 +1,15 @@
-// Draws the program's icon (a gold Q on a night-blue disc with the moon behind it) at one size
-// and writes it as a PNG file.
-//
-// Usage: qvk_make_icon SIZE OUTPUT.png
+// The program's icon, "ICON48", "ICON32" and "ICON16": a gold Q on a night-blue disc with the
+// moon behind it, as PNG images.
 #include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "bitmap_font.h"
+#include "make_resources.h"
 
 namespace {
 
@@ -106,17 +104,15 @@ std::vector<uint8_t> encodePng(const std::vector<Rgba>& pixels, int size) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  int size = argc == 3 ? std::atoi(argv[1]) : 0;
-  if (size < 8 || size > 512) {
-    std::fprintf(stderr, "usage: %s SIZE OUTPUT.png\n", argv[0]);
-    return 2;
-  }
-  std::vector<uint8_t> png = encodePng(drawIcon(size), size);
-  FILE* file = std::fopen(argv[2], "wb");
-  if (!file || std::fwrite(png.data(), 1, png.size(), file) != png.size() || std::fclose(file)) {
-    std::perror(argv[2]);
-    return 1;
-  }
-  return 0;
+Bytes makeIcon(int size) {
+  return encodePng(drawIcon(size), size);
+}
+Bytes makeIcon48() {
+  return makeIcon(48);
+}
+Bytes makeIcon32() {
+  return makeIcon(32);
+}
+Bytes makeIcon16() {
+  return makeIcon(16);
 }

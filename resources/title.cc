@@ -1,15 +1,13 @@
-// Draws the title picture and writes it as the program stores it: a packed 320 by 240, 8-bit
-// bitmap with a 256-colour table, run-length encoded (BI_RLE8). A night sky over a valley, a
-// castle on the hill, and the game's name in gold.
-//
-// Usage: qvk_make_title OUTPUT.bmp
+// The title picture, "TITLE": a packed 320 by 240, 8-bit bitmap with a 256-colour table,
+// run-length encoded (BI_RLE8). A night sky over a valley, a castle on the hill, and the
+// game's name in gold.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "bitmap_font.h"
+#include "make_resources.h"
 
 namespace {
 
@@ -221,11 +219,7 @@ void putLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT.bmp\n", argv[0]);
-    return 2;
-  }
+Bytes makeTitlePicture() {
   Rgb table[256] = {};
   makeColourTable(table);
   Canvas canvas = drawPicture();
@@ -235,7 +229,7 @@ int main(int argc, char** argv) {
   pixels.push_back(0);                                                            // end of picture
   pixels.push_back(1);
 
-  std::vector<uint8_t> out;
+  Bytes out;
   putLittle(out, 40, 4);  // the information header
   putLittle(out, kWidth, 4);
   putLittle(out, kHeight, 4);
@@ -254,11 +248,5 @@ int main(int argc, char** argv) {
     out.push_back(0);
   }
   out.insert(out.end(), pixels.begin(), pixels.end());
-
-  FILE* file = std::fopen(argv[1], "wb");
-  if (!file || std::fwrite(out.data(), 1, out.size(), file) != out.size() || std::fclose(file)) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  return 0;
+  return out;
 }

@@ -8,8 +8,8 @@ namespace {
 
 constexpr uint32_t kRate = 22050;
 constexpr uint16_t kChannels = 2;
-constexpr uint32_t kNameField = 32;     // INAM text, zero-padded
-constexpr uint32_t kCommentField = 42;  // ICMT text, zero-padded
+constexpr uint32_t kNameField = 32;                                      // INAM text, zero-padded
+constexpr uint32_t kCommentField = 42;                                   // ICMT text, zero-padded
 constexpr uint32_t kListBytes = 4 + 8 + kNameField + 8 + kCommentField;  // 94
 static_assert(kListBytes == 94);
 

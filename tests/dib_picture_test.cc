@@ -87,7 +87,7 @@ TEST(DibPicture, RejectsWhatIsNotAWhole8BitPicture) {
 }
 
 TEST(DibPicture, BuiltTitlePictureIsA320By240Rle8PictureWithAFullColourTable) {
-  std::ifstream in(QVK_BINARY_DIR "/src/shell/resources/title.bmp", std::ios::binary);
+  std::ifstream in(QVK_BINARY_DIR "/resources/made/TITLE", std::ios::binary);
   ASSERT_TRUE(in) << "the build makes the title picture";
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
   ASSERT_GT(bytes.size(), 40u + 1024u);

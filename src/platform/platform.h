@@ -310,13 +310,6 @@ struct Platform {
   bool virtualGameThread = false;
 };
 
-// The desktop's real platform objects (SDL sound, the timer thread, the AVI reader, the frame
-// decoder), which the program puts into its Platform at start.
-TimerService* realTimerService();
-SoundDevice* createSdlSoundDevice();  // nullptr: no sound device
-MediaLibrary* aviMediaLibrary();
-FrameDrawer* decodingFrameDrawer();
-
 // A wait of the game: real time on the desktop, none headless. False when cut short by a stop
 // request.
 bool platformWait(uint32_t ms);

@@ -11,12 +11,11 @@ static gboolean keepAboutOpen(GtkWidget*, GdkEvent*, gpointer) {
 }
 
 void showAboutBox() {
-  GBytes* bytes = findShellResource("about.ui");
-  if (!bytes) return;
-  gsize size = 0;
-  const char* text = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+  const uint8_t* text = nullptr;
+  size_t size = 0;
+  if (!findResource("ABOUT", &text, &size)) return;
   GtkBuilder* builder = gtk_builder_new();
-  if (gtk_builder_add_from_string(builder, text, size, nullptr)) {
+  if (gtk_builder_add_from_string(builder, reinterpret_cast<const char*>(text), size, nullptr)) {
     GtkWidget* box = GTK_WIDGET(gtk_builder_get_object(builder, "about"));
     GtkWidget* ok = GTK_WIDGET(gtk_builder_get_object(builder, "ok"));
     if (shell.mainWindow)
@@ -27,5 +26,4 @@ void showAboutBox() {
     gtk_widget_show(box);
   }
   g_object_unref(builder);
-  g_bytes_unref(bytes);
 }

@@ -56,12 +56,9 @@ void windowedCommand() {
 // Drawing resources
 
 void openDrawingResources() {
-  GBytes* bytes = findShellResource("title.bmp");
-  if (!bytes) return;
-  gsize size = 0;
-  const auto* data = static_cast<const uint8_t*>(g_bytes_get_data(bytes, &size));
-  decodeDib(data, size, &shell.title);
-  g_bytes_unref(bytes);
+  const uint8_t* bytes = nullptr;
+  size_t size = 0;
+  if (findResource("TITLE", &bytes, &size)) decodeDib(bytes, size, &shell.title);
 }
 
 void closeDrawingResources() {

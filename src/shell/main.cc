@@ -1,7 +1,5 @@
 // The entry of qvkavi: the desktop platform, the main window, the start-up and shutdown order,
 // and the main loop. The command line is not used (GTK takes its own options from it).
-#include <cstdio>
-
 #include "shell/shell.h"
 
 namespace {
@@ -13,19 +11,11 @@ void setUpPlatform() {
   platform.directories.current = std::string(1, '.');  // (a literal trips a GCC 12 false warning)
   platform.window = shellWindow();
   platform.joystick = sdlJoystick();
-  platform.timers = realTimerService();
+  platform.timers = createTimerService();
   platform.createSoundDevice = createSdlSoundDevice;
   platform.media = aviMediaLibrary();
   platform.drawer = decodingFrameDrawer();
   platform.realTimeWaits = true;
-}
-
-// The diagnostic files of the game's own folder, which nothing writes, are removed at every
-// start; that they are missing is no failure.
-void deleteDiagnosticFiles() {
-  for (const char* name : {"qv.out", "qv.err"}) {
-    std::remove(resolveInDirectory(platform.directories.install, name).c_str());
-  }
 }
 
 // Whether the window has the keyboard focus as the focus handlers last heard it. The window
@@ -46,10 +36,6 @@ gboolean onFocusChange(GtkWidget*, GdkEventFocus* event, gpointer) {
 }
 
 void onCreate(GtkWidget* window) {
-  writeName(game.sceneFile, "");
-  game.openClipName[0] = '\0';
-  deleteDiagnosticFiles();
-
   placeWindowed();
   focusHeld = true;
   onFocusGained();

@@ -57,14 +57,14 @@ GtkWidget* buildMenuBar() {
 
 void setIcons(GtkWidget* window) {
   GList* icons = nullptr;
-  for (const char* name : {"icon48.png", "icon32.png", "icon16.png"}) {
-    GBytes* bytes = findShellResource(name);
-    if (!bytes) continue;
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
+  for (const char* name : {"ICON48", "ICON32", "ICON16"}) {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    if (!findResource(name, &bytes, &size)) continue;
+    GInputStream* stream = g_memory_input_stream_new_from_data(bytes, size, nullptr);
     GdkPixbuf* icon = gdk_pixbuf_new_from_stream(stream, nullptr, nullptr);
     if (icon) icons = g_list_append(icons, icon);
     g_object_unref(stream);
-    g_bytes_unref(bytes);
   }
   gtk_window_set_icon_list(GTK_WINDOW(window), icons);
   g_list_free_full(icons, g_object_unref);
@@ -257,6 +257,7 @@ struct ShellWindow : Window {
   void invalidate() override { invalidateClient(); }
   void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
   void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
+  void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
 };
 
 }  // namespace

@@ -8,7 +8,6 @@
 //   Display            display modes, client size, painting, the newest picture
 //   About box
 //   Keys               GDK keys as virtual-key codes; the hook as key handlers
-//   Resources          the program's built-in files
 //
 // Threads: every GTK call is made on the user-interface thread. Calls of the window seam from
 // other threads are handed to it with an idle callback.
@@ -24,13 +23,12 @@
 
 #include "game/game.h"
 #include "input/input.h"
+#include "media/media.h"
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------------------
 // Shell state
 
-constexpr int kPictureWidth = 320;
-constexpr int kPictureHeight = 240;
 constexpr int kWindowedX = 100;
 constexpr int kWindowedY = 100;
 constexpr int kStopSettleMs = 200;  // Stop waits this long before it leaves full screen
@@ -115,9 +113,3 @@ uint32_t virtualKeyOf(const GdkEventKey* event);
 // Gives the keyboard hook its operations: connecting and disconnecting the main window's key
 // handlers.
 void setUpKeyboardHook();
-
-// ---------------------------------------------------------------------------------------------
-// Resources
-
-// The bytes of a built-in file ("title.bmp", "about.ui", "icon48.png"), or nullptr.
-GBytes* findShellResource(const char* name);
