@@ -43,6 +43,21 @@ MediaLibrary* aviMediaLibrary();
 // Release with delete.
 MediaFile* openAviFile(const char* path);
 
+// What the tools show of an AVI file beyond what the game reads. False when file is not one
+// that openAviFile opened.
+struct AviFileFacts {
+  const char* indexKind = "none";  // "idx1", "OpenDML", "rebuilt" (no usable index: scanned)
+  int streams = 0;
+  int videoStream = -1, audioStream = -1;  // stream numbers, -1 when absent
+  uint32_t videoHandler = 0;               // strh fccHandler
+  uint32_t videoRate = 0, videoScale = 0;  // frames per second = rate / scale
+  uint32_t headerFrames = 0;               // the main header's frame count
+  int32_t keyFrames = 0;
+  int32_t largestFrame = 0;  // bytes
+  int64_t soundBytes = 0;
+};
+bool describeAviFile(MediaFile* file, AviFileFacts* facts);
+
 // A clip for the writer: 8-bit frames over one 256-colour table, and 8-bit stereo PCM sound.
 struct AviClip {
   int width = kPictureWidth;
@@ -52,16 +67,35 @@ struct AviClip {
   std::vector<std::vector<uint8_t>> frames;  // width * height palette indices, top row first
   std::vector<uint8_t> sound;                // 8-bit stereo PCM at 22050 Hz, L R interleaved
   bool compressRle = true;                   // MS-RLE 8-bit frames; else uncompressed
+  // Entries of the colour table written to the file. The game reads 1024 bytes of format, the
+  // 40-byte header and 246 colours, so pictures meant for it use indices below 246.
+  int paletteEntries = 256;
+  // MS-RLE: every frame that is a multiple of this is a key frame (0: only frame 0 and the
+  // frames where a key frame is smaller than a delta). Delta frames draw over the picture
+  // before them, so a player that skips a frame or starts in the middle shows its traces until
+  // the next key frame.
+  int keyFrameInterval = 0;
 };
 
 // Writes clip as an interleaved AVI file with an idx1 index. False when it cannot be written.
 bool writeAviFile(const char* path, const AviClip& clip);
+
+// One 8-bit picture (width * height indices, top row first) as MS-RLE data, appended to out.
+// With previous (the picture before it), a delta frame that leaves unchanged pixels alone.
+void encodeMsrleFrame(const uint8_t* picture, const uint8_t* previous, int width, int height,
+                      std::vector<uint8_t>& out);
 
 // ---------------------------------------------------------------------------------------------
 // Frame decoding
 
 // The FrameDrawer that decodes with libavcodec and shows the picture on platform.window.
 FrameDrawer* decodingFrameDrawer();
+// A decoding drawer of its own, with no picture yet (tools, tests); release with delete.
+FrameDrawer* makeDecodingFrameDrawer();
+
+// The libavcodec decoder a video format (bitmap information header) is decoded with, as the
+// drawer chooses it; nullptr when there is none.
+const char* decoderNameForFormat(const uint8_t* format, int32_t formatSize);
 
 // ---------------------------------------------------------------------------------------------
 // Sound

@@ -1,0 +1,227 @@
+// The chunk index of an AVI file, built once at open: from the OpenDML indexes of a large file,
+// from the idx1 index, or, for a file that has neither usable (a recording cut short loses the
+// index that closes it), by walking the movie lists chunk by chunk.
+//
+// Every chunk is checked against the end of the file. The first chunk of a stream that lies
+// outside the file ends that stream there, so later frames never slide into its place.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "media/avi_riff.h"
+
+bool readAt(int fd, uint64_t offset, void* buffer, uint64_t size) {
+  uint8_t* out = static_cast<uint8_t*>(buffer);
+  while (size > 0) {
+    if (offset > uint64_t(INT64_MAX)) return false;
+    ssize_t got = pread(fd, out, size, off_t(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out += got;
+    offset += uint64_t(got);
+    size -= uint64_t(got);
+  }
+  return true;
+}
+
+int chunkStream(uint32_t id) {
+  uint8_t tens = id & 0xFF, ones = (id >> 8) & 0xFF;
+  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return -1;
+  uint32_t kind = id >> 16;
+  if (kind == (uint32_t('p') | 'c' << 8) || kind == (uint32_t('i') | 'x' << 8)) return -1;
+  return (tens - '0') * 10 + (ones - '0');
+}
+
+namespace {
+
+// Collects chunks into the streams' lists. A hostile index cannot make the lists grow beyond
+// one entry per 8 bytes of file, the least room a stored chunk takes.
+struct IndexBuilder {
+  AviLayout& layout;
+  std::vector<bool> closed;
+  uint64_t maxChunks;
+
+  explicit IndexBuilder(AviLayout& l)
+      : layout(l), closed(l.streams.size(), false), maxChunks(l.fileSize / 8 + 1) {}
+
+  void reset() {
+    for (AviStream& stream : layout.streams) {
+      stream.chunks.clear();
+      stream.totalBytes = 0;
+    }
+    closed.assign(layout.streams.size(), false);
+  }
+
+  bool isClosed(int stream) const {
+    return stream < 0 || size_t(stream) >= closed.size() || closed[stream];
+  }
+
+  void add(int streamNumber, uint64_t offset, uint32_t size, bool key) {
+    if (isClosed(streamNumber)) return;
+    AviStream& stream = layout.streams[streamNumber];
+    if (offset > layout.fileSize || size > layout.fileSize - offset ||
+        stream.chunks.size() >= maxChunks) {
+      closed[streamNumber] = true;
+      return;
+    }
+    stream.chunks.push_back({offset, stream.totalBytes, size, key});
+    stream.totalBytes += size;
+  }
+
+  size_t chunkCount() const {
+    size_t count = 0;
+    for (const AviStream& stream : layout.streams) count += stream.chunks.size();
+    return count;
+  }
+};
+
+constexpr uint8_t kIndexOfIndexes = 0x00;  // bIndexType of a super index
+constexpr uint8_t kIndexOfChunks = 0x01;   // bIndexType of a standard index
+constexpr uint32_t kIndexHeaderBytes = 24;
+constexpr uint32_t kOpenDmlNotKey = 0x80000000u;  // size bit: not a key frame
+
+// A standard index: entries of dwOffset (from qwBaseOffset to the chunk's data) and dwSize.
+bool readStandardIndex(IndexBuilder& builder, int stream, const uint8_t* data, uint64_t size) {
+  if (size < kIndexHeaderBytes) return false;
+  uint16_t longsPerEntry = readLe16(data);
+  if (data[3] != kIndexOfChunks || longsPerEntry < 2) return false;
+  uint64_t stride = 4 * uint64_t(longsPerEntry);
+  uint64_t entries = readLe32(data + 4);
+  if (entries > (size - kIndexHeaderBytes) / stride) entries = (size - kIndexHeaderBytes) / stride;
+  uint64_t base = readLe64(data + 12);
+  const uint8_t* entry = data + kIndexHeaderBytes;
+  for (uint64_t i = 0; i < entries && !builder.isClosed(stream); ++i, entry += stride) {
+    uint64_t offset = base + readLe32(entry);
+    if (offset < base) offset = UINT64_MAX;
+    uint32_t sizeField = readLe32(entry + 4);
+    builder.add(stream, offset, sizeField & ~kOpenDmlNotKey, !(sizeField & kOpenDmlNotKey));
+  }
+  return true;
+}
+
+// Reads the chunk at offset (an "ix##" standard index) and takes its entries.
+bool readIndexChunk(IndexBuilder& builder, int stream, uint64_t offset,
+                    std::vector<uint8_t>& scratch) {
+  const AviLayout& layout = builder.layout;
+  uint8_t header[8];
+  if (offset > layout.fileSize || layout.fileSize - offset < 8) return false;
+  if (!readAt(layout.fd, offset, header, 8)) return false;
+  uint64_t size = readLe32(header + 4);
+  if (size > layout.fileSize - offset - 8) return false;
+  scratch.resize(size);
+  if (!readAt(layout.fd, offset + 8, scratch.data(), size)) return false;
+  return readStandardIndex(builder, stream, scratch.data(), size);
+}
+
+// The stream's "indx" chunk: a super index of standard indexes, or a standard index itself.
+bool readOpenDmlIndex(IndexBuilder& builder, int stream) {
+  const AviLayout& layout = builder.layout;
+  const AviSuperIndex& super = layout.streams[stream].superIndex;
+  if (super.size < kIndexHeaderBytes) return false;
+  std::vector<uint8_t> data(super.size);
+  if (!readAt(layout.fd, super.offset, data.data(), data.size())) return false;
+  if (data[3] == kIndexOfChunks)
+    return readStandardIndex(builder, stream, data.data(), data.size());
+  if (data[3] != kIndexOfIndexes || readLe16(data.data()) != 4) return false;
+  uint64_t entries = readLe32(data.data() + 4);
+  uint64_t room = (data.size() - kIndexHeaderBytes) / 16;
+  if (entries > room) entries = room;
+  std::vector<uint8_t> scratch;
+  for (uint64_t i = 0; i < entries && !builder.isClosed(stream); ++i) {
+    const uint8_t* entry = data.data() + kIndexHeaderBytes + 16 * i;
+    // A standard index beyond the end of a cut-short file ends the stream there.
+    if (!readIndexChunk(builder, stream, readLe64(entry), scratch)) break;
+  }
+  return true;
+}
+
+// OpenDML counts when every video and sound stream carries an index and they name some chunk.
+bool readOpenDmlIndexes(IndexBuilder& builder) {
+  bool any = false;
+  for (size_t s = 0; s < builder.layout.streams.size(); ++s) {
+    const AviStream& stream = builder.layout.streams[s];
+    if (stream.type != kVideoStream && stream.type != kAudioStream) continue;
+    if (!readOpenDmlIndex(builder, int(s))) return false;
+    any = true;
+  }
+  return any && builder.chunkCount() > 0;
+}
+
+// idx1: 16-byte entries of chunk id, flags, offset of the chunk header, and size. The offsets
+// count from the 'movi' code in most files and from the start of the file in some; the first
+// entry that names a stream tells which.
+bool readOldIndex(IndexBuilder& builder) {
+  const AviLayout& layout = builder.layout;
+  uint64_t entries = (layout.oldIndex.end - layout.oldIndex.begin) / 16;
+  if (entries == 0) return false;
+  std::vector<uint8_t> data(entries * 16);
+  if (!readAt(layout.fd, layout.oldIndex.begin, data.data(), data.size())) return false;
+
+  const uint8_t* first = nullptr;
+  for (uint64_t i = 0; i < entries && !first; ++i)
+    if (chunkStream(readLe32(&data[16 * i])) >= 0) first = &data[16 * i];
+  if (!first) return false;
+  uint64_t base = UINT64_MAX;
+  for (uint64_t candidate : {layout.moviFourCc, uint64_t(0)}) {
+    uint8_t header[4];
+    if (readAt(layout.fd, candidate + readLe32(first + 8), header, 4) &&
+        readLe32(header) == readLe32(first)) {
+      base = candidate;
+      break;
+    }
+  }
+  if (base == UINT64_MAX) return false;
+
+  for (uint64_t i = 0; i < entries; ++i) {
+    const uint8_t* entry = &data[16 * i];
+    int stream = chunkStream(readLe32(entry));
+    if (stream < 0) continue;
+    builder.add(stream, base + readLe32(entry + 8) + 8, readLe32(entry + 12),
+                (readLe32(entry + 4) & kIndexKeyFrame) != 0);
+  }
+  return builder.chunkCount() > 0;
+}
+
+// Walks one movie list (and the 'rec ' groups in it) and takes every stream chunk whose data
+// are all in the file. Odd-sized chunks are followed by a pad byte.
+void walkMovieList(IndexBuilder& builder, uint64_t begin, uint64_t end, int depth) {
+  const AviLayout& layout = builder.layout;
+  uint64_t pos = begin;
+  uint8_t header[12];
+  while (pos < end && end - pos >= 8) {
+    if (!readAt(layout.fd, pos, header, 8)) return;
+    uint32_t id = readLe32(header);
+    uint64_t size = readLe32(header + 4);
+    uint64_t dataEnd = pos + 8 + size;
+    if (dataEnd > end) return;
+    if (id == kList) {
+      if (size >= 4 && depth < 2 && readAt(layout.fd, pos + 8, header + 8, 4) &&
+          readLe32(header + 8) == kRecordList)
+        walkMovieList(builder, pos + 12, dataEnd, depth + 1);
+    } else {
+      builder.add(chunkStream(id), pos + 8, uint32_t(size), true);
+    }
+    pos = dataEnd + (size & 1);
+  }
+}
+
+}  // namespace
+
+void buildAviIndex(AviLayout& layout) {
+  IndexBuilder builder(layout);
+  if (readOpenDmlIndexes(builder)) {
+    layout.indexKind = AviIndexKind::openDml;
+    return;
+  }
+  builder.reset();
+  if (readOldIndex(builder)) {
+    layout.indexKind = AviIndexKind::idx1;
+    return;
+  }
+  builder.reset();
+  for (const AviLayout::Range& list : layout.movieLists)
+    walkMovieList(builder, list.begin, list.end, 0);
+  layout.indexKind = AviIndexKind::rebuilt;
+}

@@ -1,0 +1,254 @@
+// The frame drawer: decodes a stored video frame with libavcodec and shows it on the window as
+// 320x240 pixels of 0x00RRGGBB, converted by libswscale.
+//
+// The decoder keeps its picture from frame to frame, so a delta frame draws over the picture
+// before it. It is opened again only when the format changes (size, depth or compression); a
+// new colour table goes to the open decoder as a palette packet. A frame that cannot be a
+// picture (the zero bytes of a failed read) or that the decoder rejects leaves the picture on
+// the window as it was. After the first frames of a format nothing is allocated here.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/mem.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "media/avi_riff.h"
+#include "media/media.h"
+
+namespace {
+
+constexpr int32_t kBitmapHeaderBytes = 40;
+constexpr int kPaletteColours = 256;
+constexpr uint32_t kOpaque = 0xFF000000u;
+constexpr int kMaxDimension = 16384;
+
+// The fields of a bitmap information header that decide the decoder.
+struct FrameFormat {
+  int32_t width = 0, height = 0;  // height > 0: rows stored bottom-up
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;  // with the game's "None" and "Rle8" turned back into 0 and 1
+
+  bool operator==(const FrameFormat&) const = default;
+};
+
+bool readFrameFormat(const uint8_t* format, int32_t formatSize, FrameFormat* out) {
+  if (!format || formatSize < kBitmapHeaderBytes) return false;
+  out->width = int32_t(readLe32(format + 4));
+  out->height = int32_t(readLe32(format + 8));
+  out->bitCount = readLe16(format + 14);
+  out->compression = readLe32(format + 16);
+  if (out->compression == fourCc("None")) out->compression = 0;
+  if (out->compression == fourCc("Rle8")) out->compression = 1;
+  return out->width > 0 && out->width <= kMaxDimension && out->height != 0 &&
+         out->height >= -kMaxDimension && out->height <= kMaxDimension;
+}
+
+AVCodecID codecFor(uint32_t compression) {
+  switch (compression) {
+    case 0: return AV_CODEC_ID_RAWVIDEO;
+    case 1:
+    case 2: return AV_CODEC_ID_MSRLE;  // 8-bit and 4-bit run lengths
+    case fourCc("CVID"):
+    case fourCc("cvid"): return AV_CODEC_ID_CINEPAK;
+    case fourCc("MSVC"):
+    case fourCc("msvc"):
+    case fourCc("CRAM"):
+    case fourCc("cram"):
+    case fourCc("WHAM"):
+    case fourCc("wham"): return AV_CODEC_ID_MSVIDEO1;
+    case fourCc("IV31"):
+    case fourCc("IV32"): return AV_CODEC_ID_INDEO3;
+    case fourCc("IV41"): return AV_CODEC_ID_INDEO4;
+    case fourCc("IV50"): return AV_CODEC_ID_INDEO5;
+    case fourCc("MJPG"): return AV_CODEC_ID_MJPEG;
+  }
+  const AVCodecTag* const tables[] = {avformat_get_riff_video_tags(), nullptr};
+  return av_codec_get_id(tables, compression);
+}
+
+// The colour table after the header as libavcodec's palette: 0xAARRGGBB, missing colours black.
+void readPalette(const uint8_t* format, int32_t formatSize, const FrameFormat& frameFormat,
+                 uint32_t* palette) {
+  uint32_t headerSize = std::min<uint32_t>(readLe32(format), uint32_t(formatSize));
+  if (headerSize < uint32_t(kBitmapHeaderBytes)) headerSize = kBitmapHeaderBytes;
+  uint32_t used = readLe32(format + 32);
+  uint32_t colours = frameFormat.bitCount <= 8 ? 1u << frameFormat.bitCount : 0;
+  if (used > 0 && used < colours) colours = used;
+  uint32_t stored = (uint32_t(formatSize) - headerSize) / 4;
+  for (uint32_t i = 0; i < kPaletteColours; ++i)
+    palette[i] = i < colours && i < stored
+                     ? kOpaque | (readLe32(format + headerSize + 4 * i) & 0xFFFFFFu)
+                     : kOpaque;
+}
+
+// Zero bytes stand for a frame that could not be read; only uncompressed pictures can be zeros.
+bool allZero(const uint8_t* bytes, int32_t size) {
+  return bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size_t(size) - 1) == 0;
+}
+
+void noRelease(void*, uint8_t*) {}
+
+struct DecodingFrameDrawer final : FrameDrawer {
+  std::mutex lock;
+  FrameFormat format;
+  AVCodecContext* context = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;     // the picture to show
+  AVFrame* received = nullptr;  // each picture as it comes out of the decoder
+  SwsContext* scaler = nullptr;
+  uint8_t* packetData = nullptr;  // our copy of the frame, with libavcodec's zero padding
+  size_t packetCapacity = 0;
+  AVBufferRef* packetBuffer = nullptr;
+  uint32_t palette[kPaletteColours] = {};
+  bool paletteDue = false;
+  std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
+
+  ~DecodingFrameDrawer() override {
+    closeDecoder();
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    av_frame_free(&received);
+    sws_freeContext(scaler);
+    av_buffer_unref(&packetBuffer);
+    av_free(packetData);
+  }
+
+  void closeDecoder() { avcodec_free_context(&context); }
+
+  void openDecoder(const FrameFormat& newFormat, const uint8_t* formatBytes, int32_t formatSize) {
+    closeDecoder();
+    format = newFormat;
+    const AVCodec* codec = avcodec_find_decoder(codecFor(format.compression));
+    if (!codec) return;
+    context = avcodec_alloc_context3(codec);
+    if (!context) return;
+    context->width = format.width;
+    context->height = format.height < 0 ? -format.height : format.height;
+    context->bits_per_coded_sample = format.bitCount;
+    context->codec_tag = format.compression;
+    context->thread_count = 1;  // every frame comes out of the call that decodes it
+    // Uncompressed rows are stored bottom-up unless the height says otherwise.
+    if (codec->id == AV_CODEC_ID_RAWVIDEO && format.height > 0) {
+      static const char kBottomUp[] = "BottomUp";
+      context->extradata = static_cast<uint8_t*>(av_mallocz(sizeof kBottomUp + 64));
+      if (context->extradata) {
+        std::memcpy(context->extradata, kBottomUp, sizeof kBottomUp);
+        context->extradata_size = sizeof kBottomUp;
+      }
+    }
+    if (avcodec_open2(context, codec, nullptr) < 0) {
+      closeDecoder();
+      return;
+    }
+    readPalette(formatBytes, formatSize, format, palette);
+    paletteDue = format.bitCount <= 8;
+  }
+
+  // Keeps the frame in our own buffer, which libavcodec reads through a packet that refers to
+  // it without copying.
+  bool preparePacket(const uint8_t* bytes, int32_t size) {
+    if (!packet && !(packet = av_packet_alloc())) return false;
+    if (!frame && !(frame = av_frame_alloc())) return false;
+    if (!received && !(received = av_frame_alloc())) return false;
+    size_t needed = size_t(size) + AV_INPUT_BUFFER_PADDING_SIZE;
+    if (needed > packetCapacity) {
+      av_buffer_unref(&packetBuffer);
+      av_free(packetData);
+      packetCapacity = std::max<size_t>(needed, size_t(kSlotBytes) + AV_INPUT_BUFFER_PADDING_SIZE);
+      packetData = static_cast<uint8_t*>(av_malloc(packetCapacity));
+      if (packetData)
+        packetBuffer = av_buffer_create(packetData, packetCapacity, noRelease, nullptr, 0);
+      if (!packetData || !packetBuffer) {
+        packetCapacity = 0;
+        return false;
+      }
+    }
+    std::memcpy(packetData, bytes, size_t(size));
+    std::memset(packetData + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+    packet->buf = packetBuffer;
+    packet->data = packetData;
+    packet->size = size;
+    if (paletteDue) {
+      uint8_t* side = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+      if (side) std::memcpy(side, palette, AVPALETTE_SIZE);
+      paletteDue = false;
+    }
+    return true;
+  }
+
+  // Decodes the packet; true when it gave a whole picture, the newest of them in frame.
+  bool decodePacket() {
+    int sent = avcodec_send_packet(context, packet);
+    av_packet_free_side_data(packet);
+    packet->buf = nullptr;  // the buffer stays ours
+    if (sent < 0) return false;
+    bool got = false;
+    while (avcodec_receive_frame(context, received) == 0) {
+      if ((received->flags & AV_FRAME_FLAG_CORRUPT) || received->decode_error_flags) {
+        av_frame_unref(received);
+        continue;
+      }
+      av_frame_unref(frame);
+      av_frame_move_ref(frame, received);
+      got = true;
+    }
+    return got;
+  }
+
+  void showFrame() {
+    scaler = sws_getCachedContext(scaler, frame->width, frame->height, AVPixelFormat(frame->format),
+                                  kPictureWidth, kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC,
+                                  nullptr, nullptr, nullptr);
+    if (!scaler) return;
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
+    int strides[4] = {kPictureWidth * 4, 0, 0, 0};
+    int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    if (rows > 0 && platform.window)
+      platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
+  }
+
+  void drawFrame(const uint8_t* formatBytes, int32_t formatSize, const uint8_t* bytes,
+                 int32_t size) override {
+    std::lock_guard<std::mutex> hold(lock);
+    FrameFormat newFormat;
+    if (!readFrameFormat(formatBytes, formatSize, &newFormat) || !bytes || size <= 0) return;
+    if (!context || !(newFormat == format)) {
+      openDecoder(newFormat, formatBytes, formatSize);
+    } else if (format.bitCount <= 8) {
+      uint32_t newPalette[kPaletteColours];
+      readPalette(formatBytes, formatSize, format, newPalette);
+      if (std::memcmp(newPalette, palette, sizeof palette) != 0) {
+        std::memcpy(palette, newPalette, sizeof palette);
+        paletteDue = true;
+      }
+    }
+    if (!context) return;
+    if (context->codec_id != AV_CODEC_ID_RAWVIDEO && allZero(bytes, size)) return;
+    if (!preparePacket(bytes, size)) return;
+    if (decodePacket()) showFrame();
+    av_frame_unref(frame);
+  }
+};
+
+}  // namespace
+
+FrameDrawer* decodingFrameDrawer() {
+  static DecodingFrameDrawer drawer;
+  return &drawer;
+}
+
+FrameDrawer* makeDecodingFrameDrawer() {
+  return new DecodingFrameDrawer;
+}
+
+const char* decoderNameForFormat(const uint8_t* format, int32_t formatSize) {
+  FrameFormat frameFormat;
+  if (!readFrameFormat(format, formatSize, &frameFormat)) return nullptr;
+  const AVCodec* codec = avcodec_find_decoder(codecFor(frameFormat.compression));
+  return codec ? codec->name : nullptr;
+}

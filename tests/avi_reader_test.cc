@@ -1,0 +1,328 @@
+// The AVI reader against hand-made files: every index kind, record lists, odd chunks, cut-short,
+// damaged and hostile files.
+#include <chrono>
+#include <memory>
+
+#include "avi_test_support.h"
+#include "media/media.h"
+#include "test_support.h"
+
+namespace {
+
+// Seven frames of odd and even sizes, one of them empty (a dropped frame), and sound chunks of
+// odd sizes, so that samples straddle chunk boundaries, with an empty one among them.
+HandAvi sampleAvi(HandIndex index) {
+  HandAvi spec;
+  spec.index = index;
+  for (int k = 0; k < 7; ++k) spec.frames.push_back(patternBytes(k == 3 ? 0 : 101 + 40 * k, k));
+  for (size_t size : {3675, 3675, 11, 1, 0, 3675, 1200, 33})
+    spec.sound.push_back(patternBytes(size, int(size)));
+  return spec;
+}
+
+// A few small chunks, for the tests that damage a file at every byte.
+HandAvi compactAvi(HandIndex index) {
+  HandAvi spec;
+  spec.index = index;
+  for (size_t size : {5, 0, 8, 3}) spec.frames.push_back(patternBytes(size, int(size)));
+  for (size_t size : {7, 1, 0, 10}) spec.sound.push_back(patternBytes(size, int(size) + 1));
+  return spec;
+}
+
+std::string soundTrack(const HandAvi& spec) {
+  std::string track;
+  for (const std::string& chunk : spec.sound) track += chunk;
+  return track;
+}
+
+class AviReaderTest : public HeadlessTest {
+ protected:
+  std::unique_ptr<MediaFile> open(const std::string& bytes, const char* name = "clip.avi") {
+    // A new file each time: rewriting one in place makes some file systems flush it to disk.
+    std::remove(current.file(name).c_str());
+    current.write(name, bytes);
+    return std::unique_ptr<MediaFile>(openAviFile(current.file(name).c_str()));
+  }
+
+  std::string frame(MediaFile* file, int32_t n) {
+    std::string out(100000, '\0');
+    int32_t size = -1;
+    if (!file->readVideoFrame(n, reinterpret_cast<uint8_t*>(out.data()), int32_t(out.size()),
+                              &size))
+      return "<failed>";
+    out.resize(size_t(size));
+    return out;
+  }
+
+  std::string sound(MediaFile* file, int32_t first, int32_t count, int32_t bufferSize = 1 << 20) {
+    std::string out(size_t(bufferSize), '\0');
+    int32_t size = -1;
+    if (!file->readAudio(first, count, reinterpret_cast<uint8_t*>(out.data()), bufferSize, &size))
+      return "<failed>";
+    out.resize(size_t(size));
+    return out;
+  }
+
+  // Every frame and the whole sound track read back as the spec stored them.
+  void expectContents(MediaFile* file, const HandAvi& spec) {
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(file->frameCount(), int32_t(spec.frames.size()));
+    for (size_t k = 0; k < spec.frames.size(); ++k)
+      EXPECT_EQ(frame(file, int32_t(k)), spec.frames[k]) << "frame " << k;
+    std::string track = soundTrack(spec);
+    EXPECT_EQ(sound(file, 0, 1 << 20), track.substr(0, track.size() & ~size_t(1)));
+  }
+
+  std::string indexKind(MediaFile* file) {
+    AviFileFacts facts;
+    EXPECT_TRUE(describeAviFile(file, &facts));
+    return facts.indexKind;
+  }
+};
+
+TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
+  struct Case {
+    HandIndex index;
+    bool recordLists;
+    const char* kind;
+  } cases[] = {
+      {HandIndex::idx1, false, "idx1"},       {HandIndex::idx1Absolute, false, "idx1"},
+      {HandIndex::openDml, false, "OpenDML"}, {HandIndex::none, false, "rebuilt"},
+      {HandIndex::idx1, true, "idx1"},        {HandIndex::openDml, true, "OpenDML"},
+      {HandIndex::none, true, "rebuilt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + (c.recordLists ? " with rec lists" : ""));
+    HandAvi spec = sampleAvi(c.index);
+    spec.recordLists = c.recordLists;
+    auto file = open(buildHandAvi(spec));
+    expectContents(file.get(), spec);
+    EXPECT_EQ(indexKind(file.get()), c.kind);
+  }
+}
+
+TEST_F(AviReaderTest, OpenDmlExtensionFormsAddTheirFrames) {
+  HandAvi spec = sampleAvi(HandIndex::openDml);
+  spec.framesInFirstForm = 3;
+  spec.headerFrames = 3;  // large files count only the first form in the main header
+  auto file = open(buildHandAvi(spec));
+  expectContents(file.get(), spec);
+  EXPECT_EQ(indexKind(file.get()), "OpenDML");
+
+  spec.index = HandIndex::none;  // the walk of the movie lists goes through AVIX too
+  file = open(buildHandAvi(spec));
+  expectContents(file.get(), spec);
+}
+
+TEST_F(AviReaderTest, KeyFlagsComeFromTheIndex) {
+  for (HandIndex index : {HandIndex::idx1, HandIndex::openDml}) {
+    auto file = open(buildHandAvi(sampleAvi(index)));
+    AviFileFacts facts;
+    ASSERT_TRUE(describeAviFile(file.get(), &facts));
+    EXPECT_EQ(facts.keyFrames, 1);  // only frame 0
+    EXPECT_EQ(facts.largestFrame, 101 + 40 * 6);
+    EXPECT_EQ(facts.soundBytes, int64_t(soundTrack(sampleAvi(index)).size()));
+  }
+}
+
+TEST_F(AviReaderTest, PaletteChangeChunksAreNoFrames) {
+  for (HandIndex index : {HandIndex::idx1, HandIndex::none}) {
+    HandAvi spec = sampleAvi(index);
+    spec.paletteChange = true;
+    auto file = open(buildHandAvi(spec));
+    expectContents(file.get(), spec);
+  }
+}
+
+TEST_F(AviReaderTest, SoundReadsAreSampleExactFromAnyPosition) {
+  HandAvi spec = sampleAvi(HandIndex::idx1);
+  auto file = open(buildHandAvi(spec));
+  std::string track = soundTrack(spec);
+  int32_t samples = int32_t(track.size() / 2);
+  for (int32_t first : {0, 1, 1837, 1838, 3674, 3675, 3680, 5000, samples - 1})
+    for (int32_t count : {1, 2, 7, 1838, 3675, 22050}) {
+      int32_t expected = std::min(count, samples - first);
+      EXPECT_EQ(sound(file.get(), first, count), track.substr(size_t(first) * 2, expected * 2))
+          << "from " << first << ", " << count << " samples";
+    }
+  // A buffer smaller than the request takes the whole samples that fit.
+  EXPECT_EQ(sound(file.get(), 3, 100, 9), track.substr(6, 8));
+  EXPECT_EQ(sound(file.get(), samples, 1), "<failed>");
+  EXPECT_EQ(sound(file.get(), samples + 100, 1), "<failed>");
+  EXPECT_EQ(sound(file.get(), -1, 10), "<failed>");
+  EXPECT_EQ(sound(file.get(), 0, 0), "<failed>");
+  EXPECT_EQ(sound(file.get(), 0, 10, 1), "<failed>");
+}
+
+TEST_F(AviReaderTest, VideoReadsFailPastTheEndAndWhenTheFrameDoesNotFit) {
+  HandAvi spec = sampleAvi(HandIndex::idx1);
+  auto file = open(buildHandAvi(spec));
+  EXPECT_EQ(frame(file.get(), 7), "<failed>");
+  EXPECT_EQ(frame(file.get(), -1), "<failed>");
+  EXPECT_EQ(frame(file.get(), 3), "");  // a dropped frame: nothing stored, but it is frame 3
+  uint8_t small[141];
+  int32_t size = 0;
+  EXPECT_FALSE(file->readVideoFrame(1, small, 140, &size));
+  EXPECT_TRUE(file->readVideoFrame(1, small, 141, &size));
+  EXPECT_EQ(size, 141);
+}
+
+TEST_F(AviReaderTest, FormatsAreReadAsStored) {
+  HandAvi spec = sampleAvi(HandIndex::idx1);
+  spec.videoFormat = bitmapFormat(320, 240, 8, 1, 256);  // 1064 bytes
+  spec.soundBlock = 4;
+  auto file = open(buildHandAvi(spec));
+  ASSERT_TRUE(file->hasVideo() && file->hasAudio());
+  uint8_t format[kVideoFormatSize];
+  int32_t size = 0;
+  ASSERT_TRUE(file->readVideoFormat(format, kVideoFormatSize, &size));
+  EXPECT_EQ(size, kVideoFormatSize);  // the game's buffer takes the header and 246 colours
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(format), size_t(size)),
+            spec.videoFormat.substr(0, kVideoFormatSize));
+  WaveFormat wave;
+  ASSERT_TRUE(file->readAudioFormat(&wave));
+  EXPECT_EQ(wave.formatTag, 1);
+  EXPECT_EQ(wave.channels, 2);
+  EXPECT_EQ(wave.samplesPerSec, 22050u);
+  EXPECT_EQ(wave.avgBytesPerSec, 88200u);
+  EXPECT_EQ(wave.blockAlign, 4);
+  EXPECT_EQ(wave.bitsPerSample, 8);
+  // Four bytes a sample now: one sample from byte 4 on.
+  EXPECT_EQ(sound(file.get(), 1, 1), soundTrack(spec).substr(4, 4));
+}
+
+TEST_F(AviReaderTest, FileWithoutStreamsOpensWithNothingToRead) {
+  HandAvi spec = sampleAvi(HandIndex::idx1);
+  spec.video = spec.audio = false;
+  auto file = open(buildHandAvi(spec));
+  ASSERT_NE(file, nullptr);
+  EXPECT_FALSE(file->hasVideo());
+  EXPECT_FALSE(file->hasAudio());
+  EXPECT_EQ(file->frameCount(), 0);
+  uint8_t buffer[2048];
+  int32_t size = 0;
+  WaveFormat wave;
+  EXPECT_FALSE(file->readVideoFormat(buffer, sizeof buffer, &size));
+  EXPECT_FALSE(file->readAudioFormat(&wave));
+  EXPECT_FALSE(file->readVideoFrame(0, buffer, sizeof buffer, &size));
+  EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
+
+  spec = sampleAvi(HandIndex::idx1);
+  spec.audio = false;
+  file = open(buildHandAvi(spec));
+  EXPECT_TRUE(file->hasVideo());
+  EXPECT_EQ(file->frameCount(), 7);
+  EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
+}
+
+TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
+  for (HandIndex index : {HandIndex::idx1, HandIndex::openDml, HandIndex::none}) {
+    HandAvi spec = compactAvi(index);
+    std::string whole = buildHandAvi(spec);
+    int opened = 0;
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+      auto file = open(whole.substr(0, cut));
+      if (!file) continue;  // cut inside the headers
+      ++opened;
+      int32_t frames = file->frameCount();
+      ASSERT_LE(frames, 4);
+      for (int32_t k = 0; k < frames; ++k) ASSERT_EQ(frame(file.get(), k), spec.frames[k]);
+      std::string track = soundTrack(spec), got = sound(file.get(), 0, 1 << 20);
+      if (got != "<failed>") {
+        ASSERT_EQ(got, track.substr(0, got.size()));
+      }
+    }
+    EXPECT_GT(opened, 0);
+  }
+}
+
+TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {
+  HandAvi spec = sampleAvi(HandIndex::idx1);
+  std::string bytes = buildHandAvi(spec);
+  // The idx1 entries close the file: 16 bytes each, frame and sound in turn.
+  size_t firstEntry = bytes.size() - 16 * (spec.frames.size() + spec.sound.size());
+  size_t frame4Offset = firstEntry + 16 * 8 + 8;  // frames 0-3 and their sound come first
+  for (int i = 0; i < 4; ++i) bytes[frame4Offset + size_t(i)] = char(0x7F);
+  auto file = open(bytes);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->frameCount(), 4);
+  EXPECT_EQ(frame(file.get(), 3), spec.frames[3]);
+}
+
+TEST_F(AviReaderTest, NotAnAviFileFailsToOpen) {
+  for (std::string bytes : {std::string(), std::string("RIFF"), std::string("RIFF\4\0\0\0WAVE"),
+                            std::string("RIFF\4\0\0\0AVI "), patternBytes(5000, 3)})
+    EXPECT_EQ(open(bytes), nullptr);
+  EXPECT_EQ(openAviFile(current.file("missing.avi").c_str()), nullptr);
+  EXPECT_EQ(openAviFile(current.path().c_str()), nullptr);  // a directory
+}
+
+TEST_F(AviReaderTest, EveryDamagedByteFailsCleanly) {
+  for (HandIndex index : {HandIndex::idx1, HandIndex::openDml}) {
+    HandAvi spec = compactAvi(index);
+    spec.recordLists = index == HandIndex::idx1;
+    std::string whole = buildHandAvi(spec);
+    std::vector<uint8_t> buffer(100000);
+    int32_t size;
+    for (size_t at = 0; at < whole.size(); ++at)
+      for (char damage : {'\0', '\xFF', '\x7F'}) {
+        std::string bytes = whole;
+        bytes[at] = damage;
+        auto file = open(bytes);
+        if (!file) continue;
+        for (int32_t k = 0; k < file->frameCount(); ++k)
+          file->readVideoFrame(k, buffer.data(), int32_t(buffer.size()), &size);
+        for (int32_t s = 0; file->readAudio(s, 3, buffer.data(), 6, &size); s += 3) {
+          ASSERT_GT(size, 0);
+          ASSERT_LE(size, 6);
+        }
+      }
+  }
+}
+
+TEST_F(AviReaderTest, HostileIndexesStayBoundedAndQuick) {
+  // An OpenDML super index whose thousand entries all name the same standard index.
+  HandAvi spec = sampleAvi(HandIndex::openDml);
+  std::string bytes = buildHandAvi(spec);
+  size_t indx = bytes.find("indx");
+  ASSERT_NE(indx, std::string::npos);
+  std::string entry = bytes.substr(indx + 8 + 24, 16);
+  RiffBuilder b;
+  b.raw(bytes.substr(0, indx));
+  b.begin("indx");
+  b.raw(bytes.substr(indx + 8, 4));
+  b.u32(1000);
+  b.raw(bytes.substr(indx + 16, 16));
+  for (int i = 0; i < 1000; ++i) b.raw(entry);
+  b.end();
+  b.raw(bytes.substr(indx + 8 + 24 + 16 * 4));
+  // The sizes of the lists around it are stale; the reader takes what it can.
+  auto start = std::chrono::steady_clock::now();
+  auto file = open(b.bytes);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  if (file) {
+    EXPECT_LE(size_t(file->frameCount()), b.bytes.size() / 8);
+  }
+
+  // An idx1 chunk that claims far more than the file holds.
+  bytes = buildHandAvi(sampleAvi(HandIndex::idx1));
+  size_t idx1 = bytes.rfind("idx1");
+  for (int i = 0; i < 4; ++i) bytes[idx1 + 4 + size_t(i)] = char(0xFF);
+  file = open(bytes);
+  ASSERT_NE(file, nullptr);
+  expectContents(file.get(), sampleAvi(HandIndex::idx1));
+}
+
+TEST_F(AviReaderTest, LibraryOpensFromTheCurrentDirectoryWithoutRegardToCase) {
+  current.write("SEQ01.AVI", buildHandAvi(sampleAvi(HandIndex::idx1)));
+  MediaLibrary* library = aviMediaLibrary();
+  MediaFile* file = library->open("seq01.avi");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->frameCount(), 7);
+  library->release(file);
+  EXPECT_EQ(library->open("seq02.avi"), nullptr);
+  EXPECT_EQ(library->open("../SEQ01.AVI"), nullptr);
+  EXPECT_EQ(library->open(""), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,313 @@
+#include "avi_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/platform.h"
+
+void RiffBuilder::u16(uint32_t v) {
+  bytes += char(v & 0xFF);
+  bytes += char((v >> 8) & 0xFF);
+}
+
+void RiffBuilder::u32(uint32_t v) {
+  u16(v & 0xFFFF);
+  u16(v >> 16);
+}
+
+void RiffBuilder::u64(uint64_t v) {
+  u32(uint32_t(v));
+  u32(uint32_t(v >> 32));
+}
+
+void RiffBuilder::code(const char* fourCharacters) {
+  bytes.append(fourCharacters, 4);
+}
+
+void RiffBuilder::begin(const char* id) {
+  code(id);
+  open.push_back(pos());
+  u32(0);
+}
+
+void RiffBuilder::beginList(const char* id, const char* type) {
+  begin(id);
+  code(type);
+}
+
+void RiffBuilder::end() {
+  size_t at = open.back();
+  open.pop_back();
+  uint32_t size = uint32_t(pos() - at - 4);
+  patch32(at, size);
+  if (size & 1) bytes += '\0';
+}
+
+void RiffBuilder::patch32(size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+void RiffBuilder::patch64(size_t at, uint64_t v) {
+  patch32(at, uint32_t(v));
+  patch32(at + 4, uint32_t(v >> 32));
+}
+
+std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours) {
+  RiffBuilder f;
+  f.u32(40);
+  f.u32(uint32_t(width));
+  f.u32(uint32_t(height));
+  f.u16(1);
+  f.u16(uint32_t(bitCount));
+  f.u32(compression);
+  f.u32(uint32_t(width * height));
+  f.u32(0);
+  f.u32(0);
+  f.u32(uint32_t(colours));
+  f.u32(0);
+  for (int i = 0; i < colours; ++i) f.u32(uint32_t(i) * 0x010101u);
+  return f.bytes;
+}
+
+std::string patternBytes(size_t size, int seed) {
+  std::string out(size, '\0');
+  for (size_t i = 0; i < size; ++i) out[i] = char((i * 7 + size_t(seed) * 31 + i / 251) & 0xFF);
+  return out;
+}
+
+namespace {
+
+struct ChunkPlace {
+  const char* id;
+  uint64_t header;  // position of the chunk header
+  uint32_t size;
+  bool key;
+};
+
+constexpr int kSuperEntries = 4;
+
+void writeStreamList(RiffBuilder& b, bool video, const HandAvi& spec, size_t* superIndexAt) {
+  b.beginList("LIST", "strl");
+  b.begin("strh");
+  b.code(video ? "vids" : "auds");
+  b.code(video ? "mrle" : "\0\0\0\0");
+  b.u32(0);
+  b.u32(0);
+  b.u32(0);
+  b.u32(1);                                         // dwScale
+  b.u32(video ? 12 : 22050);                        // dwRate
+  b.u32(0);                                         // dwStart
+  b.u32(video ? uint32_t(spec.frames.size()) : 0);  // dwLength
+  b.u32(0);
+  b.u32(0xFFFFFFFFu);
+  b.u32(video ? 0 : spec.soundBlock);
+  b.u64(0);
+  b.end();
+  b.begin("strf");
+  if (video) {
+    b.raw(spec.videoFormat.empty() ? bitmapFormat(320, 240, 8, 1, 16) : spec.videoFormat);
+  } else {
+    b.u16(1);
+    b.u16(2);
+    b.u32(22050);
+    b.u32(22050u * spec.soundBlock);
+    b.u16(spec.soundBlock);
+    b.u16(8);
+  }
+  b.end();
+  if (spec.index == HandIndex::openDml) {
+    b.begin("indx");
+    b.u16(4);
+    b.bytes += '\0';  // bIndexSubType
+    b.bytes += '\0';  // bIndexType: index of indexes
+    *superIndexAt = b.pos();
+    b.u32(0);  // nEntriesInUse, patched
+    b.code(video ? "00dc" : "01wb");
+    b.u32(0);
+    b.u32(0);
+    b.u32(0);
+    for (int i = 0; i < kSuperEntries * 4; ++i) b.u32(0);
+    b.end();
+  }
+  b.end();
+}
+
+void writeChunk(RiffBuilder& b, const char* id, const std::string& data, bool key,
+                std::vector<ChunkPlace>& places) {
+  places.push_back({id, b.pos(), uint32_t(data.size()), key});
+  b.begin(id);
+  b.raw(data);
+  b.end();
+}
+
+// Frames from..to and their sound; with to == the last frame, the extra sound chunks too.
+void writeMovieData(RiffBuilder& b, const HandAvi& spec, size_t from, size_t to,
+                    std::vector<ChunkPlace>& places) {
+  const bool video = spec.video, audio = spec.audio;
+  for (size_t k = from; k < to; ++k) {
+    if (spec.recordLists) b.beginList("LIST", "rec ");
+    if (video) writeChunk(b, "00dc", spec.frames[k], k == 0, places);
+    if (video && k == 0 && spec.paletteChange) writeChunk(b, "00pc", "\0\1\0\0rgb0", true, places);
+    if (audio && k < spec.sound.size()) writeChunk(b, "01wb", spec.sound[k], true, places);
+    if (spec.recordLists) b.end();
+  }
+  if (to == spec.frames.size() && audio)
+    for (size_t k = to; k < spec.sound.size(); ++k)
+      writeChunk(b, "01wb", spec.sound[k], true, places);
+}
+
+// One standard index chunk per stream for the chunks of one movie list, entered in the
+// stream's super index.
+void writeStandardIndexes(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64_t base,
+                          const size_t superIndexAt[2], int form) {
+  const char* ids[2] = {"00dc", "01wb"};  // palette changes are in no standard index
+  const char* indexIds[2] = {"ix00", "ix01"};
+  for (int s = 0; s < 2; ++s) {
+    if (!superIndexAt[s]) continue;
+    size_t start = b.pos();
+    b.begin(indexIds[s]);
+    b.u16(2);
+    b.bytes += '\0';
+    b.bytes += '\1';  // index of chunks
+    size_t countAt = b.pos();
+    b.u32(0);
+    b.code(ids[s]);
+    b.u64(base);
+    b.u32(0);
+    uint32_t count = 0;
+    for (const ChunkPlace& place : places) {
+      if (std::string(place.id) != ids[s]) continue;
+      b.u32(uint32_t(place.header + 8 - base));
+      b.u32(place.size | (place.key ? 0 : 0x80000000u));
+      ++count;
+    }
+    b.patch32(countAt, count);
+    b.end();
+    size_t entry = superIndexAt[s] + 20 + 16 * size_t(form);
+    b.patch64(entry, start);
+    b.patch32(entry + 8, uint32_t(b.pos() - start));
+    b.patch32(entry + 12, count);
+    b.patch32(superIndexAt[s], uint32_t(form + 1));
+  }
+}
+
+void writeOldIndex(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64_t base) {
+  b.begin("idx1");
+  for (const ChunkPlace& place : places) {
+    b.code(place.id);
+    b.u32(place.key ? 0x10 : 0);
+    b.u32(uint32_t(place.header - base));
+    b.u32(place.size);
+  }
+  b.end();
+}
+
+}  // namespace
+
+std::string buildHandAvi(const HandAvi& spec) {
+  RiffBuilder b;
+  b.beginList("RIFF", "AVI ");
+  b.beginList("LIST", "hdrl");
+  b.begin("avih");
+  b.u32(83333);
+  b.u32(0);
+  b.u32(0);
+  b.u32(0x10);
+  b.u32(spec.headerFrames ? spec.headerFrames : uint32_t(spec.frames.size()));
+  b.u32(0);
+  b.u32(uint32_t(spec.video) + uint32_t(spec.audio));
+  b.u32(0);
+  b.u32(320);
+  b.u32(240);
+  for (int i = 0; i < 4; ++i) b.u32(0);
+  b.end();
+  size_t superIndexAt[2] = {0, 0};
+  if (spec.video) writeStreamList(b, true, spec, &superIndexAt[0]);
+  if (spec.audio) writeStreamList(b, false, spec, &superIndexAt[1]);
+  b.end();
+
+  std::vector<ChunkPlace> places;
+  size_t firstFrames = std::min(spec.framesInFirstForm, spec.frames.size());
+  b.beginList("LIST", "movi");
+  uint64_t moviCode = b.pos() - 4;
+  writeMovieData(b, spec, 0, firstFrames, places);
+  if (spec.index == HandIndex::openDml) writeStandardIndexes(b, places, moviCode, superIndexAt, 0);
+  b.end();
+  if (spec.index == HandIndex::idx1) writeOldIndex(b, places, moviCode);
+  if (spec.index == HandIndex::idx1Absolute) writeOldIndex(b, places, 0);
+  b.end();
+
+  if (firstFrames < spec.frames.size()) {
+    std::vector<ChunkPlace> more;
+    b.beginList("RIFF", "AVIX");
+    b.beginList("LIST", "movi");
+    uint64_t base = b.pos() - 4;
+    writeMovieData(b, spec, firstFrames, spec.frames.size(), more);
+    if (spec.index == HandIndex::openDml) writeStandardIndexes(b, more, base, superIndexAt, 1);
+    b.end();
+    b.end();
+  }
+  return b.bytes;
+}
+
+bool haveFfmpeg() {
+  return std::system("ffmpeg -version >/dev/null 2>&1") == 0 &&
+         std::system("ffprobe -version >/dev/null 2>&1") == 0;
+}
+
+std::string commandOutput(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    if (status) *status = -1;
+    return out;
+  }
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+  int result = pclose(pipe);
+  if (status) *status = result;
+  return out;
+}
+
+std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette) {
+  std::vector<uint32_t> out(picture.size());
+  for (size_t i = 0; i < picture.size(); ++i) out[i] = palette[picture[i]] & 0xFFFFFFu;
+  return out;
+}
+
+std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height) {
+  std::vector<std::vector<uint32_t>> pictures;
+  size_t pictureBytes = size_t(width) * size_t(height) * 3;
+  for (size_t at = 0; at + pictureBytes <= rgb.size(); at += pictureBytes) {
+    std::vector<uint32_t> picture(size_t(width) * size_t(height));
+    for (size_t i = 0; i < picture.size(); ++i) {
+      const auto* p = reinterpret_cast<const uint8_t*>(&rgb[at + 3 * i]);
+      picture[i] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+    pictures.push_back(std::move(picture));
+  }
+  return pictures;
+}
+
+std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t formatBytes) {
+  HeadlessWindow window;
+  Window* before = platform.window;
+  platform.window = &window;
+  std::unique_ptr<FrameDrawer> drawer(makeDecodingFrameDrawer());
+  std::vector<uint8_t> format(static_cast<size_t>(formatBytes));
+  std::vector<uint8_t> frame(4u << 20);
+  int32_t formatSize = 0;
+  std::vector<std::vector<uint32_t>> pictures;
+  if (file->readVideoFormat(format.data(), formatBytes, &formatSize)) {
+    for (int32_t n = 0; n < file->frameCount(); ++n) {
+      int32_t size = 0;
+      if (file->readVideoFrame(n, frame.data(), int32_t(frame.size()), &size))
+        drawer->drawFrame(format.data(), formatSize, frame.data(), size);
+      pictures.push_back(window.lastPicture);
+    }
+  }
+  platform.window = before;
+  return pictures;
+}

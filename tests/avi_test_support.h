@@ -1,0 +1,68 @@
+// Helpers of the AVI tests: hand-made AVI files with any index and layout, the ffmpeg programs,
+// and pictures as the window receives them.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "media/media.h"
+
+// A RIFF file under construction: little-endian fields, nested chunks closed with their pad.
+struct RiffBuilder {
+  std::string bytes;
+  std::vector<size_t> open;  // where each open chunk's size field is
+
+  size_t pos() const { return bytes.size(); }
+  void u16(uint32_t v);
+  void u32(uint32_t v);
+  void u64(uint64_t v);
+  void code(const char* fourCharacters);
+  void raw(const std::string& data) { bytes += data; }
+  void begin(const char* id);
+  void beginList(const char* id, const char* type);
+  void end();  // closes the newest open chunk
+  void patch32(size_t at, uint32_t v);
+  void patch64(size_t at, uint64_t v);
+};
+
+enum class HandIndex { none, idx1, idx1Absolute, openDml };
+
+// What a hand-made file holds. Sound chunk k follows frame k (there may be fewer sound chunks
+// than frames, or more: the extra ones come after the last frame).
+struct HandAvi {
+  bool video = true;
+  bool audio = true;
+  std::vector<std::string> frames;
+  std::vector<std::string> sound;
+  HandIndex index = HandIndex::idx1;
+  bool recordLists = false;  // each frame and its sound in a LIST 'rec '
+  size_t framesInFirstForm = std::numeric_limits<size_t>::max();  // OpenDML: the rest in AVIX
+  uint32_t headerFrames = 0;  // avih dwTotalFrames; 0: the number of frames
+  std::string videoFormat;    // strf of the video stream; empty: an 8-bit MS-RLE header
+  uint16_t soundBlock = 2;
+  bool paletteChange = false;  // a "00pc" chunk after frame 0 (no frame of its own)
+};
+
+std::string buildHandAvi(const HandAvi& spec);
+
+// A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
+std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);
+
+// A stretch of distinct bytes, so that misplaced reads show.
+std::string patternBytes(size_t size, int seed);
+
+// The ffmpeg programs: whether they are installed, and a command's standard output.
+bool haveFfmpeg();
+std::string commandOutput(const std::string& command, int* status = nullptr);
+
+// A picture of palette indices as the window shows it (0x00RRGGBB).
+std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette);
+
+// ffmpeg's rgb24 pictures, one after the other, as 0x00RRGGBB pictures of width x height.
+std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height);
+
+// Every frame of file decoded in order by a fresh drawer: the window's picture after each
+// frame. The format is read whole (formatBytes: at most this much, as the game reads it).
+std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t formatBytes = 65536);
