@@ -135,8 +135,10 @@ TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
   playing(false, true);
   keyboardHookProc(kKeyEscape);
   EXPECT_EQ(window.returnsToWindowed, 1);
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);
 
   playing(true, false);
+  game.displayMode = kDisplayFullScreen;
   keyboardHookProc(kKeyEscape);
   EXPECT_EQ(window.returnsToWindowed, 2);
 

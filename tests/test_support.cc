@@ -61,8 +61,11 @@ void resetGameState() {
   inputPoll = InputPollState{};
 }
 
+static void backToWindowed() { game.displayMode = kDisplayWindowed; }
+
 void HeadlessTest::SetUp() {
   resetGameState();
+  window.onWindowed = backToWindowed;
   platform = Platform{};
   platform.directories.install = install.path();
   platform.directories.current = current.path();

@@ -167,6 +167,9 @@ bool readFlagLocked(const std::atomic<uint8_t>& flag);
 // happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread.
 extern void (*gameTraceHook)(const char* line);
 void traceGameEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Tells the hook (with no line) that the followed state may have changed: the game thread does
+// so after the game side of every pass and after the scene flow.
+void traceGameState();
 
 // ---------------------------------------------------------------------------------------------
 // Scene tables: loading
@@ -255,8 +258,10 @@ void makeSceneCurrent(const char* base);
 
 // One fair random bit from the game's generator.
 int randomCoin();
-// Seeds the generator from the clock's seconds and draws five coins, as start-up does.
+// Seeds the generator from the clock's seconds, as start-up does.
 void seedRandom();
+// Seeds the generator with seed and draws the five numbers that start-up discards.
+void seedRandomFrom(uint32_t seed);
 // The generator's state, for tools and tests: seed it, and force the results of the next draws
 // ("10011": 1, 0, 0, 1, 1), after which the generator takes over again.
 void setRandomSeed(uint32_t seed);
@@ -287,6 +292,9 @@ void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
+// Whether a game or the demo runs (each flag read in its own hold of stateLock): full screen
+// is entered only then.
+bool gameOrDemoRunning();
 
 // The AttractTimer's callback (timer thread): hands attractTick to the window thread.
 void attractTimerFired();

@@ -40,6 +40,10 @@ bool gameThreadExists() {
   return gameThreadRunning;
 }
 
+bool gameOrDemoRunning() {
+  return readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
+}
+
 bool virtualGameThreadRunning() {
   return platform.virtualGameThread && gameThreadRunning;
 }
@@ -110,10 +114,7 @@ static void loadSavedGame() {
 static void stopGame() {
   endGameThread();
   closeSequence();
-  if (game.displayMode != kDisplayWindowed) {
-    if (platform.window) platform.window->resetToWindowed();
-    game.displayMode = kDisplayWindowed;
-  }
+  if (game.displayMode != kDisplayWindowed && platform.window) platform.window->resetToWindowed();
   game.gameActive = 0;
   game.demoActive = 0;
   if (platform.window) platform.window->invalidate();
@@ -146,7 +147,7 @@ void attractTimerFired() {
 void attractTick() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   if (shutDownStarted) return;
-  if (readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive)) {
+  if (gameOrDemoRunning()) {
     armAttractTimer(kAttractWhilePlayingMs);
     return;
   }

@@ -54,3 +54,7 @@ void traceGameEvent(const char* format, ...) {
   va_end(args);
   gameTraceHook(line);
 }
+
+void traceGameState() {
+  if (gameTraceHook) gameTraceHook(nullptr);
+}

@@ -135,6 +135,7 @@ bool runGamePass(bool* changed) {
     playBeep(game.badBeep, "bad");
   }
 
+  traceGameState();
   runMediaSteps();
 
   if (changed)
@@ -142,6 +143,7 @@ bool runGamePass(bool* changed) {
                game.drawSlot != slotBefore || game.playCursor != cursorBefore || game.sequenceEnded;
   if (game.sequenceEnded == 1) {
     sceneFlow();
+    traceGameState();
     if (judging.finished) return false;
   }
   return true;

@@ -12,12 +12,18 @@ static SoundDevice* createSessionSound() {
   return sessionSound;
 }
 
+// The real window's returns to the windowed display set the display mode; so does this one.
+static void backToWindowed() {
+  game.displayMode = kDisplayWindowed;
+}
+
 void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
                          const std::string& installDir, MediaLibrary* media) {
   platform = Platform{};
   platform.directories.current = gameDir;
   platform.directories.install = installDir;
   platform.window = &session.window;
+  session.window.onWindowed = backToWindowed;
   platform.joystick = &session.joystick;
   platform.timers = &session.timers;
   platform.media = media ? media : &session.virtualMedia;

@@ -25,6 +25,7 @@ static uint8_t inputCodeOfKey(uint32_t virtualKey) {
 }
 
 static void playGoodBeep() {
+  traceGameEvent("beep good");
   if (game.goodBeep) game.goodBeep->play(false);
 }
 

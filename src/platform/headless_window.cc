@@ -21,13 +21,19 @@ void HeadlessWindow::invalidate() {
 }
 
 void HeadlessWindow::returnToWindowed() {
-  std::lock_guard<std::mutex> hold(lock);
-  ++returnsToWindowed;
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    ++returnsToWindowed;
+  }
+  if (onWindowed) onWindowed();
 }
 
 void HeadlessWindow::resetToWindowed() {
-  std::lock_guard<std::mutex> hold(lock);
-  ++resetsToWindowed;
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    ++resetsToWindowed;
+  }
+  if (onWindowed) onWindowed();
 }
 
 void HeadlessWindow::runOnWindowThread(void (*task)()) { task(); }

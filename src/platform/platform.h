@@ -84,9 +84,11 @@ struct Window {
   virtual void showPicture(const uint32_t* pixels, int width, int height) = 0;
   // Paint the whole client area again (the title picture when nothing plays).
   virtual void invalidate() = 0;
-  // The plain return from full screen (Esc, end of a game).
+  // The plain return from full screen (Esc, end of a game); the game's display mode is then
+  // windowed.
   virtual void returnToWindowed() = 0;
-  // The return used by Stop: waits 200 ms and renews the drawing resources too.
+  // The return used by Stop: waits 200 ms and renews the drawing resources too; the display
+  // mode is then windowed.
   virtual void resetToWindowed() = 0;
   // Runs task on the window thread, later (the real window) or at once (headless). The timer
   // service uses it so that the attract mode runs on the same thread as the menu commands.
@@ -341,6 +343,9 @@ struct HeadlessWindow : Window {
 
   // Called (outside the lock) for every message box, before it "closes".
   void (*onMessage)(const char* text, const char* caption) = nullptr;
+  // Called (outside the lock) by both returns to the windowed display; the headless session
+  // sets the game's display mode there, as the real window does.
+  void (*onWindowed)() = nullptr;
 
   std::mutex lock;
   std::vector<RecordedMessage> messages;

@@ -1,0 +1,161 @@
+#include "scenario_support.h"
+
+#include <cstring>
+
+#include "media/media.h"
+
+static std::vector<std::string> recorded;
+static std::vector<int32_t> livesAtEvent;
+
+static std::vector<std::pair<std::string, int32_t>> livesAtOpens;
+
+static void recordEvent(const char* line) {
+  if (!line) return;
+  recorded.emplace_back(line);
+  if (std::strncmp(line, "open ", 5) == 0) livesAtOpens.emplace_back(line + 5, game.lives);
+}
+
+std::string clockName(const ::testing::TestParamInfo<bool>& info) {
+  return info.param ? "SoundClock" : "TimerClock";
+}
+
+void ScenarioTest::SetUp() {
+  resetGameState();
+  recorded.clear();
+  livesAtOpens.clear();
+  session = std::make_unique<HeadlessSession>();
+  session->soundClock = soundClock();
+  gameTraceHook = recordEvent;
+}
+
+void ScenarioTest::TearDown() {
+  closeHeadlessSession(*session);
+  gameTraceHook = nullptr;
+  forceCoins("");
+}
+
+void ScenarioTest::addScene(const std::string& base, const std::vector<std::string>& moves,
+                            const std::vector<int>& checkpoints, int frames) {
+  std::string text;
+  for (const std::string& line : moves) text += line + "\r\n";
+  gameDir.write(base + ".txt", text);
+  text.clear();
+  for (int frame : checkpoints) text += std::to_string(frame) + "\r\n";
+  gameDir.write(base + ".hot", text);
+  addClip(base + ".avi", frames);
+}
+
+void ScenarioTest::addStandardClips() {
+  for (const char* name : {"4lives.avi", "3lives.avi", "2lives.avi", "1lives.avi", "cont.avi",
+                           "gameover.avi", "missed.avi"})
+    addClip(name, 20);
+  addClip("credits.avi", 30);
+  addClip("demo.avi", 30);
+}
+
+void ScenarioTest::start() {
+  openHeadlessSession(*session, gameDir.path(), installDir.path(), nullptr);
+}
+
+void ScenarioTest::pass() {
+  runHeadlessPass(*session);
+}
+
+void ScenarioTest::runFrames(int frames) {
+  for (int i = 0; i < frames * 10; ++i) pass();
+}
+
+static constexpr int kPatience = 10 * 12 * 3600;  // an hour of game time
+
+void ScenarioTest::runUntil(const std::string& name, int frame) {
+  for (int i = 0; i < kPatience; ++i) {
+    if (game.aviFile && clip() == name && game.currentFrame >= frame) return;
+    pass();
+  }
+  FAIL() << "never reached " << name << " " << frame << "; open " << clip();
+}
+
+void ScenarioTest::runUntilOpened(const std::string& name) {
+  size_t seen = recorded.size();
+  for (int i = 0; i < kPatience; ++i) {
+    for (size_t e = seen; e < recorded.size(); ++e)
+      if (recorded[e].rfind("open " + name + " ", 0) == 0) return;
+    seen = recorded.size();
+    pass();
+  }
+  FAIL() << name << " never opened";
+}
+
+void ScenarioTest::runToTheEnd() {
+  for (int i = 0; i < kPatience && virtualGameThreadRunning(); ++i) pass();
+  ASSERT_FALSE(virtualGameThreadRunning());
+}
+
+static uint32_t correctKey(const MoveRow& row) {
+  if (std::strcmp(row.upClip, "x") == 0) return kKeyUp;
+  if (std::strcmp(row.downClip, "x") == 0) return kKeyDown;
+  if (std::strcmp(row.leftClip, "x") == 0) return kKeyLeft;
+  if (std::strcmp(row.rightClip, "x") == 0) return kKeyRight;
+  return kKeySpace;
+}
+
+void ScenarioTest::playPerfectly(const std::function<bool()>& done) {
+  size_t seen = recorded.size();
+  int pressedRow = -1;
+  for (int i = 0; i < kPatience && virtualGameThreadRunning() && !done(); ++i) {
+    for (size_t e = seen; e < recorded.size(); ++e)
+      if (recorded[e].rfind("open ", 0) == 0) pressedRow = -1;  // a new clip: press again
+    seen = recorded.size();
+    const MoveRow& row = game.moveTable[game.moveIndex];
+    bool inWindow = row.frame != kEndRowFrame && row.frame <= game.currentFrame &&
+                    game.currentFrame <= row.frame + 12;
+    if (inWindow && pressedRow != game.moveIndex && !game.judgingOff) {
+      press(correctKey(row));
+      pressedRow = game.moveIndex;
+    }
+    pass();
+  }
+}
+
+bool ScenarioTest::opened(const std::string& event) const {
+  return sawEvent("open " + event);
+}
+
+int ScenarioTest::livesAtOpen(const std::string& name) const {
+  for (auto it = livesAtOpens.rbegin(); it != livesAtOpens.rend(); ++it)
+    if (it->first.rfind(name + " ", 0) == 0) return it->second;
+  return -99;
+}
+
+std::string ScenarioTest::scene() const {
+  char text[kClipNameSize];
+  readName(game.sceneFile, text);
+  return text;
+}
+
+std::string ScenarioTest::missed() const {
+  char text[kClipNameSize];
+  readName(game.missedScene, text);
+  return text;
+}
+
+const std::vector<std::string>& ScenarioTest::events() const {
+  return recorded;
+}
+
+std::vector<std::string> ScenarioTest::opens() const {
+  std::vector<std::string> out;
+  for (const std::string& line : recorded)
+    if (line.rfind("open ", 0) == 0) out.push_back(line.substr(5));
+  return out;
+}
+
+bool ScenarioTest::sawEvent(const std::string& line) const {
+  for (const std::string& e : recorded)
+    if (e == line) return true;
+  return false;
+}
+
+void ScenarioTest::clearEvents() {
+  recorded.clear();
+}

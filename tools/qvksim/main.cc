@@ -1,0 +1,212 @@
+// qvksim [--game DIR] [--install DIR] [--clock timer|sound] [--coins BITS] [--seed N]
+//        [--virtual-media MANIFEST] SCRIPT
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "game/game.h"
+#include "input/input.h"
+#include "media/media.h"
+#include "qvksim.h"
+
+void setMessageTrace(HeadlessWindow& window);
+
+static const char* const kUsage =
+    "usage: qvksim [--game DIR] [--install DIR] [--clock timer|sound] [--coins BITS]\n"
+    "              [--seed N] [--virtual-media MANIFEST] SCRIPT\n"
+    "\n"
+    "Runs the game's real start-up, menu commands and game thread against a headless platform\n"
+    "with a virtual clock, and prints one line per event, each starting with the currentFrame\n"
+    "of the moment.\n"
+    "\n"
+    "  --game DIR            the current directory: AVI files, infile.txt (default: .)\n"
+    "  --install DIR         the install directory: move and hotspot files first, the saved\n"
+    "                        game (default: a fresh empty directory, removed at exit)\n"
+    "  --clock sound|timer   the clock: the virtual sound card (default) or the frame timer\n"
+    "  --coins BITS          force the next coin draws after start-up, e.g. 10011\n"
+    "  --seed N              seed the random numbers with N (default: the clock's seconds)\n"
+    "  --virtual-media FILE  lines NAME FRAMES declare clips; no AVI file is read\n"
+    "\n"
+    "Script commands, one per line ('#' starts a comment):\n"
+    "  new, load, save, stop, windowed, fullscreen   the menu commands\n"
+    "  attract                 the attract timer fires now\n"
+    "  key NAME                up down left right space kp8 kp2 kp4 kp6 f5 f6 esc, or a letter\n"
+    "  joy X Y BUTTONS         joystick 0 reads this; 'joy none' unplugs it\n"
+    "  focus lost|gained       the window loses or gains the keyboard focus\n"
+    "  frames N                run N frames of clock (10 passes a frame)\n"
+    "  until CLIP FRAME        run until CLIP is open and currentFrame is at least FRAME\n"
+    "  end                     run until the game thread has ended\n"
+    "\n"
+    "Trace lines: open NAME START, close, message CAPTION | TEXT, scene NAME, missed NAME|-,\n"
+    "lives N, verdict ROW DECISION, checkpoint INDEX ROW, beep good|bad, judging on|off,\n"
+    "thread start, finish, display windowed|fullscreen, timeout.\n"
+    "\n"
+    "Exit status: 0 the script ran to its end, 2 bad script or option, 3 timeout.\n";
+
+// An hour of game time.
+static constexpr int64_t kTimeoutPasses = 10LL * 12 * 3600;
+
+struct Options {
+  std::string gameDir = ".";
+  std::string installDir;
+  bool soundClock = true;
+  std::string coins;
+  bool seeded = false;
+  uint32_t seed = 0;
+  std::string manifest;
+  std::string script;
+};
+
+static bool parseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--game") {
+      if (!value(&options->gameDir)) return false;
+    } else if (arg == "--install") {
+      if (!value(&options->installDir)) return false;
+    } else if (arg == "--clock") {
+      if (!value(&text) || (text != "sound" && text != "timer")) return false;
+      options->soundClock = text == "sound";
+    } else if (arg == "--coins") {
+      if (!value(&options->coins) || options->coins.find_first_not_of("01") != std::string::npos)
+        return false;
+    } else if (arg == "--seed") {
+      if (!value(&text) || text.empty() ||
+          text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+      options->seeded = true;
+      options->seed = static_cast<uint32_t>(std::stoul(text));
+    } else if (arg == "--virtual-media") {
+      if (!value(&options->manifest)) return false;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return false;
+    } else if (options->script.empty()) {
+      options->script = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options->script.empty();
+}
+
+static bool clipIsAt(const std::string& clip, int64_t frame) {
+  return game.aviFile && clip == game.openClipName && game.currentFrame >= frame;
+}
+
+// Runs one command; false when a wait ran out of time.
+static bool runCommand(HeadlessSession& session, const ScriptCommand& command) {
+  switch (command.kind) {
+    case ScriptCommand::kCommand:
+      if (command.commandId == kCommandFullScreen) {
+        if (gameOrDemoRunning()) game.displayMode = kDisplayFullScreen;
+      } else if (command.commandId != kCommandWindowed) {
+        runGameCommand(command.commandId);
+      }
+      break;
+    case ScriptCommand::kAttract:
+      if (TimerId pending = game.attractTimerId.exchange(0)) session.timers.killEvent(pending);
+      attractTimerFired();
+      break;
+    case ScriptCommand::kKey: keyboardHookProc(command.virtualKey); break;
+    case ScriptCommand::kJoystick:
+      if (command.joystickPresent) {
+        session.joystick.plugIn({command.x, command.y, command.buttons});
+      } else {
+        session.joystick.unplug();
+      }
+      break;
+    case ScriptCommand::kFocus:
+      if (command.focusGained) {
+        onFocusGained();
+      } else {
+        onFocusLost();
+      }
+      break;
+    case ScriptCommand::kFrames:
+      for (int64_t i = 0; i < command.count * 10; ++i) {
+        runHeadlessPass(session);
+        traceStateChanges();
+      }
+      break;
+    case ScriptCommand::kUntil:
+    case ScriptCommand::kEnd:
+      for (int64_t i = 0;; ++i) {
+        bool done = command.kind == ScriptCommand::kEnd ? !virtualGameThreadRunning()
+                                                        : clipIsAt(command.name, command.count);
+        if (done) break;
+        if (i == kTimeoutPasses) return false;
+        runHeadlessPass(session);
+        traceStateChanges();
+      }
+      break;
+  }
+  traceStateChanges();
+  return true;
+}
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseOptions(argc, argv, &options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::vector<ScriptCommand> script;
+  std::string error;
+  if (!parseScript(options.script, &script, &error)) {
+    std::fprintf(stderr, "qvksim: %s\n", error.c_str());
+    return 2;
+  }
+
+  static HeadlessSession session;  // large, and alive until exit
+  session.soundClock = options.soundClock;
+  MediaLibrary* media = aviMediaLibrary();
+  if (!options.manifest.empty()) {
+    if (!session.virtualMedia.loadManifest(options.manifest.c_str(), &error)) {
+      std::fprintf(stderr, "qvksim: %s\n", error.c_str());
+      return 2;
+    }
+    media = &session.virtualMedia;
+  }
+  std::string temporaryInstall;
+  if (options.installDir.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvksim-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+      std::perror("qvksim: temporary install directory");
+      return 2;
+    }
+    temporaryInstall = options.installDir = pattern;
+  }
+
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  startTrace();
+  setMessageTrace(session.window);
+  if (!options.coins.empty()) forceCoins(options.coins.c_str());
+  openHeadlessSession(session, options.gameDir, options.installDir, media);
+  if (options.seeded) seedRandomFrom(options.seed);
+  traceStateChanges();
+
+  int status = 0;
+  for (const ScriptCommand& command : script) {
+    if (!runCommand(session, command)) {
+      traceLine("timeout");
+      status = 3;
+      break;
+    }
+  }
+  closeHeadlessSession(session);
+  gameTraceHook = nullptr;
+  if (!temporaryInstall.empty()) std::filesystem::remove_all(temporaryInstall);
+  return status;
+}
