@@ -11,8 +11,7 @@
 // Display modes
 
 void enterFullScreen() {
-  bool playing = readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
-  if (!playing || !shell.mainWindow) return;
+  if (!gameOrDemoRunning() || !shell.mainWindow) return;
   gtk_widget_hide(shell.menuBar);
   shell.menuSaved = true;
   gtk_window_fullscreen(GTK_WINDOW(shell.mainWindow));

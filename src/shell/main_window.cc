@@ -255,8 +255,16 @@ struct ShellWindow : Window {
     storePicture(pixels, width, height);
   }
   void invalidate() override { invalidateClient(); }
-  void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
-  void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
+  // The display mode is windowed as soon as the return is asked for; the window follows on its
+  // own thread.
+  void returnToWindowed() override {
+    game.displayMode = kDisplayWindowed;
+    runOnUiThread(returnToWindowedNow);
+  }
+  void resetToWindowed() override {
+    game.displayMode = kDisplayWindowed;
+    runOnUiThread(resetToWindowedNow);
+  }
   void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
 };
 
