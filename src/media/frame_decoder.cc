@@ -5,15 +5,20 @@
 // before it. It is opened again only when the format changes (size, depth or compression); a
 // new colour table goes to the open decoder as a palette packet. A frame that cannot be a
 // picture (the zero bytes of a failed read) or that the decoder rejects leaves the picture on
-// the window as it was. After the first frames of a format nothing is allocated here.
+// the window as it was. Some decoders give out a picture even from data they found damaged
+// and only report the damage to the log; a picture whose decoding logged an error is not shown
+// either. After the first frames of a format nothing is allocated here.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -93,6 +98,25 @@ bool allZero(const uint8_t* bytes, int32_t size) {
 
 void noRelease(void*, uint8_t*) {}
 
+// The decoder at work on this thread, and whether it has logged an error since it started.
+thread_local const void* decodingContext = nullptr;
+thread_local bool decodingFault = false;
+
+// libav's messages go to the debug-print routine like all our diagnostics.
+void logMessage(void* source, int level, const char* format, va_list args) {
+  if (level <= AV_LOG_ERROR && source && source == decodingContext) decodingFault = true;
+#ifdef QVK_DEBUG_PRINT
+  if (level > AV_LOG_WARNING) return;
+  char line[512];
+  std::vsnprintf(line, sizeof line, format, args);
+  line[strcspn(line, "\n")] = '\0';
+  debugPrint("libav: %s", line);
+#else
+  (void)format;
+  (void)args;
+#endif
+}
+
 struct DecodingFrameDrawer final : FrameDrawer {
   std::mutex lock;
   FrameFormat format;
@@ -107,6 +131,11 @@ struct DecodingFrameDrawer final : FrameDrawer {
   uint32_t palette[kPaletteColours] = {};
   bool paletteDue = false;
   std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
+
+  DecodingFrameDrawer() {
+    static std::once_flag logRouted;
+    std::call_once(logRouted, [] { av_log_set_callback(logMessage); });
+  }
 
   ~DecodingFrameDrawer() override {
     closeDecoder();
@@ -183,13 +212,16 @@ struct DecodingFrameDrawer final : FrameDrawer {
 
   // Decodes the packet; true when it gave a whole picture, the newest of them in frame.
   bool decodePacket() {
+    decodingContext = context;
+    decodingFault = false;
     int sent = avcodec_send_packet(context, packet);
     av_packet_free_side_data(packet);
     packet->buf = nullptr;  // the buffer stays ours
-    if (sent < 0) return false;
     bool got = false;
-    while (avcodec_receive_frame(context, received) == 0) {
-      if ((received->flags & AV_FRAME_FLAG_CORRUPT) || received->decode_error_flags) {
+    while (sent >= 0 && avcodec_receive_frame(context, received) == 0) {
+      bool damaged = (received->flags & AV_FRAME_FLAG_CORRUPT) ||
+                     received->decode_error_flags != 0 || decodingFault;
+      if (damaged) {
         av_frame_unref(received);
         continue;
       }
@@ -197,6 +229,7 @@ struct DecodingFrameDrawer final : FrameDrawer {
       av_frame_move_ref(frame, received);
       got = true;
     }
+    decodingContext = nullptr;
     return got;
   }
 
@@ -208,8 +241,10 @@ struct DecodingFrameDrawer final : FrameDrawer {
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {kPictureWidth * 4, 0, 0, 0};
     int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    if (rows > 0 && platform.window)
-      platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
+    if (rows <= 0) return;
+    // The fourth byte comes out as opaque alpha; the window's pixels have none.
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+    if (platform.window) platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
   }
 
   void drawFrame(const uint8_t* formatBytes, int32_t formatSize, const uint8_t* bytes,

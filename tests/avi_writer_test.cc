@@ -1,0 +1,279 @@
+// The AVI writer and its MS-RLE encoder: what goes in comes back out, through our reader and
+// decoder and through FFmpeg.
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "avi_test_support.h"
+#include "media/media.h"
+#include "test_support.h"
+
+namespace {
+
+void setPalette(AviClip& clip) {
+  for (uint32_t i = 0; i < 256; ++i)
+    clip.palette[i] = ((i * 37) & 0xFF) << 16 | ((i * 91 + 7) & 0xFF) << 8 | ((i * 53 + 3) & 0xFF);
+}
+
+// Pictures as the sample game draws them: colour bands, a box that moves, a block of fine
+// detail that changes now and then.
+AviClip movingClip(int frames, bool rle) {
+  AviClip clip;
+  clip.compressRle = rle;
+  setPalette(clip);
+  for (int f = 0; f < frames; ++f) {
+    std::vector<uint8_t> picture(size_t(kPictureWidth) * kPictureHeight);
+    for (int y = 0; y < kPictureHeight; ++y)
+      for (int x = 0; x < kPictureWidth; ++x) {
+        uint8_t colour = uint8_t(10 + y / 16);
+        if (x >= 20 + 9 * f && x < 60 + 9 * f && y >= 100 && y < 150) colour = 200;
+        if (x >= 250 && x < 300 && y >= 10 && y < 40)
+          colour = uint8_t((x * 7 + y * 3 + f / 3) % 40);
+        picture[size_t(y) * kPictureWidth + size_t(x)] = colour;
+      }
+    clip.frames.push_back(std::move(picture));
+  }
+  for (int i = 0; i < frames * kSoundBytesPerFrame; ++i) clip.sound.push_back(uint8_t(i * 13 / 7));
+  return clip;
+}
+
+std::vector<uint32_t> pixelsOfFrame(const AviClip& clip, size_t k) {
+  return pixelsOf(clip.frames[k], clip.palette);
+}
+
+struct StoredChunk {
+  std::string id;
+  uint32_t size;
+};
+
+// The chunks of the movie list, in file order.
+std::vector<StoredChunk> movieChunks(const std::string& bytes) {
+  std::vector<StoredChunk> chunks;
+  size_t movi = bytes.find("movi");
+  uint32_t listSize;
+  std::memcpy(&listSize, &bytes[movi - 4], 4);
+  for (size_t pos = movi + 4; pos + 8 <= movi + listSize;) {
+    uint32_t size;
+    std::memcpy(&size, &bytes[pos + 4], 4);
+    chunks.push_back({bytes.substr(pos, 4), size});
+    pos += 8 + size + (size & 1);
+  }
+  return chunks;
+}
+
+class AviWriterTest : public HeadlessTest {
+ protected:
+  std::unique_ptr<MediaFile> writeAndOpen(const AviClip& clip, const char* name = "clip.avi") {
+    EXPECT_TRUE(writeAviFile(current.file(name).c_str(), clip));
+    return std::unique_ptr<MediaFile>(openAviFile(current.file(name).c_str()));
+  }
+
+  std::string allSound(MediaFile* file) {
+    std::string out(1 << 22, '\0');
+    int32_t size = 0;
+    if (!file->readAudio(0, 1 << 21, reinterpret_cast<uint8_t*>(out.data()), 1 << 22, &size))
+      return "<failed>";
+    out.resize(size_t(size));
+    return out;
+  }
+
+  void expectPicturesOf(const AviClip& clip, MediaFile* file) {
+    std::vector<std::vector<uint32_t>> pictures = decodeAllFrames(file);
+    ASSERT_EQ(pictures.size(), clip.frames.size());
+    for (size_t k = 0; k < pictures.size(); ++k)
+      ASSERT_EQ(pictures[k], pixelsOfFrame(clip, k)) << "frame " << k;
+  }
+};
+
+TEST_F(AviWriterTest, RleClipReadsBackPictureForPictureAndSoundByteForByte) {
+  AviClip clip = movingClip(30, true);
+  auto file = writeAndOpen(clip);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->frameCount(), 30);
+  EXPECT_EQ(allSound(file.get()), std::string(clip.sound.begin(), clip.sound.end()));
+  expectPicturesOf(clip, file.get());
+
+  WaveFormat wave;
+  ASSERT_TRUE(file->readAudioFormat(&wave));
+  EXPECT_EQ(wave.formatTag, 1);
+  EXPECT_EQ(wave.channels, 2);
+  EXPECT_EQ(wave.samplesPerSec, 22050u);
+  EXPECT_EQ(wave.avgBytesPerSec, 44100u);
+  EXPECT_EQ(wave.blockAlign, 2);
+  EXPECT_EQ(wave.bitsPerSample, 8);
+  uint8_t format[2048];
+  int32_t size = 0;
+  ASSERT_TRUE(file->readVideoFormat(format, sizeof format, &size));
+  EXPECT_EQ(size, 40 + 1024);
+  EXPECT_EQ(std::memcmp(format + 16, "\1\0\0\0", 4), 0);  // BI_RLE8
+  EXPECT_STREQ(decoderNameForFormat(format, size), "msrle");
+}
+
+TEST_F(AviWriterTest, UncompressedFramesAreStoredBottomUp) {
+  AviClip clip = movingClip(3, false);
+  auto file = writeAndOpen(clip);
+  ASSERT_NE(file, nullptr);
+  std::vector<uint8_t> stored(100000);
+  int32_t size = 0;
+  ASSERT_TRUE(file->readVideoFrame(2, stored.data(), int32_t(stored.size()), &size));
+  ASSERT_EQ(size, kPictureWidth * kPictureHeight);
+  for (int y = 0; y < kPictureHeight; ++y)
+    ASSERT_EQ(std::memcmp(&stored[size_t(kPictureHeight - 1 - y) * kPictureWidth],
+                          &clip.frames[2][size_t(y) * kPictureWidth], kPictureWidth),
+              0);
+  expectPicturesOf(clip, file.get());
+}
+
+TEST_F(AviWriterTest, EachFrameIsFollowedByItsSoundInWholeSamples) {
+  AviClip clip = movingClip(6, true);
+  ASSERT_TRUE(writeAviFile(current.file("clip.avi").c_str(), clip));
+  std::vector<StoredChunk> chunks = movieChunks(current.read("clip.avi"));
+  ASSERT_EQ(chunks.size(), 12u);
+  for (size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(chunks[2 * k].id, "00dc");
+    EXPECT_EQ(chunks[2 * k + 1].id, "01wb");
+    // 3675 bytes a frame on average, never half a sample in a chunk.
+    EXPECT_EQ(chunks[2 * k + 1].size, k % 2 ? 3676u : 3674u);
+  }
+}
+
+TEST_F(AviWriterTest, DeltaFramesWhereTheyPayKeyFramesWhereAsked) {
+  AviClip clip = movingClip(12, true);
+  auto file = writeAndOpen(clip);
+  AviFileFacts facts;
+  ASSERT_TRUE(describeAviFile(file.get(), &facts));
+  EXPECT_EQ(facts.keyFrames, 1);
+  EXPECT_STREQ(facts.indexKind, "idx1");
+  std::vector<uint8_t> buffer(kSlotBytes);
+  int32_t keySize = 0, deltaSize = 0;
+  ASSERT_TRUE(file->readVideoFrame(0, buffer.data(), kSlotBytes, &keySize));
+  ASSERT_TRUE(file->readVideoFrame(1, buffer.data(), kSlotBytes, &deltaSize));
+  EXPECT_LT(deltaSize * 4, keySize);
+
+  clip.keyFrameInterval = 5;
+  file = writeAndOpen(clip, "keyed.avi");
+  ASSERT_TRUE(describeAviFile(file.get(), &facts));
+  EXPECT_EQ(facts.keyFrames, 3);  // frames 0, 5 and 10
+  expectPicturesOf(clip, file.get());
+
+  // A picture that changes everywhere is stored whole.
+  for (size_t k = 1; k < clip.frames.size(); k += 2)
+    for (uint8_t& pixel : clip.frames[k]) pixel = uint8_t(pixel ^ 0x80);
+  clip.keyFrameInterval = 0;
+  file = writeAndOpen(clip, "flicker.avi");
+  ASSERT_TRUE(describeAviFile(file.get(), &facts));
+  EXPECT_EQ(facts.keyFrames, 12);
+  expectPicturesOf(clip, file.get());
+}
+
+TEST_F(AviWriterTest, SimplePicturesFitTheFrameCacheSlot) {
+  auto file = writeAndOpen(movingClip(24, true));
+  AviFileFacts facts;
+  ASSERT_TRUE(describeAviFile(file.get(), &facts));
+  EXPECT_LE(facts.largestFrame, kSlotBytes);
+}
+
+// Random changes of every shape: single pixels, short and long stretches, whole rows, the
+// first and last pixels of rows and of the picture, and pictures that do not change at all.
+TEST_F(AviWriterTest, DeltaFramesRebuildEveryPicture) {
+  std::mt19937 random(12345);
+  AviClip clip;
+  setPalette(clip);
+  std::vector<uint8_t> picture(size_t(kPictureWidth) * kPictureHeight);
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = uint8_t((i / 97) % 7);
+  for (int f = 0; f < 40; ++f) {
+    int changes = f % 9 == 4 ? 0 : int(random() % 60);
+    for (int c = 0; c < changes; ++c) {
+      int y = int(random() % kPictureHeight), x = int(random() % kPictureWidth);
+      int length = std::min(kPictureWidth - x, int(random() % (c % 3 ? 4 : 300)) + 1);
+      if (c % 7 == 0) x = kPictureWidth - length;  // up to the end of the row
+      bool noise = c % 2;
+      uint8_t colour = uint8_t(random());
+      for (int i = 0; i < length; ++i)
+        picture[size_t(y) * kPictureWidth + size_t(x + i)] = noise ? uint8_t(random()) : colour;
+    }
+    if (f == 10) picture.front() = uint8_t(picture.front() + 1);
+    if (f == 11) picture.back() = uint8_t(picture.back() + 1);
+    clip.frames.push_back(picture);
+  }
+  auto file = writeAndOpen(clip);
+  AviFileFacts facts;
+  ASSERT_TRUE(describeAviFile(file.get(), &facts));
+  EXPECT_LT(facts.keyFrames, 5);
+  expectPicturesOf(clip, file.get());
+}
+
+TEST_F(AviWriterTest, GameSizedColourTableFitsTheFormatBuffer) {
+  AviClip clip = movingClip(2, true);
+  clip.paletteEntries = 246;
+  auto file = writeAndOpen(clip);
+  uint8_t format[kVideoFormatSize + 100];
+  int32_t size = 0;
+  ASSERT_TRUE(file->readVideoFormat(format, sizeof format, &size));
+  EXPECT_EQ(size, kVideoFormatSize);
+  expectPicturesOf(clip, file.get());
+}
+
+TEST_F(AviWriterTest, OddSoundIsPaddedWithSilenceAndSilentClipsHaveNoSoundStream) {
+  AviClip clip = movingClip(2, true);
+  clip.sound.resize(101);
+  auto file = writeAndOpen(clip);
+  std::string expected(clip.sound.begin(), clip.sound.end());
+  EXPECT_EQ(allSound(file.get()), expected + '\x80');
+
+  clip.sound.clear();
+  file = writeAndOpen(clip, "silent.avi");
+  ASSERT_NE(file, nullptr);
+  EXPECT_FALSE(file->hasAudio());
+  EXPECT_EQ(file->frameCount(), 2);
+}
+
+TEST_F(AviWriterTest, RefusesClipsItCannotWrite) {
+  AviClip clip = movingClip(2, true);
+  AviClip noFrames = clip;
+  noFrames.frames.clear();
+  AviClip wrongSize = clip;
+  wrongSize.frames[1].pop_back();
+  AviClip noRate = clip;
+  noRate.framesPerSecond = 0;
+  for (const AviClip* bad : {&noFrames, &wrongSize, &noRate}) {
+    EXPECT_FALSE(writeAviFile(current.file("bad.avi").c_str(), *bad));
+    EXPECT_FALSE(current.exists("bad.avi"));
+  }
+  EXPECT_FALSE(writeAviFile(current.file("missing/dir.avi").c_str(), clip));
+}
+
+TEST_F(AviWriterTest, FfmpegPlaysOurFilesAsWeDo) {
+  if (!haveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  for (bool rle : {true, false}) {
+    SCOPED_TRACE(rle ? "MS-RLE" : "uncompressed");
+    AviClip clip = movingClip(14, rle);
+    clip.keyFrameInterval = rle ? 0 : 1;
+    std::string path = current.file(rle ? "rle.avi" : "raw.avi");
+    ASSERT_TRUE(writeAviFile(path.c_str(), clip));
+    int status = 0;
+    std::string probe = commandOutput(
+        "ffprobe -v error -count_packets -show_entries "
+        "stream=codec_name,width,height,pix_fmt,sample_rate,channels,nb_read_packets "
+        "-of compact=p=0:nk=1 '" +
+            path + "'",
+        &status);
+    EXPECT_EQ(status, 0);
+    // FFmpeg cuts sound chunks into packets of its own, so only the video packets count here.
+    EXPECT_EQ(probe.substr(0, probe.rfind('|')),
+              std::string(rle ? "msrle" : "rawvideo") + "|320|240|pal8|14\npcm_u8|22050|2");
+    std::string rgb = commandOutput("ffmpeg -v error -i '" + path +
+                                        "' -map 0:v:0 -fps_mode passthrough -f rawvideo "
+                                        "-pix_fmt rgb24 -",
+                                    &status);
+    EXPECT_EQ(status, 0);
+    std::vector<std::vector<uint32_t>> pictures = splitRgb24(rgb, kPictureWidth, kPictureHeight);
+    ASSERT_EQ(pictures.size(), clip.frames.size());
+    for (size_t k = 0; k < pictures.size(); ++k)
+      ASSERT_EQ(pictures[k], pixelsOfFrame(clip, k)) << "frame " << k;
+    std::string sound = commandOutput("ffmpeg -v error -i '" + path + "' -map 0:a:0 -f u8 -");
+    EXPECT_EQ(sound, std::string(clip.sound.begin(), clip.sound.end()));
+  }
+}
+
+}  // namespace

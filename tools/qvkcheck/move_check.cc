@@ -1,0 +1,147 @@
+// The move file of a scene: first its lines as text (the items of each, the table's limits),
+// then the rows the player's own loader builds from it (clip names, frames, object moves).
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "qvkcheck.h"
+
+// One read of the file, as the player makes it, and the line of the file it came from.
+struct Piece {
+  int line;
+  std::vector<std::string> tokens;
+};
+
+static std::vector<std::string> splitWords(const char* text) {
+  std::vector<std::string> words;
+  const char* p = text;
+  while (*p) {
+    while (*p && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const char* start = p;
+    while (*p && !std::isspace(static_cast<unsigned char>(*p))) ++p;
+    if (p > start) words.emplace_back(start, p);
+  }
+  return words;
+}
+
+static bool isInteger(const std::string& word) {
+  size_t i = (word[0] == '-' || word[0] == '+') ? 1 : 0;
+  if (i == word.size()) return false;
+  for (; i < word.size(); ++i)
+    if (!std::isdigit(static_cast<unsigned char>(word[i]))) return false;
+  return true;
+}
+
+// The reads the player makes: at most 127 characters each, so a long line comes in pieces.
+static std::vector<Piece> readPieces(const std::string& path, const std::string& file) {
+  std::vector<Piece> pieces;
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return pieces;
+  char buffer[kLineReadSize];
+  int line = 1;
+  bool longLineReported = false;
+  while (readTextLine(in, buffer, sizeof buffer)) {
+    pieces.push_back({line, splitWords(buffer)});
+    size_t length = std::strlen(buffer);
+    bool ended = length > 0 && buffer[length - 1] == '\n';
+    if (!ended && length == sizeof buffer - 1 && !longLineReported) {
+      problem(file, line,
+              "longer than 126 characters: the player reads it in pieces and makes a row of "
+              "each");
+      longLineReported = true;
+    }
+    if (ended) {
+      ++line;
+      longLineReported = false;
+    }
+  }
+  std::fclose(in);
+  return pieces;
+}
+
+static void checkItems(const Piece& piece, const std::string& file, const std::string& base) {
+  const std::vector<std::string>& items = piece.tokens;
+  if (items.empty()) {
+    problem(file, piece.line,
+            "blank line: the player makes a row of it (frame 12, every clip the scene itself)");
+    return;
+  }
+  if (!isInteger(items[0])) problem(file, piece.line, "does not start with a frame number");
+  if (items.size() != 7)
+    problem(file, piece.line,
+            "has " + std::to_string(items.size()) +
+                " items; a row is a frame and six tokens (no move, up, down, left, right, "
+                "action)");
+  if (items.size() > 1 && items[1] == "00")
+    problem(file, piece.line,
+            "\"00\" as the no-move outcome: a window without a move would open the file \"x\"");
+  if (items.size() > 1 && items[1][0] == 't')
+    warning(file, piece.line,
+            "the no-move outcome " + items[1] + " is an object clip: it would play as a death");
+
+  int correct = 0, objects = 0;
+  for (size_t i = 2; i < items.size() && i < 7; ++i) {
+    correct += items[i] == "00";
+    objects += items[i][0] == 't';
+  }
+  if (correct == 0)
+    problem(file, piece.line, "no correct move: one of the five move tokens must be \"00\"");
+  if (correct > 1)
+    problem(file, piece.line,
+            std::to_string(correct) + " correct moves (\"00\"); a row has exactly one");
+  if (objects > 1)
+    problem(
+        file, piece.line,
+        std::to_string(objects) + " object moves (tokens starting with t); a row has at most one");
+
+  for (size_t i = 1; i < items.size() && i < 7; ++i) {
+    std::string clip = base + items[i] + ".avi";
+    if (items[i] != "00" && clip.size() > kClipNameSize - 1)
+      problem(file, piece.line,
+              "token " + items[i] + " makes the clip name " + std::to_string(clip.size()) +
+                  " characters long; at most " + std::to_string(kClipNameSize - 1) + " fit");
+  }
+}
+
+void checkMoveFile(SceneInfo& scene) {
+  const std::string file = scene.base + ".txt";
+  std::string path = locateFile(file, file, 0, "move file");
+  if (path.empty()) return;
+  std::vector<Piece> pieces = readPieces(path, file);
+
+  const int rowsRead = std::min(static_cast<int>(pieces.size()), kMoveRows - 1);
+  if (static_cast<int>(pieces.size()) > rowsRead)
+    problem(file, pieces[rowsRead].line,
+            "row " + std::to_string(rowsRead + 1) + ": only " + std::to_string(rowsRead) +
+                " rows are read, the rest of the file is ignored");
+  for (int i = 0; i < rowsRead; ++i) checkItems(pieces[i], file, scene.base);
+
+  // The rows as the player has them.
+  loadMoveFile(file.c_str(), scene.base.c_str());
+  scene.movesRead = true;
+  for (int i = 0; i < rowsRead; ++i) {
+    const MoveRow& row = game.moveTable[i];
+    RowInfo info;
+    info.line = pieces[i].line;
+    info.trigger = row.frame - kMoveFrameOffset;
+    info.objectMove = row.objectMove;
+    for (const char* clip :
+         {row.missClip, row.upClip, row.downClip, row.leftClip, row.rightClip, row.actionClip})
+      info.clips.push_back(clip);
+    scene.rows.push_back(info);
+  }
+
+  for (size_t i = 1; i < scene.rows.size(); ++i) {
+    const RowInfo& before = scene.rows[i - 1];
+    const RowInfo& row = scene.rows[i];
+    if (row.trigger <= before.trigger)
+      problem(file, row.line,
+              "frame " + std::to_string(row.trigger) + " does not follow frame " +
+                  std::to_string(before.trigger) + ": rows must be in ascending frame order");
+    else if (row.trigger <= before.trigger + kMoveFrameOffset)
+      warning(file, row.line,
+              "its window (frames " + std::to_string(row.trigger) + " to " +
+                  std::to_string(row.trigger + kMoveFrameOffset) +
+                  ") overlaps the window of the row before");
+  }
+}

@@ -1,0 +1,29 @@
+// infile.txt: the optional file whose first word names the scene the program starts with (and
+// whose table the demo plays over).
+#include <cstdio>
+
+#include "qvkcheck.h"
+
+std::string checkStartScene() {
+  const std::string kDefault = "seq01";
+  FILE* probe = openInDirectory(platform.directories.current, "infile.txt", "rb");
+  if (!probe) return kDefault;  // none: the program starts with seq01
+  std::fclose(probe);
+  std::string path = locateFile("infile.txt", "", 0, "start scene");  // reports a miscased name
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return kDefault;
+  char line[kLineReadSize] = {};
+  readTextLine(file, line, sizeof line);
+  std::fclose(file);
+
+  char word[kLineReadSize] = {};
+  if (std::sscanf(line, "%127s", word) != 1) {
+    problem("infile.txt", 1, "names no start scene");
+    return kDefault;
+  }
+  std::string scene = word, base = scene.substr(0, 5);
+  locateFile(scene, "infile.txt", 1, "start scene");
+  locateFile(base + ".txt", "infile.txt", 1, "the start scene's move file");
+  locateFile(base + ".hot", "infile.txt", 1, "the start scene's hotspot file");
+  return base;
+}

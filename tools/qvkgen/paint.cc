@@ -1,0 +1,121 @@
+// Drawing primitives on a palettized picture, and the game's colour table. Shapes are filled
+// in flat colour with straight edges: large areas of one colour compress well.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "qvkgen.h"
+
+void fillPalette(uint32_t (&palette)[256]) {
+  static const uint32_t kColours[kColourCount] = {
+      0x000000,  // black
+      0xFFFFFF,  // white
+      0x808080,  // grey
+      0x404040,  // dark grey
+      0xC0C0C0,  // light grey
+      0xE02020,  // red
+      0x801010,  // dark red
+      0xF08020,  // orange
+      0xF8E030,  // yellow
+      0xE8B820,  // gold
+      0x907010,  // dark gold
+      0x30B030,  // green
+      0x186018,  // dark green
+      0x80E070,  // light green
+      0x3050D0,  // blue
+      0x182870,  // dark blue
+      0x80A8F0,  // light blue
+      0xA0D0F8,  // sky blue
+      0x101838,  // navy
+      0x8040B0,  // purple
+      0x402058,  // dark purple
+      0xF090B0,  // pink
+      0x8A5A2A,  // brown
+      0x4A2E14,  // dark brown
+      0xC89860,  // tan
+      0xE0D0A0,  // sand
+      0x40E0E0,  // cyan
+      0xD8F0F8,  // ice
+      0x207070,  // teal
+      0xF0C8A0,  // skin
+      0x2070D0,  // tunic
+      0x603010,  // hair
+      0x70747C,  // stone
+      0x383A40,  // dark stone
+      0xFF5010,  // lava
+      0xD86848,  // dusk
+      0x587830,  // moss
+      0x080C20,  // night
+      0xE8E0C8,  // bone
+      0x60D040,  // slime
+  };
+  std::memset(palette, 0, sizeof palette);
+  for (int i = 0; i < kColourCount; ++i) palette[i] = kColours[i];
+}
+
+void fillRect(Picture& p, int x, int y, int w, int h, uint8_t colour) {
+  int x0 = std::max(x, 0), x1 = std::min(x + w, kWidth);
+  int y0 = std::max(y, 0), y1 = std::min(y + h, kHeight);
+  if (x0 >= x1) return;
+  for (int row = y0; row < y1; ++row) std::memset(&p.pixels[row * kWidth + x0], colour, x1 - x0);
+}
+
+static void fillSpan(Picture& p, int y, int x0, int x1, uint8_t colour) {
+  if (y < 0 || y >= kHeight) return;
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, kWidth - 1);
+  if (x0 > x1) return;
+  std::memset(&p.pixels[y * kWidth + x0], colour, x1 - x0 + 1);
+}
+
+void fillEllipse(Picture& p, int cx, int cy, int rx, int ry, uint8_t colour) {
+  if (rx <= 0 || ry <= 0) return;
+  for (int dy = -ry; dy <= ry; ++dy) {
+    double t = 1.0 - (dy * dy) / double(ry * ry);
+    int half = static_cast<int>(std::lround(rx * std::sqrt(std::max(t, 0.0))));
+    fillSpan(p, cy + dy, cx - half, cx + half, colour);
+  }
+}
+
+// Scan-line fill: for every row, the span between the triangle's edges at the row's centre.
+void fillTriangle(Picture& p, int x0, int y0, int x1, int y1, int x2, int y2, uint8_t colour) {
+  int top = std::max(std::min({y0, y1, y2}), 0);
+  int bottom = std::min(std::max({y0, y1, y2}), kHeight - 1);
+  const int xs[3] = {x0, x1, x2}, ys[3] = {y0, y1, y2};
+  for (int y = top; y <= bottom; ++y) {
+    double c = y + 0.5, lo = 1e9, hi = -1e9;
+    for (int e = 0; e < 3; ++e) {
+      int a = e, b = (e + 1) % 3;
+      if (ys[a] == ys[b]) {
+        if (ys[a] == y) {
+          lo = std::min<double>({lo, double(xs[a]), double(xs[b])});
+          hi = std::max<double>({hi, double(xs[a]), double(xs[b])});
+        }
+        continue;
+      }
+      double t = (c - ys[a]) / double(ys[b] - ys[a]);
+      if (t < 0 || t > 1) continue;
+      double x = xs[a] + t * (xs[b] - xs[a]);
+      lo = std::min(lo, x);
+      hi = std::max(hi, x);
+    }
+    if (lo <= hi) fillSpan(p, y, int(std::lround(lo)), int(std::lround(hi)), colour);
+  }
+}
+
+void drawLine(Picture& p, int x0, int y0, int x1, int y1, int thickness, uint8_t colour) {
+  int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+  int half = thickness / 2;
+  for (int i = 0; i <= steps; ++i) {
+    int x = steps ? x0 + (x1 - x0) * i / steps : x0;
+    int y = steps ? y0 + (y1 - y0) * i / steps : y0;
+    fillRect(p, x - half, y - half, thickness, thickness, colour);
+  }
+}
+
+void mirrorPicture(Picture& p) {
+  for (int y = 0; y < kHeight; ++y) {
+    uint8_t* row = &p.pixels[y * kWidth];
+    std::reverse(row, row + kWidth);
+  }
+}

@@ -1,0 +1,329 @@
+// qvkgen: writes the sample game, every scene with its move and hotspot files, every clip the
+// scenes name and the clips of the scene flow, all drawn and composed here.
+//
+// Contents
+//   Moves         the five moves and their names
+//   Pictures      a 320x240 palettized picture, the colour table, drawing, the bitmap font
+//   Sound         a small synthesizer: tones and noises mixed into a stereo track
+//   Scene design  the scenes as data, the timing every scene follows, the mirrored variants
+//   Drawing       the hero, the hazards, the treasures, the cues, the backgrounds
+//   Clips         rendering scenes, outcome clips and the game's own clips into AviClips
+//   Game files    move and hotspot files, the list of everything to write
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "media/media.h"
+
+// ---------------------------------------------------------------------------------------------
+// Moves
+//
+// In move-file order (items 3 to 7 of a line). kNoMove stands for "none" where a move is
+// optional (a beat without a treasure).
+
+enum Move { kUp, kDown, kLeft, kRight, kAction, kNoMove };
+constexpr int kMoves = 5;
+
+Move mirrorMove(Move move);          // left and right exchanged
+const char* moveKeyName(Move move);  // "UP", "DOWN", "LEFT", "RIGHT", "SPACE"
+const char* moveVerb(Move move);     // "JUMP!", "DUCK!", "GO LEFT!", "GO RIGHT!", "STRIKE!"
+
+// ---------------------------------------------------------------------------------------------
+// Pictures
+
+constexpr int kWidth = kPictureWidth;
+constexpr int kHeight = kPictureHeight;
+
+// The one colour table of the whole game; every clip carries it.
+enum Colour : uint8_t {
+  kBlack,
+  kWhite,
+  kGrey,
+  kDarkGrey,
+  kLightGrey,
+  kRed,
+  kDarkRed,
+  kOrange,
+  kYellow,
+  kGold,
+  kDarkGold,
+  kGreen,
+  kDarkGreen,
+  kLightGreen,
+  kBlue,
+  kDarkBlue,
+  kLightBlue,
+  kSkyBlue,
+  kNavy,
+  kPurple,
+  kDarkPurple,
+  kPink,
+  kBrown,
+  kDarkBrown,
+  kTan,
+  kSand,
+  kCyan,
+  kIce,
+  kTeal,
+  kSkin,
+  kTunic,
+  kHair,
+  kStone,
+  kDarkStone,
+  kLava,
+  kDusk,
+  kMoss,
+  kNight,
+  kBone,
+  kSlimeGreen,
+  kColourCount
+};
+
+void fillPalette(uint32_t (&palette)[256]);
+
+struct Picture {
+  std::vector<uint8_t> pixels = std::vector<uint8_t>(kWidth * kHeight, kBlack);
+};
+
+// Drawing primitives; every one clips to the picture.
+void fillRect(Picture& p, int x, int y, int w, int h, uint8_t colour);
+void fillEllipse(Picture& p, int cx, int cy, int rx, int ry, uint8_t colour);
+void fillTriangle(Picture& p, int x0, int y0, int x1, int y1, int x2, int y2, uint8_t colour);
+void drawLine(Picture& p, int x0, int y0, int x1, int y1, int thickness, uint8_t colour);
+void mirrorPicture(Picture& p);  // left and right exchanged
+
+// The bitmap font: 5x7 glyphs in 6x8 cells, scaled by a whole factor. Capitals, digits and
+// a few signs; lower case is drawn as capitals.
+constexpr int kGlyphWidth = 6;
+constexpr int kGlyphHeight = 8;
+int textWidth(const std::string& text, int scale);
+void drawText(Picture& p, int x, int y, const std::string& text, int scale, uint8_t colour);
+void drawTextCentred(Picture& p, int cx, int y, const std::string& text, int scale, uint8_t colour);
+
+// ---------------------------------------------------------------------------------------------
+// Sound
+//
+// A clip's sound is built in floating point, one value per sample and channel, and turned into
+// 8-bit stereo at the end. Sample s of the track is heard with video frame s * 2 / 3675.
+
+constexpr int kSampleRate = 22050;
+
+enum Wave { kSquare, kTriangle, kSine, kNoise, kSaw };
+
+struct Tone {
+  double start = 0;     // seconds from the start of the clip
+  double length = 0.1;  // seconds
+  double freq = 440;    // Hz at the start
+  double freqEnd = 0;   // Hz at the end (0: same as freq)
+  Wave wave = kSquare;
+  double volume = 0.2;  // 0..1
+  double pan = 0;       // -1 left .. 1 right
+  double attack = 0.005;
+  double release = 0.05;
+};
+
+struct SoundTrack {
+  std::vector<float> left, right;
+};
+
+SoundTrack makeTrack(int frames);
+void addTone(SoundTrack& track, const Tone& tone);
+void swapChannels(SoundTrack& track);
+// 8-bit unsigned stereo, exactly 3675 bytes per frame.
+std::vector<uint8_t> toPcm(const SoundTrack& track, int frames);
+
+double frameTime(double frame);  // seconds at which a frame starts
+double noteFreq(int semitonesFromA4);
+
+// Background music: a short tune built from the seed, looped over [from, to) frames.
+struct Tune {
+  uint32_t seed = 1;
+  int root = -9;  // semitones from A4 of the key's root
+  bool minor = false;
+  int framesPerBeat = 6;  // 120 beats a minute
+  double volume = 0.10;
+};
+void addMusic(SoundTrack& track, const Tune& tune, int fromFrame, int toFrame);
+// Short fixed phrases.
+void addFanfare(SoundTrack& track, double at, int root, double volume);
+void addSadPhrase(SoundTrack& track, double at, double volume);
+void addSparkle(SoundTrack& track, double at, double pan);
+void addCueBlip(SoundTrack& track, double at, double pan);
+
+// Sound effects of the hazards; kind is a beat's correct move in the straight world.
+void addApproachSound(SoundTrack& track, Move kind, double at);
+void addMoveSound(SoundTrack& track, Move kind, double at);
+void addDeathSound(SoundTrack& track, Move kind, double at);
+
+// ---------------------------------------------------------------------------------------------
+// Scene design
+//
+// A scene is a walk through one place; each beat is one move window. A hazard comes in during
+// the 20 frames before the beat's trigger frame, the cue shows during the window (the trigger
+// frame and the 11 after it, on the picture), and the 12 frames after the window show the move
+// made. A beat may also offer a treasure, taken with another move.
+
+constexpr int kFirstTrigger = 40;     // the first window opens late enough that no short clip
+                                      // ever reaches it
+constexpr int kApproachFrames = 20;   // the hazard is in sight this long before the window
+constexpr int kCueFrames = 12;        // the window, in picture frames
+constexpr int kResolveFrames = 12;    // the move, acted out after the verdict
+constexpr int kCheckpointDelay = 28;  // a checkpoint this long after its beat's trigger
+constexpr int kCheckpointPause = 14;  // extra rest after a checkpoint before the next hazard
+constexpr int kOutroFrames = 40;      // the scene runs on this long after its last trigger
+constexpr int kClipFrames = 20;       // death, object, lives and missed clips
+constexpr int kLongClipFrames = 30;   // continue and game over
+constexpr int kCreditsFrames = 216;
+constexpr int kDemoFrames = 216;
+
+// How a theme draws its hazards.
+enum RollStyle { kBoulder, kBarrel, kLog, kSnowball, kSkull };
+enum FlyStyle { kArrow, kBat, kFireball, kShard, kCrow };
+enum FallStyle { kRock, kChandelier, kIcicle, kBlock, kBranch };
+enum MonsterStyle { kGoblin, kSlime, kTroll, kSkeleton, kGolem, kDragon };
+enum Decor { kTowers, kTrees, kStalactites, kWaves, kPillars, kIceSpikes, kStars, kLavaGlow };
+
+struct Theme {
+  uint8_t sky[3];  // bands from the top
+  uint8_t far;     // hills or walls
+  uint8_t ground;
+  uint8_t groundEdge;
+  uint8_t decor;  // colour of the scrolling decorations
+  Decor decorKind;
+  RollStyle roll;
+  FlyStyle fly;
+  FallStyle fall;
+  MonsterStyle monster;
+  uint8_t hazard;  // main colour of the hazards
+  uint8_t panel;   // bottom panel colour
+  Tune tune;
+};
+
+struct Beat {
+  Move move;                // the correct move
+  Move treasure = kNoMove;  // the move that takes this beat's treasure
+  bool checkpoint = false;  // a checkpoint follows this beat
+};
+
+struct SceneDesign {
+  int number;  // 1..8
+  const char* title;
+  int spacing;  // frames from one trigger to the next
+  Theme theme;
+  std::vector<Beat> beats;
+};
+
+// The eight scene designs, seq01 to seq08.
+const std::vector<SceneDesign>& sceneDesigns();
+
+// A scene as written: a design, shown straight (seq0N) or mirrored (seq1N).
+struct Scene {
+  const SceneDesign* design;
+  std::string base;  // "seq03", "seq13"
+  bool mirrored;
+
+  int beats() const { return static_cast<int>(design->beats.size()); }
+  Move move(int beat) const;             // the correct move, as the player sees this variant
+  Move treasure(int beat) const;         // kNoMove when the beat has no treasure
+  int trigger(int beat) const;           // picture frame at which the beat's window opens
+  int length() const;                    // frames of the scene's AVI file
+  std::vector<int> checkpoints() const;  // checkpoint frames, ascending
+  // The death clips: one per kind of hazard (its correct move, unmirrored) in order of first
+  // appearance; deathKind(k) is the move of clip d(k+1).
+  int deathClips() const;
+  Move deathKind(int clip) const;
+  int deathClipOf(int beat) const;  // clip index 0.. of the beat's hazard
+  // Treasure clips t1, t2...: the beat of each.
+  std::vector<int> treasureBeats() const;
+};
+
+// All fourteen scenes: seq01..seq08, then seq12..seq17 (mirrors of seq02..seq07).
+std::vector<Scene> allScenes();
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+//
+// The world is drawn as a straight scene (hazards come from the right); mirrored variants flip
+// the world and then draw their texts, so that writing stays readable.
+
+constexpr int kGroundY = 176;   // the hero's feet
+constexpr int kHeroX = 100;     // where the hero stands
+constexpr int kDodgeStep = 45;  // how far he steps out from under a weight
+constexpr int kTopBar = 14;     // height of the title bar
+constexpr int kPanelY = 206;    // top of the bottom panel
+
+enum Pose { kWalkA, kWalkB, kStand, kJump, kDuck, kStrike, kReach, kFallen, kFlat, kBuried };
+void drawHero(Picture& p, int x, int feetY, Pose pose);
+
+void drawBackground(Picture& p, const Theme& theme, int scroll);
+void drawRoller(Picture& p, const Theme& theme, int x, int frame);
+void drawFlyer(Picture& p, const Theme& theme, int x, int y, int frame);
+void drawFaller(Picture& p, const Theme& theme, int x, int bottomY, bool broken);
+void drawShadow(Picture& p, int x, int width);
+void drawMonster(Picture& p, const Theme& theme, int x, int frame, bool lunging);
+void drawPoof(Picture& p, int x, int y, int size);
+void drawTreasure(Picture& p, Move takenWith, int x, int y, int frame);
+void drawGem(Picture& p, int x, int y, int half);
+void drawSafeSpot(Picture& p, int x, int frame);
+
+void drawArrow(Picture& p, Move move, int cx, int cy, int size, uint8_t colour);
+void drawActionBurst(Picture& p, int cx, int cy, int size, uint8_t colour);
+void drawCue(Picture& p, Move move, int cx, int cy, int size, uint8_t colour);
+void drawTitleBar(Picture& p, const std::string& left, const std::string& right);
+void drawPanel(Picture& p, uint8_t colour);
+
+// Where a beat's treasure lies, straight world, by the move that takes it.
+void treasurePlace(Move takenWith, int* x, int* y);
+
+// Around one beat. Phases count picture frames from the beat's trigger frame; d counts frames
+// of a death clip. kind is the beat's correct move in the straight world.
+struct HeroState {
+  int x;
+  int lift;  // pixels above the ground (negative: up)
+  Pose pose;
+};
+void drawHazard(Picture& p, const Theme& theme, Move kind, int phase, int frame);
+HeroState heroDuringBeat(Move kind, int phase, int frame);
+void drawHazardFailing(Picture& p, const Theme& theme, Move kind, int d, int frame);
+HeroState heroFailing(Move kind, int d);
+std::string hazardWarning(const Theme& theme, Move kind);  // "A BAT FLIES AT YOU!"
+const char* deathWord(Move kind);                          // "CRUSHED!"
+
+// ---------------------------------------------------------------------------------------------
+// Clips
+
+AviClip newClip();
+// Appends a frame; the picture is copied.
+void addFrame(AviClip& clip, const Picture& picture);
+
+// A scene's frames and sound, also for the demo, which shows a piece of the first scene.
+std::vector<int> sceneScroll(const Scene& scene);  // how far the world has moved, per frame
+void drawSceneFrame(Picture& p, const Scene& scene, const std::vector<int>& scroll, int frame);
+SoundTrack sceneSound(const Scene& scene);
+
+AviClip renderScene(const Scene& scene);
+AviClip renderDeathClip(const Scene& scene, int clip);
+AviClip renderTreasureClip(const Scene& scene, int treasure);
+AviClip renderLivesClip(int lives);
+AviClip renderContinueClip();
+AviClip renderGameOverClip();
+AviClip renderMissedClip();
+AviClip renderCreditsClip();
+AviClip renderDemoClip();
+
+// ---------------------------------------------------------------------------------------------
+// Game files
+
+std::string moveFileText(const Scene& scene);     // CR LF lines
+std::string hotspotFileText(const Scene& scene);  // CR LF lines
+
+// One file of the game: its name and either its text or how to render its clip.
+struct GameFile {
+  std::string name;
+  std::string text;
+  std::function<AviClip()> render;
+};
+std::vector<GameFile> gameFiles(const std::vector<Scene>& scenes);
