@@ -3,7 +3,7 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Picture picture;
+  DecodedPicture picture;
   if (decodeDib(data, size, &picture)) {
     fuzzCheck(picture.width > 0 && picture.height > 0);
     fuzzCheck(picture.pixels.size() == static_cast<size_t>(picture.width) * picture.height);

@@ -39,7 +39,7 @@ TEST(DibPicture, Rle8RunsLiteralsJumpsAndRowsDecodeBottomUp) {
   // row. Row 1 (top): jump right 2, run of 2 x red, end of picture.
   std::vector<uint8_t> data = {3, 2, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 0, 2, 1, 0, 1};
   auto bytes = packedBitmap(6, 2, kBitmapRle8, 16, data);
-  Picture picture;
+  DecodedPicture picture;
   ASSERT_TRUE(decodeDib(bytes.data(), bytes.size(), &picture));
   ASSERT_EQ(picture.width, 6);
   ASSERT_EQ(picture.height, 2);
@@ -51,7 +51,7 @@ TEST(DibPicture, Rle8RunsLiteralsJumpsAndRowsDecodeBottomUp) {
 TEST(DibPicture, UncompressedRowsArePaddedToFourBytes) {
   std::vector<uint8_t> data = {1, 2, 3, 0xEE, 3, 2, 1, 0xEE};  // rows of 3 pixels, padded
   auto bytes = packedBitmap(3, -2, kBitmapRgb, 0, data);       // top-down
-  Picture picture;
+  DecodedPicture picture;
   ASSERT_TRUE(decodeDib(bytes.data(), bytes.size(), &picture));
   EXPECT_EQ(picture.pixels,
             (std::vector<uint32_t>{kRed, grey(2), grey(3), grey(3), grey(2), kRed}));
@@ -61,7 +61,7 @@ TEST(DibPicture, DamagedCompressedDataIsCutOffNotOverrun) {
   // A run far past the row, a jump past the picture, a literal that claims more than is left.
   std::vector<uint8_t> data = {255, 1, 0, 2, 200, 0, 0, 0, 0, 9, 1};
   auto bytes = packedBitmap(4, 3, kBitmapRle8, 16, data);
-  Picture picture;
+  DecodedPicture picture;
   ASSERT_TRUE(decodeDib(bytes.data(), bytes.size(), &picture));
   EXPECT_EQ(picture.pixels.size(), 12u);
   EXPECT_EQ(picture.pixels[8], kRed);  // bottom row, from the run
@@ -69,7 +69,7 @@ TEST(DibPicture, DamagedCompressedDataIsCutOffNotOverrun) {
 }
 
 TEST(DibPicture, RejectsWhatIsNotAWhole8BitPicture) {
-  Picture picture;
+  DecodedPicture picture;
   auto good = packedBitmap(2, 2, kBitmapRgb, 4, {0, 1, 0, 0, 1, 0, 0, 0});
   EXPECT_FALSE(decodeDib(good.data(), 39, &picture));              // header cut
   EXPECT_FALSE(decodeDib(good.data(), 40 + 4 * 4 - 1, &picture));  // colour table cut
@@ -95,7 +95,7 @@ TEST(DibPicture, BuiltTitlePictureIsA320By240Rle8PictureWithAFullColourTable) {
   EXPECT_EQ(bytes[14], 8);  // bits per pixel
   EXPECT_EQ(bytes[16], kBitmapRle8);
   EXPECT_EQ(bytes[32] | bytes[33] | bytes[34] | bytes[35], 0);  // colours used: 0, all 256
-  Picture picture;
+  DecodedPicture picture;
   ASSERT_TRUE(decodeDib(bytes.data(), bytes.size(), &picture));
   EXPECT_EQ(picture.width, 320);
   EXPECT_EQ(picture.height, 240);

@@ -18,7 +18,7 @@ uint32_t readLittle(const uint8_t* p, int bytes) {
 // Writes decoded 8-bit pixels into the picture through its colour table; the stored row y
 // counts from the bottom when bottomUp is set.
 struct PixelSink {
-  Picture* picture;
+  DecodedPicture* picture;
   const uint32_t* colours;
   bool bottomUp;
 
@@ -68,8 +68,8 @@ void decodeRle8(const uint8_t* data, size_t size, PixelSink& sink) {
 
 }  // namespace
 
-bool decodeDib(const uint8_t* bytes, size_t size, Picture* picture) {
-  *picture = Picture{};
+bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture) {
+  *picture = DecodedPicture{};
   if (!bytes || size < static_cast<size_t>(kBitmapInfoHeaderSize)) return false;
   uint32_t headerSize = readLittle(bytes, 4);
   int32_t width = static_cast<int32_t>(readLittle(bytes + 4, 4));

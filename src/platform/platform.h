@@ -253,7 +253,7 @@ struct FrameDrawer {
 // information header, its colour table and 8-bit pixels, uncompressed or BI_RLE8. Decoded to
 // 32-bit 0x00RRGGBB pixels, top row first; pixels the compressed data skip keep colour 0.
 
-struct Picture {
+struct DecodedPicture {
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;  // width * height
@@ -265,7 +265,7 @@ constexpr int kBitmapInfoHeaderSize = 40;
 
 // False (and an empty picture) for anything but an 8-bit picture of sane size whose header and
 // colour table are whole; compressed data that end early or run past the edges are cut off.
-bool decodeDib(const uint8_t* bytes, size_t size, Picture* picture);
+bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture);
 
 // ---------------------------------------------------------------------------------------------
 // Stop requests

@@ -61,7 +61,7 @@ void openDrawingResources() {
 }
 
 void closeDrawingResources() {
-  shell.title = Picture{};
+  shell.title = DecodedPicture{};
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -43,7 +43,7 @@ struct ShellState {
   int clientHeight = kPictureHeight;
 
   // The drawing resources: the decoded title picture (empty when it could not be read).
-  Picture title;
+  DecodedPicture title;
 
   // The newest picture from the game thread, and whether a repaint has been asked for.
   std::mutex pictureLock;
