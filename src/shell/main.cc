@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
   // Everything is drawn with cairo; without this GTK loads the OpenGL driver only to choose a
   // visual, which costs some 50 MB and a part of the start-up.
   g_setenv("GDK_GL", "disable", FALSE);
+  // SDL would turn SIGINT and SIGTERM into events of a queue that nobody reads, and the program
+  // could then not be ended by a signal.
+  g_setenv("SDL_NO_SIGNAL_HANDLERS", "1", TRUE);
   if (!gtk_init_check(&argc, &argv)) return 0;
   shell.uiThread = std::this_thread::get_id();
   setUpPlatform();

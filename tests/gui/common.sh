@@ -55,7 +55,7 @@ startDisplay() {
 # window and sets WINDOW.
 startGame() {
   mkdir -p "$WORK/data"
-  (cd "$GAME" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 ${QVK_LD_DEBUG:+LD_DEBUG=$QVK_LD_DEBUG} "$QVKAVI") \
+  (cd "$GAME" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI") \
     >"$WORK/qvkavi.log" 2>&1 &
   GAME_PID=$!
   WINDOW=""

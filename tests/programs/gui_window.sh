@@ -47,3 +47,10 @@ boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
 echo "About: two boxes, the close button does nothing, OK closes one"
 
 closeAndExpectExit
+
+startGame
+kill -TERM "$GAME_PID"
+for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+kill -0 "$GAME_PID" 2>/dev/null && fail "SIGTERM did not end the program"
+GAME_PID=""
+echo "SIGTERM ends the program"
