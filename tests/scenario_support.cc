@@ -99,6 +99,16 @@ static uint32_t correctKey(const MoveRow& row) {
   return kKeySpace;
 }
 
+static uint32_t objectKey(int32_t code) {
+  switch (code) {
+    case kInputUp: return kKeyUp;
+    case kInputDown: return kKeyDown;
+    case kInputLeft: return kKeyLeft;
+    case kInputRight: return kKeyRight;
+    default: return kKeySpace;
+  }
+}
+
 void ScenarioTest::playPerfectly(const std::function<bool()>& done) {
   size_t seen = recorded.size();
   int pressedRow = -1;
@@ -110,7 +120,8 @@ void ScenarioTest::playPerfectly(const std::function<bool()>& done) {
     bool inWindow = row.frame != kEndRowFrame && row.frame <= game.currentFrame &&
                     game.currentFrame <= row.frame + 12;
     if (inWindow && pressedRow != game.moveIndex && !game.judgingOff) {
-      press(correctKey(row));
+      bool object = takeObjects && row.objectMove != 0 && judging.objectRow != game.moveIndex;
+      press(object ? objectKey(row.objectMove) : correctKey(row));
       pressedRow = game.moveIndex;
     }
     pass();

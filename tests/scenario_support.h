@@ -28,9 +28,10 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   void runUntilOpened(const std::string& clip);
   void runToTheEnd();  // until the game thread has ended
   void press(uint32_t virtualKey) { keyboardHookProc(virtualKey); }
-  // Plays on, making the correct move in every window, until done() holds or the game thread
-  // ends.
+  // Plays on, making the correct move in every window (and taking every object first, unless
+  // takeObjects is cleared), until done() holds or the game thread ends.
   void playPerfectly(const std::function<bool()>& done);
+  bool takeObjects = true;
   bool at(const std::string& name, int frame) const {
     return game.aviFile && clip() == name && game.currentFrame >= frame;
   }

@@ -61,7 +61,9 @@ void resetGameState() {
   inputPoll = InputPollState{};
 }
 
-static void backToWindowed() { game.displayMode = kDisplayWindowed; }
+static void backToWindowed() {
+  game.displayMode = kDisplayWindowed;
+}
 
 void HeadlessTest::SetUp() {
   resetGameState();

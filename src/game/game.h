@@ -292,6 +292,8 @@ void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
+// The most game threads that ever ran at once in this run: never more than one.
+int mostGameThreadsAtOnce();
 // Whether a game or the demo runs (each flag read in its own hold of stateLock): full screen
 // is entered only then.
 bool gameOrDemoRunning();

@@ -17,6 +17,8 @@ static std::recursive_mutex commandLock;
 static std::thread gameThread;
 static std::atomic<bool> gameThreadStop{false};
 static std::atomic<bool> gameThreadRunning{false};
+static std::atomic<int> gameThreadsAlive{0};
+static std::atomic<int> gameThreadsAtOnce{0};
 static bool shutDownStarted = false;
 
 void gameThreadProc() {
@@ -31,9 +33,16 @@ void gameThreadProc() {
 }
 
 static void gameThreadMain() {
+  int alive = ++gameThreadsAlive;
+  if (alive > gameThreadsAtOnce) gameThreadsAtOnce = alive;
   threadStopRequest = &gameThreadStop;
   gameThreadProc();
   gameThreadRunning = false;
+  --gameThreadsAlive;
+}
+
+int mostGameThreadsAtOnce() {
+  return gameThreadsAtOnce;
 }
 
 bool gameThreadExists() {

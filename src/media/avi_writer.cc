@@ -20,10 +20,7 @@ constexpr uint16_t kPcm = 1;
 constexpr uint16_t kSoundChannels = 2;
 constexpr uint16_t kSoundBits = 8;
 constexpr uint8_t kSilence = 0x80;  // unsigned 8-bit PCM
-constexpr uint32_t kMainHeaderBytes = 56;
-constexpr uint32_t kStreamHeaderBytes = 56;
 constexpr uint32_t kBitmapHeaderBytes = 40;
-constexpr uint32_t kWaveFormatBytes = 16;
 
 // The file's bytes, built in memory: fields in little-endian order, chunks whose size is
 // filled in when they close.

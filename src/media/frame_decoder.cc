@@ -29,8 +29,10 @@ namespace {
 
 constexpr int32_t kBitmapHeaderBytes = 40;
 constexpr int kPaletteColours = 256;
-constexpr uint32_t kOpaque = 0xFF000000u;
-constexpr int kMaxDimension = 16384;
+// The window's pixels carry no alpha. Colours without it make 8-bit pictures come out of the
+// conversion as they are to be shown, with no pass to clear the fourth byte.
+constexpr uint32_t kPaletteAlpha = 0;
+constexpr int kMaxDimension = 4096;  // far beyond the game's 320x240; hostile sizes stop here
 
 // The fields of a bitmap information header that decide the decoder.
 struct FrameFormat {
@@ -76,7 +78,7 @@ AVCodecID codecFor(uint32_t compression) {
   return av_codec_get_id(tables, compression);
 }
 
-// The colour table after the header as libavcodec's palette: 0xAARRGGBB, missing colours black.
+// The colour table after the header as libavcodec's palette (0x00RRGGBB), missing colours black.
 void readPalette(const uint8_t* format, int32_t formatSize, const FrameFormat& frameFormat,
                  uint32_t* palette) {
   uint32_t headerSize = std::min<uint32_t>(readLe32(format), uint32_t(formatSize));
@@ -87,8 +89,8 @@ void readPalette(const uint8_t* format, int32_t formatSize, const FrameFormat& f
   uint32_t stored = (uint32_t(formatSize) - headerSize) / 4;
   for (uint32_t i = 0; i < kPaletteColours; ++i)
     palette[i] = i < colours && i < stored
-                     ? kOpaque | (readLe32(format + headerSize + 4 * i) & 0xFFFFFFu)
-                     : kOpaque;
+                     ? kPaletteAlpha | (readLe32(format + headerSize + 4 * i) & 0xFFFFFFu)
+                     : kPaletteAlpha;
 }
 
 // Zero bytes stand for a frame that could not be read; only uncompressed pictures can be zeros.
@@ -125,6 +127,7 @@ struct DecodingFrameDrawer final : FrameDrawer {
   AVFrame* frame = nullptr;     // the picture to show
   AVFrame* received = nullptr;  // each picture as it comes out of the decoder
   SwsContext* scaler = nullptr;
+  int scalerWidth = 0, scalerHeight = 0, scalerFormat = -1;  // what scaler converts from
   uint8_t* packetData = nullptr;  // our copy of the frame, with libavcodec's zero padding
   size_t packetCapacity = 0;
   AVBufferRef* packetBuffer = nullptr;
@@ -234,16 +237,26 @@ struct DecodingFrameDrawer final : FrameDrawer {
   }
 
   void showFrame() {
-    scaler = sws_getCachedContext(scaler, frame->width, frame->height, AVPixelFormat(frame->format),
-                                  kPictureWidth, kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC,
-                                  nullptr, nullptr, nullptr);
+    // libswscale's own cache never matches a 32-bit target, so the context is kept here and
+    // made again only when the decoder's pictures change.
+    if (!scaler || frame->width != scalerWidth || frame->height != scalerHeight ||
+        frame->format != scalerFormat) {
+      sws_freeContext(scaler);
+      scaler =
+          sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), kPictureWidth,
+                         kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      scalerWidth = frame->width;
+      scalerHeight = frame->height;
+      scalerFormat = frame->format;
+    }
     if (!scaler) return;
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {kPictureWidth * 4, 0, 0, 0};
     int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
     if (rows <= 0) return;
-    // The fourth byte comes out as opaque alpha; the window's pixels have none.
-    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+    // Other pictures come out with an opaque alpha byte, which the window's pixels do not have.
+    if (frame->format != AV_PIX_FMT_PAL8)
+      for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
     if (platform.window) platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
   }
 

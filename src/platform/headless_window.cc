@@ -36,7 +36,9 @@ void HeadlessWindow::resetToWindowed() {
   if (onWindowed) onWindowed();
 }
 
-void HeadlessWindow::runOnWindowThread(void (*task)()) { task(); }
+void HeadlessWindow::runOnWindowThread(void (*task)()) {
+  task();
+}
 
 std::vector<RecordedMessage> HeadlessWindow::messagesSeen() {
   std::lock_guard<std::mutex> hold(lock);

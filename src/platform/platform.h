@@ -447,7 +447,7 @@ struct VirtualSoundDevice : SoundDevice {
   // Position reads are counted per buffer, not listed.
   std::vector<std::string> eventsSeen();
   void clearEvents();
-  // Failures of every buffer made from now on (and of this device).
+  // Makes createBuffer fail (the fail switches of each buffer are its own).
   bool failCreateBuffer = false;
 
   std::mutex lock;

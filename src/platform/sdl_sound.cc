@@ -95,7 +95,8 @@ void mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
     for (SdlSoundBuffer* buffer : device.buffers) {
       if (buffer->playing) mixBuffer(*buffer, sum, count);
     }
-    for (uint32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(std::clamp(128 + sum[i], 0, 255));
+    for (uint32_t i = 0; i < count; ++i)
+      out[i] = static_cast<uint8_t>(std::clamp(128 + sum[i], 0, 255));
     out += count;
     bytes -= count;
   }

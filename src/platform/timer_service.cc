@@ -76,15 +76,18 @@ void ThreadTimerService::killEvent(TimerId id) {
 void ThreadTimerService::run() {
   std::unique_lock<std::mutex> hold(lock);
   while (!ending) {
-    auto next = std::min_element(events.begin(), events.end(),
-                                 [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
+    auto next =
+        std::min_element(events.begin(), events.end(),
+                         [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
     if (next == events.end()) {
       changed.wait(hold);
       continue;
     }
     Clock::time_point now = Clock::now();
     if (next->due > now) {
-      changed.wait_until(hold, next->due);
+      // A copy: the events may move while we wait.
+      Clock::time_point due = next->due;
+      changed.wait_until(hold, due);
       continue;
     }
     TimerEvent event = *next;

@@ -60,8 +60,8 @@ void VirtualSoundDevice::clearEvents() {
   events.clear();
 }
 
-bool VirtualSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1,
-                              uint32_t* length1, uint8_t** region2, uint32_t* length2) {
+bool VirtualSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1, uint32_t* length1,
+                              uint8_t** region2, uint32_t* length2) {
   std::lock_guard<std::mutex> hold(device->lock);
   *region1 = *region2 = nullptr;
   *length1 = *length2 = 0;

@@ -53,7 +53,7 @@ void drawFlyer(Picture& p, const Theme& theme, int x, int y, int frame) {
       break;
     case kBat:
     case kCrow: {
-      uint8_t body = theme.fly == kBat ? kDarkPurple : kBlack;
+      uint8_t body = theme.fly == kBat ? kPurple : kBlack;
       fillEllipse(p, x + 6, y, 8, 5, body);
       int tip = wingsUp ? y - 12 : y + 10;
       fillTriangle(p, x + 2, y, x + 12, y, x + 4, tip, body);

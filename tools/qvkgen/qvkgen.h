@@ -98,7 +98,6 @@ void mirrorPicture(Picture& p);  // left and right exchanged
 // The bitmap font: 5x7 glyphs in 6x8 cells, scaled by a whole factor. Capitals, digits and
 // a few signs; lower case is drawn as capitals.
 constexpr int kGlyphWidth = 6;
-constexpr int kGlyphHeight = 8;
 int textWidth(const std::string& text, int scale);
 void drawText(Picture& p, int x, int y, const std::string& text, int scale, uint8_t colour);
 void drawTextCentred(Picture& p, int cx, int y, const std::string& text, int scale, uint8_t colour);

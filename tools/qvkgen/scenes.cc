@@ -4,6 +4,13 @@
 // window (the hazard follows from it: up jumps a roller, down ducks a flyer, left and right
 // step out from under a falling weight, action strikes a monster) and, for some, a treasure
 // taken with another move. Scenes 2 to 7 also exist mirrored (seq12 to seq17).
+//
+// The player remembers the row number of the last treasure taken, not its scene, and takes a
+// treasure on that row number for one already taken until a death comes between. Scenes can
+// follow each other in any order through the replay of a missed scene, so every scene's
+// treasure lies on a row number of its own (seq01 row 4, seq02 3, seq03 5, seq04 2, seq05 6,
+// seq06 1, seq07 7), and never on the first row, whose number is the one remembered when
+// nothing was taken.
 #include <algorithm>
 
 #include "qvkgen.h"
@@ -40,28 +47,26 @@ static std::vector<SceneDesign> makeDesigns() {
     {3, "THE CAVERNS", 36,
      {{kBlack, kDarkBrown, kDarkBrown}, kDarkStone, kStone, kDarkGrey, kBrown, kStalactites,
       kBoulder, kBat, kRock, kSlime, kGrey, kDarkBrown, {33, -12, true, 6, 0.09}},
-     {{kUp}, {kLeft}, {kDown, kNoMove, cp}, {kRight, kLeft}, {kUp}, {kLeft, kNoMove, cp},
-      {kDown}}},
+     {{kUp}, {kLeft}, {kDown, kNoMove, cp}, {kRight}, {kUp}, {kLeft, kAction, cp}, {kDown}}},
     {4, "THE BRIDGE", 36,
      {{kSkyBlue, kSkyBlue, kLightBlue}, kBlue, kBrown, kDarkBrown, kDarkBlue, kWaves,
       kBarrel, kArrow, kBlock, kTroll, kDarkBrown, kDarkBlue, {44, -5, false, 6, 0.09}},
-     {{kAction}, {kDown}, {kUp, kNoMove, cp}, {kLeft, kDown}, {kAction}, {kUp, kNoMove, cp},
-      {kDown}}},
+     {{kAction}, {kDown}, {kUp, kRight, cp}, {kLeft}, {kAction}, {kUp, kNoMove, cp}, {kDown}}},
     {5, "THE CRYPT", 34,
      {{kNight, kDarkPurple, kDarkPurple}, kDarkStone, kDarkGrey, kStone, kGrey, kPillars,
       kSkull, kBat, kChandelier, kSkeleton, kBone, kNavy, {55, -10, true, 6, 0.09}},
-     {{kDown}, {kAction}, {kLeft, kNoMove, cp}, {kUp}, {kLeft, kAction}, {kAction, kNoMove, cp},
-      {kDown}}},
+     {{kDown}, {kAction}, {kLeft, kNoMove, cp}, {kUp}, {kLeft}, {kAction, kNoMove, cp},
+      {kDown, kUp}}},
     {6, "THE ICE HALL", 34,
      {{kLightBlue, kSkyBlue, kIce}, kCyan, kIce, kLightBlue, kWhite, kIceSpikes,
       kSnowball, kShard, kIcicle, kGolem, kBlue, kTeal, {66, -8, false, 6, 0.09}},
-     {{kUp}, {kRight}, {kDown, kNoMove, cp}, {kAction}, {kUp, kAction}, {kRight, kNoMove, cp},
+     {{kUp}, {kRight, kLeft}, {kDown, kNoMove, cp}, {kAction}, {kUp}, {kRight, kNoMove, cp},
       {kDown}}},
     {7, "THE TOWER", 32,
      {{kNight, kNavy, kDarkBlue}, kDarkStone, kStone, kDarkGrey, kYellow, kStars,
       kBoulder, kFireball, kBlock, kSkeleton, kDarkGrey, kNavy, {77, -3, true, 6, 0.09}},
-     {{kAction}, {kUp}, {kDown, kNoMove, cp}, {kRight}, {kDown, kRight}, {kUp, kNoMove, cp},
-      {kDown}}},
+     {{kAction}, {kUp}, {kDown, kNoMove, cp}, {kRight}, {kDown}, {kUp, kNoMove, cp}, {kAction},
+      {kDown, kRight}}},
     {8, "THE DRAGON", 32,
      {{kDarkRed, kRed, kOrange}, kDarkBrown, kDarkGrey, kLava, kLava, kLavaGlow,
       kBoulder, kFireball, kRock, kDragon, kDarkRed, kBlack, {88, -9, true, 6, 0.1}},

@@ -1,0 +1,227 @@
+// Whole games: the scene order to the credits, the fifth death, the missed-object replay, the
+// demo, saved games, in both clock modes.
+#include "scenario_support.h"
+
+// A small game: every scene has two rows that want the action key, at triggers 40 and 90, and
+// a checkpoint between them; seq03 and seq13 offer an object (up) at their second row. (Row 0
+// cannot offer an object that counts as missed: the row of the last object taken starts at 0.)
+class GameFlow : public ScenarioTest {
+ protected:
+  void SetUp() override {
+    ScenarioTest::SetUp();
+    for (const char* base : {"seq01", "seq02", "seq04", "seq05", "seq06", "seq07", "seq08", "seq12",
+                             "seq14", "seq15", "seq16", "seq17"})
+      addScene(base, {"40 d1 d1 d1 d1 d1 00", "90 d2 d2 d2 d2 d2 00"}, {0, 70, 9999}, 130);
+    for (const char* base : {"seq03", "seq13"})
+      addScene(base, {"40 d1 d1 d1 d1 d1 00", "90 d2 t1 d2 d2 d2 00"}, {0, 70, 9999}, 130);
+    for (const char* base : {"seq01", "seq02", "seq03", "seq04", "seq05", "seq06", "seq07", "seq08",
+                             "seq12", "seq13", "seq14", "seq15", "seq16", "seq17"}) {
+      addClip(std::string(base) + "d1.avi", 20);
+      addClip(std::string(base) + "d2.avi", 20);
+      addClip(std::string(base) + "t1.avi", 20);
+    }
+    addStandardClips();
+  }
+
+  std::vector<std::string> scenesOpenedAtTheirStart() {
+    std::vector<std::string> out;
+    for (const std::string& open : opens())
+      if (open.rfind("seq", 0) == 0 && open.size() == 11 && open.substr(9) == " 0")
+        out.push_back(open.substr(0, 5));
+    return out;
+  }
+};
+
+TEST_P(GameFlow, PerfectGameFollowsTheCoinsToTheCreditsAndEnds) {
+  forceCoins("10011");
+  start();
+  runGameCommand(kCommandNew);
+  playPerfectly([] { return false; });
+  EXPECT_FALSE(virtualGameThreadRunning());
+  std::vector<std::string> scenes = scenesOpenedAtTheirStart();
+  ASSERT_EQ(scenes.size(), 8u);
+  EXPECT_EQ(std::vector<std::string>(scenes.begin(), scenes.begin() + 6),
+            (std::vector<std::string>{"seq01", "seq02", "seq13", "seq14", "seq05", "seq06"}));
+  EXPECT_TRUE(scenes[6] == "seq07" || scenes[6] == "seq17");
+  EXPECT_EQ(scenes[7], "seq08");
+  EXPECT_EQ(opens().back(), "credits.avi 0");
+  EXPECT_TRUE(sawEvent("finish"));
+  // After the credits: seq01's tables, the demo as the scene, judging off, nothing running.
+  EXPECT_EQ(scene(), "demo.avi");
+  EXPECT_EQ(game.judgingOff, 1);
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_EQ(game.gameActive, 0);
+  EXPECT_EQ(game.demoActive, 0);
+  EXPECT_EQ(game.moveTable[0].frame, 52);
+  EXPECT_TRUE(missed().empty());
+}
+
+TEST_P(GameFlow, FifthDeathOffersContinueAndAKeyRestartsTheScene) {
+  start();
+  runGameCommand(kCommandNew);
+  for (int death = 1; death <= 5; ++death) runUntilOpened("seq01d1.avi");
+  EXPECT_EQ(game.lives, 0);
+  runUntilOpened("cont.avi");
+  EXPECT_EQ(game.lives, -1);
+  EXPECT_EQ(game.continueOffered, 1);
+  for (const char* lives : {"4lives.avi 0", "3lives.avi 0", "2lives.avi 0", "1lives.avi 0"})
+    EXPECT_TRUE(opened(lives)) << lives;
+
+  runFrames(5);
+  clearEvents();
+  press(kKeyDown);
+  pass();
+  EXPECT_EQ(opens(), std::vector<std::string>{"seq01.avi 0"});
+  EXPECT_FALSE(sawEvent("beep bad"));  // the continue check took the input
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_EQ(game.continueOffered, 0);
+  EXPECT_EQ(game.moveIndex, 0);
+}
+
+TEST_P(GameFlow, FifthDeathWithoutAKeyIsGameOver) {
+  start();
+  runGameCommand(kCommandNew);
+  game.displayMode = kDisplayFullScreen;
+  runUntilOpened("cont.avi");
+  runUntilOpened("gameover.avi");
+  EXPECT_TRUE(judging.gameOverPlaying);
+  runToTheEnd();
+  EXPECT_TRUE(sawEvent("finish"));
+  EXPECT_EQ(game.lives, -1);
+  EXPECT_EQ(game.gameActive, 0);
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);  // back from full screen
+  EXPECT_GE(session->window.invalidations, 1);
+}
+
+TEST_P(GameFlow, MissedObjectBringsItsSceneBackAfterTheSixthScene) {
+  forceCoins("11111");
+  start();
+  runGameCommand(kCommandNew);
+  takeObjects = false;
+  playPerfectly([&] { return !missed().empty(); });  // the correct move passes the object by
+  EXPECT_EQ(missed(), "seq03.avi");
+  playPerfectly([&] { return opened("missed.avi 0"); });
+  EXPECT_EQ(scene(), "seq03.avi");
+  EXPECT_EQ(opens().back(), "seq03.avi 0");
+  EXPECT_TRUE(missed().empty());
+  // After the replay the order goes on from seq03.
+  takeObjects = true;
+  clearEvents();
+  playPerfectly([&] {
+    return !opens().empty() && opens().back().rfind("seq0", 0) != 0 &&
+           opens().back().rfind("seq1", 0) != 0;
+  });
+  std::vector<std::string> scenes = scenesOpenedAtTheirStart();
+  ASSERT_GE(scenes.size(), 4u);
+  EXPECT_TRUE(scenes[0] == "seq04" || scenes[0] == "seq14");
+}
+
+TEST_P(GameFlow, TakingTheObjectIsNoMissAndCostsNothing) {
+  forceCoins("11");
+  start();
+  runGameCommand(kCommandNew);
+  playPerfectly([&] { return at("seq03.avi", 100); });
+  runUntil("seq03.avi", 104);
+  press(kKeyUp);
+  runUntilOpened("seq03t1.avi");
+  runUntilOpened("seq03.avi");
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_TRUE(missed().empty());
+}
+
+TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
+  start();
+  EXPECT_EQ(opens(), std::vector<std::string>{"demo.avi 0"});
+  runFrames(118);  // just under ten seconds
+  EXPECT_FALSE(virtualGameThreadRunning());
+  runFrames(3);
+  ASSERT_TRUE(virtualGameThreadRunning());
+  EXPECT_EQ(game.demoActive, 1);
+  EXPECT_EQ(game.gameActive, 1);
+  EXPECT_EQ(opens().back(), "demo.avi 0");
+  runFrames(5);
+  press('Q');  // any key at all
+  pass();
+  EXPECT_FALSE(virtualGameThreadRunning());
+  EXPECT_EQ(game.demoActive, 0);
+  EXPECT_EQ(game.gameActive, 0);
+  EXPECT_TRUE(sawEvent("close"));
+  EXPECT_EQ(game.aviFile, nullptr);
+}
+
+TEST_P(GameFlow, AttractTicksWhilePlayingChangeNothing) {
+  start();
+  runGameCommand(kCommandNew);
+  clearEvents();
+  attractTick();
+  EXPECT_TRUE(opens().empty());
+  EXPECT_EQ(game.demoActive, 0);
+  // The next look comes 100 seconds later.
+  EXPECT_EQ(session->timers.pending().back().dueMs - session->timers.now(), 100000u);
+}
+
+TEST_P(GameFlow, NewWhileTheDemoRuns) {
+  start();
+  attractTick();
+  ASSERT_EQ(game.demoActive, 1);
+  runFrames(10);
+  runGameCommand(kCommandNew);
+  EXPECT_EQ(game.demoActive, 0);
+  EXPECT_EQ(game.gameActive, 1);
+  EXPECT_EQ(opens().back(), "seq01.avi 0");
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_TRUE(virtualGameThreadRunning());
+  playPerfectly([&] { return at("seq01.avi", 66); });
+  EXPECT_EQ(game.moveIndex, 1);
+}
+
+TEST_P(GameFlow, SaveAndLoadInTheMiddleOfAScene) {
+  forceCoins("1");
+  start();
+  runGameCommand(kCommandNew);
+  playPerfectly([&] { return at("seq02.avi", 80); });  // past seq02's checkpoint at 70
+  EXPECT_EQ(game.hotspotIndex, 1);
+  runGameCommand(kCommandSave);
+  EXPECT_TRUE(installDir.exists("qvk.sav"));
+  EXPECT_TRUE(virtualGameThreadRunning());  // the game goes on
+  runUntilOpened("seq02d2.avi");            // and dies at row 1
+  EXPECT_EQ(game.lives, 4);
+
+  clearEvents();
+  runGameCommand(kCommandLoad);
+  EXPECT_EQ(opens(), std::vector<std::string>{"seq02.avi 70"});
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_EQ(game.moveIndex, 1);  // the row after the checkpoint
+  EXPECT_EQ(game.hotspotIndex, 1);
+  EXPECT_EQ(scene(), "seq02.avi");
+  playPerfectly([&] { return !opens().empty() && opens().back().rfind("seq03", 0) == 0; });
+  EXPECT_EQ(game.lives, 5);
+}
+
+TEST_P(GameFlow, StopEndsTheGameAndReleasesTheClip) {
+  start();
+  runGameCommand(kCommandNew);
+  runFrames(20);
+  game.displayMode = kDisplayFullScreen;
+  runGameCommand(kCommandStop);
+  EXPECT_FALSE(virtualGameThreadRunning());
+  EXPECT_EQ(game.aviFile, nullptr);
+  EXPECT_EQ(game.gameActive, 0);
+  EXPECT_EQ(session->window.resetsToWindowed, 1);
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);
+  // Stop while idle just releases what is open and repaints.
+  runGameCommand(kCommandStop);
+  EXPECT_EQ(session->window.resetsToWindowed, 1);
+}
+
+TEST_P(GameFlow, StartSceneFromInfile) {
+  gameDir.write("infile.txt", "seq05.avi and more\r\n");
+  start();
+  EXPECT_EQ(scene(), "seq05.avi");
+  EXPECT_EQ(game.moveTable[0].frame, 52);
+  // The start scene stays current until New: a save stores it.
+  runGameCommand(kCommandSave);
+  EXPECT_EQ(installDir.read("qvk.sav").substr(19, 9), "seq05.avi");
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, GameFlow, ::testing::Bool(), clockName);

@@ -1,0 +1,127 @@
+// The real timer service on its own thread, and the headless one's kill across threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::atomic<int> calls{0};
+std::atomic<bool> inside{false};
+std::atomic<bool> mayLeave{false};
+std::atomic<TimerId> ownId{0};
+std::atomic<TimerService*> service{nullptr};
+
+void count() {
+  ++calls;
+}
+
+void slowCallback() {
+  ++calls;
+  inside = true;
+  while (!mayLeave) std::this_thread::sleep_for(1ms);
+  inside = false;
+}
+
+void killItself() {
+  ++calls;
+  service.load()->killEvent(ownId);
+}
+
+void reset() {
+  calls = 0;
+  inside = false;
+  mayLeave = false;
+  ownId = 0;
+}
+
+// Kills an event while its callback runs on another thread: the kill must return only once the
+// callback has returned, and the event must never run again.
+void expectKillWaitsForTheCallback(TimerService& timers, void (*runTimers)()) {
+  reset();
+  TimerId id = timers.setEvent(10, slowCallback, true);
+  std::thread driver(runTimers);
+  while (!inside) std::this_thread::sleep_for(1ms);
+  std::atomic<bool> killReturned{false};
+  std::thread killer([&] {
+    timers.killEvent(id);
+    EXPECT_FALSE(inside);
+    killReturned = true;
+  });
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(killReturned);
+  mayLeave = true;
+  killer.join();
+  driver.join();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(calls, 1);
+}
+
+class TimerServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset();
+    service = timers.get();
+  }
+  void TearDown() override { service = nullptr; }
+  std::unique_ptr<TimerService> timers{createTimerService()};
+};
+
+}  // namespace
+
+TEST_F(TimerServiceTest, FrameTimerKeepsItsPaceForASecond) {
+  TimerId id = timers->setEvent(83, count, true);
+  ASSERT_NE(id, 0u);
+  std::this_thread::sleep_for(1000ms);
+  timers->killEvent(id);
+  int seen = calls;
+  EXPECT_GE(seen, 10);  // 12 at the exact pace
+  EXPECT_LE(seen, 13);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(calls, seen);
+}
+
+TEST_F(TimerServiceTest, OneShotFiresOnce) {
+  TimerId first = timers->setEvent(30, count, false);
+  TimerId second = timers->setEvent(30, count, false);
+  EXPECT_NE(first, second);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(calls, 2);
+  timers->killEvent(first);  // already fired: nothing happens
+}
+
+TEST_F(TimerServiceTest, KillWaitsForTheRunningCallback) {
+  expectKillWaitsForTheCallback(*timers, [] {});
+}
+
+TEST_F(TimerServiceTest, CallbackMayKillItself) {
+  ownId = timers->setEvent(10, killItself, true);
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(calls, 1);
+}
+
+TEST_F(TimerServiceTest, EventsSetAndKilledFromSeveralThreads) {
+  auto churn = [&] {
+    for (int i = 0; i < 200; ++i) {
+      TimerId id = timers->setEvent(1 + i % 3, count, i % 2 == 0);
+      if (i % 4 != 0) timers->killEvent(id);
+      if (i % 20 == 0) std::this_thread::sleep_for(1ms);
+    }
+  };
+  std::thread a(churn), b(churn);
+  a.join();
+  b.join();
+  timers.reset();  // ends with periodic events still set
+  SUCCEED();
+}
+
+TEST(HeadlessTimersRace, KillWaitsForTheRunningCallback) {
+  static HeadlessTimers timers;
+  expectKillWaitsForTheCallback(timers, [] { timers.advance(10); });
+}

@@ -1,0 +1,242 @@
+// The two sound devices behind SoundDevice: the virtual sound card of the tests, and the SDL
+// device's mixer driven by hand.
+#include <memory>
+#include <thread>
+
+#include "test_support.h"
+
+namespace {
+
+const WaveFormat kGameFormat;  // 22050 Hz, 8-bit stereo PCM
+
+uint32_t positionOf(SoundBuffer* buffer) {
+  uint32_t position = 0xFFFFFFFF;
+  EXPECT_TRUE(buffer->getCurrentPosition(&position));
+  return position;
+}
+
+void fill(SoundBuffer* buffer, uint32_t size, uint8_t value) {
+  uint8_t *region1, *region2;
+  uint32_t length1, length2;
+  ASSERT_TRUE(buffer->lock(0, size, &region1, &length1, &region2, &length2));
+  std::fill(region1, region1 + length1, value);
+  ASSERT_TRUE(buffer->unlock(region1, length1, region2, length2));
+}
+
+}  // namespace
+
+TEST(VirtualSoundCard, CursorsMoveOnlyWhenAdvanced) {
+  VirtualSoundDevice device;
+  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
+  SoundBuffer* beep = device.createBuffer(kGameFormat, 5186);
+  device.advance(1000);
+  EXPECT_EQ(positionOf(stream), 0u);  // not playing
+
+  stream->play(true);
+  beep->play(false);
+  device.advance(5000);
+  EXPECT_EQ(positionOf(stream), 5000u);
+  EXPECT_EQ(positionOf(beep), 5000u);
+  device.advance(186);  // the beep reaches its end: stopped, back at the start
+  EXPECT_EQ(positionOf(beep), 0u);
+  EXPECT_FALSE(static_cast<VirtualSoundBuffer*>(beep)->playing);
+  device.advance(44100 - 5186 + 10);  // the stream wraps
+  EXPECT_EQ(positionOf(stream), 10u);
+
+  stream->stop();
+  device.advance(3000);
+  EXPECT_EQ(positionOf(stream), 10u);
+  stream->play(true);
+  device.advance(3000);
+  EXPECT_EQ(positionOf(stream), 3010u);
+}
+
+TEST(VirtualSoundCard, LockGivesASecondRegionWhenTheRangeWraps) {
+  VirtualSoundDevice device;
+  auto* buffer = static_cast<VirtualSoundBuffer*>(device.createBuffer(kGameFormat, 100));
+  uint8_t *region1, *region2;
+  uint32_t length1, length2;
+  ASSERT_TRUE(buffer->lock(90, 30, &region1, &length1, &region2, &length2));
+  EXPECT_EQ(region1, buffer->bytes.data() + 90);
+  EXPECT_EQ(length1, 10u);
+  EXPECT_EQ(region2, buffer->bytes.data());
+  EXPECT_EQ(length2, 20u);
+  EXPECT_EQ(buffer->openLocks, 1);
+  EXPECT_TRUE(buffer->unlock(region1, length1, region2, length2));
+  EXPECT_EQ(buffer->openLocks, 0);
+  EXPECT_FALSE(buffer->unlock(region1, length1, region2, length2));  // nothing locked
+
+  ASSERT_TRUE(buffer->lock(0, 100, &region1, &length1, &region2, &length2));
+  EXPECT_EQ(length1, 100u);
+  EXPECT_EQ(region2, nullptr);
+  EXPECT_EQ(length2, 0u);
+  EXPECT_FALSE(buffer->lock(0, 101, &region1, &length1, &region2, &length2));
+  EXPECT_FALSE(buffer->lock(100, 1, &region1, &length1, &region2, &length2));
+}
+
+TEST(VirtualSoundCard, SwitchesMakeCallsFail) {
+  VirtualSoundDevice device;
+  auto* buffer = static_cast<VirtualSoundBuffer*>(device.createBuffer(kGameFormat, 100));
+  uint8_t *region1, *region2;
+  uint32_t length1, length2, position;
+  buffer->failLock = true;
+  EXPECT_FALSE(buffer->lock(0, 10, &region1, &length1, &region2, &length2));
+  EXPECT_EQ(region1, nullptr);
+  EXPECT_EQ(length1, 0u);
+  buffer->failGetPosition = true;
+  EXPECT_FALSE(buffer->getCurrentPosition(&position));
+  EXPECT_EQ(buffer->positionReads, 1);
+  device.failCreateBuffer = true;
+  EXPECT_EQ(device.createBuffer(kGameFormat, 100), nullptr);
+  EXPECT_EQ(device.buffers.size(), 1u);
+}
+
+TEST(VirtualSoundCard, RecordsTheCallsInOrder) {
+  VirtualSoundDevice device;
+  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
+  SoundBuffer* beep = device.createBuffer(kGameFormat, 5186);
+  stream->setCurrentPosition(0);
+  stream->setVolume(-1);
+  EXPECT_FALSE(stream->setVolume(1));
+  EXPECT_FALSE(stream->setCurrentPosition(44100));
+  stream->play(true);
+  beep->play(false);
+  stream->stop();
+  beep->release();
+  EXPECT_FALSE(beep->play(false));
+  EXPECT_EQ(
+      device.eventsSeen(),
+      (std::vector<std::string>{"create 1 44100", "create 2 5186", "position 1 0", "volume 1 -1",
+                                "play 1 loop", "play 2 once", "stop 1", "release 2"}));
+  device.clearEvents();
+  EXPECT_TRUE(device.eventsSeen().empty());
+}
+
+TEST(VirtualSoundCard, AdvancesWhileOtherThreadsCall) {
+  VirtualSoundDevice device;
+  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
+  stream->play(true);
+  std::thread caller([&] {
+    for (int i = 0; i < 1000; ++i) {
+      uint32_t position;
+      stream->getCurrentPosition(&position);
+      if (i % 100 == 0) stream->play(true);
+    }
+  });
+  for (int i = 0; i < 1000; ++i) device.advance(441);
+  caller.join();
+  EXPECT_EQ(positionOf(stream), 441000u % 44100u);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+class SdlMixer : public ::testing::Test {
+ protected:
+  std::vector<uint8_t> mix(uint32_t bytes) {
+    std::vector<uint8_t> out(bytes);
+    mixSdlSound(device.get(), out.data(), bytes);
+    return out;
+  }
+  std::unique_ptr<SoundDevice> device{createSdlMixerDevice()};
+};
+
+TEST_F(SdlMixer, TakesOnlyTheGamesSoundFormat) {
+  EXPECT_NE(device->createBuffer(kGameFormat, 44100), nullptr);
+  WaveFormat sixteenBits{1, 2, 22050, 88200, 4, 16};
+  EXPECT_EQ(device->createBuffer(sixteenBits, 44100), nullptr);
+  WaveFormat claimsEightBits{1, 2, 22050, 88200, 4, 8};  // a 16-bit format told 8 bits
+  EXPECT_EQ(device->createBuffer(claimsEightBits, 44100), nullptr);
+  WaveFormat mono{1, 1, 22050, 22050, 1, 8};
+  EXPECT_EQ(device->createBuffer(mono, 44100), nullptr);
+  EXPECT_EQ(device->createBuffer(kGameFormat, 0), nullptr);
+}
+
+TEST_F(SdlMixer, SilenceWhenNothingPlays) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 100);
+  fill(stream, 100, 200);
+  std::vector<uint8_t> out = mix(64);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 128; }));
+  EXPECT_EQ(positionOf(stream), 0u);
+}
+
+TEST_F(SdlMixer, SumsDeviationsAndClamps) {
+  SoundBuffer* a = device->createBuffer(kGameFormat, 4);
+  SoundBuffer* b = device->createBuffer(kGameFormat, 4);
+  uint8_t *region1, *region2;
+  uint32_t length1, length2;
+  ASSERT_TRUE(a->lock(0, 4, &region1, &length1, &region2, &length2));
+  const uint8_t aBytes[4] = {138, 200, 20, 128};
+  std::copy(aBytes, aBytes + 4, region1);
+  a->unlock(region1, length1, region2, length2);
+  ASSERT_TRUE(b->lock(0, 4, &region1, &length1, &region2, &length2));
+  const uint8_t bBytes[4] = {148, 255, 10, 255};
+  std::copy(bBytes, bBytes + 4, region1);
+  b->unlock(region1, length1, region2, length2);
+  a->play(true);
+  b->play(true);
+  // 10 + 20; 72 + 127 clamped; -108 - 118 clamped; 0 + 127
+  EXPECT_EQ(mix(4), (std::vector<uint8_t>{158, 255, 0, 255}));
+}
+
+TEST_F(SdlMixer, LoopingWrapsAndOneShotEndsAtItsStart) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 1000);
+  SoundBuffer* beep = device->createBuffer(kGameFormat, 300);
+  fill(beep, 300, 138);
+  stream->play(true);
+  beep->play(false);
+  std::vector<uint8_t> out = mix(2500);
+  EXPECT_EQ(positionOf(stream), 500u);
+  EXPECT_EQ(positionOf(beep), 0u);
+  EXPECT_EQ(out[299], 138);
+  EXPECT_EQ(out[300], 128);
+  mix(100);
+  EXPECT_EQ(positionOf(beep), 0u);  // stopped: it does not start again by itself
+  beep->play(false);                // plays again from the start
+  EXPECT_EQ(mix(1)[0], 138);
+  EXPECT_EQ(positionOf(beep), 1u);
+}
+
+TEST_F(SdlMixer, StopHoldsTheCursorAndPlayResumes) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
+  stream->play(true);
+  mix(3000);
+  stream->stop();
+  mix(3000);
+  EXPECT_EQ(positionOf(stream), 3000u);
+  stream->play(true);
+  mix(3000);
+  EXPECT_EQ(positionOf(stream), 6000u);
+  EXPECT_TRUE(stream->setCurrentPosition(44000));
+  mix(200);
+  EXPECT_EQ(positionOf(stream), 100u);
+  EXPECT_FALSE(stream->setCurrentPosition(44100));
+}
+
+TEST_F(SdlMixer, VolumeInHundredthsOfADecibel) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 10);
+  fill(stream, 10, 228);  // deviation 100
+  stream->play(true);
+  ASSERT_TRUE(stream->setVolume(-1));  // practically full
+  EXPECT_EQ(mix(1)[0], 228);
+  ASSERT_TRUE(stream->setVolume(-600));  // half the amplitude, near enough
+  EXPECT_EQ(mix(1)[0], 128 + 50);
+  ASSERT_TRUE(stream->setVolume(kSilentVolume));
+  EXPECT_EQ(mix(1)[0], 128);
+  EXPECT_FALSE(stream->setVolume(100));
+  EXPECT_FALSE(stream->setVolume(-10001));
+}
+
+TEST_F(SdlMixer, LockWrapsAndReleaseRemovesTheBuffer) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 100);
+  uint8_t *region1, *region2;
+  uint32_t length1, length2;
+  ASSERT_TRUE(stream->lock(80, 40, &region1, &length1, &region2, &length2));
+  EXPECT_EQ(length1, 20u);
+  EXPECT_EQ(length2, 20u);
+  EXPECT_EQ(region2 + 80, region1);
+  EXPECT_TRUE(stream->unlock(region1, length1, region2, length2));
+  EXPECT_FALSE(stream->lock(0, 101, &region1, &length1, &region2, &length2));
+  stream->play(true);
+  stream->release();
+  EXPECT_EQ(mix(10), std::vector<uint8_t>(10, 128));
+}

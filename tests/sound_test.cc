@@ -1,0 +1,277 @@
+#include <cstring>
+
+#include "media/media.h"
+#include "test_support.h"
+
+namespace {
+
+// An open AVI file with a sound track and no pictures.
+struct FakeSoundFile : MediaFile {
+  WaveFormat format;
+  std::vector<uint8_t> sound;
+  bool formatReadable = true;
+  bool failReads = false;
+  int audioReads = 0;
+
+  int32_t frameCount() override { return 0; }
+  bool hasVideo() override { return false; }
+  bool hasAudio() override { return true; }
+  bool readVideoFormat(uint8_t*, int32_t, int32_t* size) override {
+    *size = 0;
+    return false;
+  }
+  bool readAudioFormat(WaveFormat* out) override {
+    if (formatReadable) *out = format;
+    return formatReadable;
+  }
+  bool readVideoFrame(int32_t, uint8_t*, int32_t, int32_t* bytesRead) override {
+    *bytesRead = 0;
+    return false;
+  }
+  bool readAudio(int32_t firstSample, int32_t sampleCount, uint8_t* buffer, int32_t bufferSize,
+                 int32_t* bytesRead) override {
+    ++audioReads;
+    *bytesRead = 0;
+    int64_t start = int64_t{firstSample} * kBytesPerSample;
+    if (failReads || start >= int64_t(sound.size())) return false;
+    int64_t count = std::min<int64_t>(
+        {int64_t{sampleCount} * kBytesPerSample, bufferSize, int64_t(sound.size()) - start});
+    std::memcpy(buffer, sound.data() + start, count);
+    *bytesRead = static_cast<int32_t>(count);
+    return true;
+  }
+};
+
+// A sound track whose every byte differs from its neighbours.
+std::vector<uint8_t> soundTrack(size_t bytes) {
+  std::vector<uint8_t> out(bytes);
+  for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * 7 + i / 256);
+  return out;
+}
+
+VirtualSoundDevice* testDevice = nullptr;
+SoundDevice* createTestDevice() {
+  return testDevice;
+}
+
+class SoundTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    clearSoundState();
+    device = new VirtualSoundDevice;
+    testDevice = device;
+    platform.createSoundDevice = createTestDevice;
+  }
+  void TearDown() override {
+    clearSoundState();
+    delete device;
+    testDevice = nullptr;
+    restoreResources();
+    HeadlessTest::TearDown();
+  }
+  static void clearSoundState() {
+    game.soundDevice = nullptr;
+    game.streamBuffer = game.goodBeep = game.badBeep = nullptr;
+    game.aviFile = nullptr;
+    game.chunkClock = game.soundReadPos = 0;
+    for (uint8_t& flag : game.chunkFilled) flag = 0;
+  }
+  static VirtualSoundBuffer* virtualBuffer(SoundBuffer* buffer) {
+    return static_cast<VirtualSoundBuffer*>(buffer);
+  }
+  void expectRefillStateAsAfterAFullPreload() {
+    EXPECT_EQ(game.chunkClock, 6);
+    EXPECT_EQ(game.soundReadPos, 44100);
+    for (uint8_t flag : game.chunkFilled) EXPECT_EQ(flag, 1);
+  }
+
+  VirtualSoundDevice* device = nullptr;
+  FakeSoundFile demo;
+};
+
+}  // namespace
+
+TEST_F(SoundTest, BeepsAreMadeFromTheProgramsWaveResources) {
+  initSound();
+  ASSERT_EQ(game.soundDevice, device);
+  ASSERT_NE(game.goodBeep, nullptr);
+  ASSERT_NE(game.badBeep, nullptr);
+  VirtualSoundBuffer* good = virtualBuffer(game.goodBeep);
+  VirtualSoundBuffer* bad = virtualBuffer(game.badBeep);
+  EXPECT_EQ(good->bytes.size(), 5186u);
+  EXPECT_EQ(bad->bytes.size(), 8428u);
+  for (VirtualSoundBuffer* beep : {good, bad}) {
+    EXPECT_EQ(beep->format.formatTag, 1);
+    EXPECT_EQ(beep->format.channels, 2);
+    EXPECT_EQ(beep->format.samplesPerSec, 22050u);
+    EXPECT_EQ(beep->format.avgBytesPerSec, 44100u);
+    EXPECT_EQ(beep->format.blockAlign, 2);
+    EXPECT_EQ(beep->format.bitsPerSample, 8);
+    EXPECT_FALSE(beep->playing);
+    EXPECT_EQ(beep->openLocks, 0);
+  }
+  // The buffers hold the "data" chunks of the resources.
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;
+  ASSERT_TRUE(loadWaveResource("GBEEP", nullptr, &data, &size));
+  EXPECT_TRUE(std::equal(good->bytes.begin(), good->bytes.end(), data));
+  EXPECT_FALSE(std::equal(bad->bytes.begin(), bad->bytes.begin() + 5186, good->bytes.begin()));
+}
+
+TEST_F(SoundTest, ShortFormatChunkSilencesOnlyThatBeep) {
+  const uint8_t* image = nullptr;
+  size_t size = 0;
+  ASSERT_TRUE(findResource("GBEEP", &image, &size));
+  std::vector<uint8_t> damaged(image, image + size);
+  damaged[16] = 12;  // the "fmt " chunk claims 12 bytes
+  replaceResource("GBEEP", damaged.data(), damaged.size());
+  initSound();
+  EXPECT_EQ(game.goodBeep, nullptr);
+  EXPECT_NE(game.badBeep, nullptr);
+  EXPECT_EQ(device->buffers.size(), 1u);  // no buffer was made for the damaged one
+}
+
+TEST_F(SoundTest, MissingResourceOrFailingDeviceLeavesNoBeep) {
+  replaceResource("BBEEP", nullptr, 0);
+  initSound();
+  EXPECT_NE(game.goodBeep, nullptr);
+  EXPECT_EQ(game.badBeep, nullptr);
+
+  VirtualSoundDevice other;
+  other.failCreateBuffer = true;
+  EXPECT_EQ(createEffectBuffer(&other, "GBEEP"), nullptr);
+  EXPECT_EQ(createEffectBuffer(nullptr, "GBEEP"), nullptr);
+}
+
+TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
+  // A device that makes buffers that cannot be locked.
+  struct LocklessDevice : VirtualSoundDevice {
+    SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override {
+      auto* buffer =
+          static_cast<VirtualSoundBuffer*>(VirtualSoundDevice::createBuffer(format, bytes));
+      buffer->failLock = true;
+      return buffer;
+    }
+  } lockless;
+  EXPECT_EQ(createEffectBuffer(&lockless, "GBEEP"), nullptr);
+  ASSERT_EQ(lockless.buffers.size(), 1u);
+  EXPECT_TRUE(lockless.buffers[0]->released);
+}
+
+TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
+  platform.createSoundDevice = nullptr;
+  demo.sound = soundTrack(50000);
+  game.aviFile = &demo;
+  initSound();
+  initStreamBuffer();
+  EXPECT_EQ(game.soundDevice, nullptr);
+  EXPECT_EQ(game.goodBeep, nullptr);
+  EXPECT_EQ(game.badBeep, nullptr);
+  EXPECT_EQ(game.streamBuffer, nullptr);
+  EXPECT_EQ(demo.audioReads, 0);
+  expectRefillStateAsAfterAFullPreload();
+
+  testDevice = nullptr;  // a creator that finds no device
+  platform.createSoundDevice = createTestDevice;
+  initSound();
+  EXPECT_EQ(game.soundDevice, nullptr);
+}
+
+TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
+  demo.format = {1, 2, 22050, 88200, 4, 16};
+  demo.sound = soundTrack(50000);
+  game.aviFile = &demo;
+  initSound();
+  initStreamBuffer();
+  ASSERT_NE(game.streamBuffer, nullptr);
+  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  EXPECT_EQ(stream->bytes.size(), 44100u);
+  EXPECT_EQ(stream->format.formatTag, 1);
+  EXPECT_EQ(stream->format.channels, 2);
+  EXPECT_EQ(stream->format.samplesPerSec, 22050u);
+  EXPECT_EQ(stream->format.avgBytesPerSec, 88200u);
+  EXPECT_EQ(stream->format.blockAlign, 4);
+  EXPECT_EQ(stream->format.bitsPerSample, 8);
+}
+
+TEST_F(SoundTest, PreloadHoldsTheFirstSecondOfTheDemosSound) {
+  demo.sound = soundTrack(60000);
+  game.aviFile = &demo;
+  initSound();
+  device->clearEvents();
+  initStreamBuffer();
+  ASSERT_NE(game.streamBuffer, nullptr);
+  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  EXPECT_TRUE(std::equal(stream->bytes.begin(), stream->bytes.end(), demo.sound.begin()));
+  // Filled and placed at the start at nearly full volume, but not started.
+  EXPECT_EQ(device->eventsSeen(),
+            (std::vector<std::string>{"create 3 44100", "lock 3 0 44100", "unlock 3",
+                                      "position 3 0", "volume 3 -1"}));
+  EXPECT_FALSE(stream->playing);
+  expectRefillStateAsAfterAFullPreload();
+}
+
+TEST_F(SoundTest, ShortPreloadCopiesOnlyWhatWasRead) {
+  demo.sound = soundTrack(1000);
+  game.aviFile = &demo;
+  initSound();
+  initStreamBuffer();
+  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_TRUE(std::equal(demo.sound.begin(), demo.sound.end(), stream->bytes.begin()));
+  EXPECT_TRUE(std::all_of(stream->bytes.begin() + 1000, stream->bytes.end(),
+                          [](uint8_t b) { return b == 128; }));
+  EXPECT_EQ(device->eventsSeen().back(), "volume 3 -1");
+  expectRefillStateAsAfterAFullPreload();
+}
+
+TEST_F(SoundTest, FailedPreloadCopiesNothing) {
+  demo.sound = soundTrack(60000);
+  demo.failReads = true;
+  game.aviFile = &demo;
+  initSound();
+  device->clearEvents();
+  initStreamBuffer();
+  ASSERT_NE(game.streamBuffer, nullptr);
+  EXPECT_EQ(device->eventsSeen(),
+            (std::vector<std::string>{"create 3 44100", "position 3 0", "volume 3 -1"}));
+  expectRefillStateAsAfterAFullPreload();
+}
+
+TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
+  demo.sound = soundTrack(60000);
+  game.aviFile = &demo;
+  initSound();
+  device->failCreateBuffer = true;
+  initStreamBuffer();
+  EXPECT_EQ(game.streamBuffer, nullptr);
+  EXPECT_NE(game.goodBeep, nullptr);
+  EXPECT_TRUE(game.goodBeep->play(false));
+  expectRefillStateAsAfterAFullPreload();
+}
+
+TEST_F(SoundTest, StreamBufferIsMadeOnlyOnce) {
+  demo.sound = soundTrack(60000);
+  game.aviFile = &demo;
+  initSound();
+  initStreamBuffer();
+  SoundBuffer* first = game.streamBuffer;
+  initStreamBuffer();
+  EXPECT_EQ(game.streamBuffer, first);
+  EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
+}
+
+TEST(FillSoundBuffer, CopiesIntoBothRegionsAndRefusesNothingToCopy) {
+  VirtualSoundDevice device;
+  SoundBuffer* buffer = device.createBuffer(WaveFormat{}, 8);
+  uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_FALSE(fillSoundBuffer(nullptr, bytes, 8));
+  EXPECT_FALSE(fillSoundBuffer(buffer, nullptr, 8));
+  EXPECT_FALSE(fillSoundBuffer(buffer, bytes, 0));
+  EXPECT_FALSE(fillSoundBuffer(buffer, bytes, 9));  // more than the buffer holds: the lock fails
+  EXPECT_TRUE(fillSoundBuffer(buffer, bytes, 8));
+  auto* virtualBuffer = static_cast<VirtualSoundBuffer*>(buffer);
+  EXPECT_EQ(virtualBuffer->bytes, std::vector<uint8_t>(bytes, bytes + 8));
+  EXPECT_EQ(virtualBuffer->openLocks, 0);
+}
