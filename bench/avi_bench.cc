@@ -73,6 +73,12 @@ struct BenchFiles {
   std::string directory;
   std::string rle, cinepak;  // empty when it could not be made
   int cinepakFrames = 0;
+
+  ~BenchFiles() {
+    for (const std::string& path : {rle, cinepak})
+      if (!path.empty()) std::remove(path.c_str());
+    rmdir(directory.c_str());
+  }
 };
 
 // Pictures like the sample game's: bands of colour, a box moving over them, a block of fine

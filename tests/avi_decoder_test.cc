@@ -140,7 +140,7 @@ TEST_F(FrameDrawerTest, NewColourTableReachesTheOpenDecoder) {
 }
 
 TEST_F(FrameDrawerTest, ColoursCutFromTheTableAreBlack) {
-  std::string format = formatWithCode("Rle8").substr(0, kVideoFormatSize);  // 246 colours
+  std::string format = formatWithCode("Rle8").substr(0, 1024);  // 246 colours
   std::vector<uint8_t> picture = withBox(plainPicture(245), 250);
   draw(format, encode(picture));
   EXPECT_EQ(window.lastPicture[0], 245 * 0x010101u);

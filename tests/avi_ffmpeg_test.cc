@@ -1,6 +1,9 @@
 // Files that the ffmpeg program makes (Cinepak, Microsoft Video 1, uncompressed 8-bit, each with
 // 8-bit stereo sound at 22050 Hz): our reader sees what ffprobe sees, and our drawer shows the
 // pictures that ffmpeg decodes, pixel for pixel.
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -34,30 +37,32 @@ const Encoding kEncodings[] = {
 
 class FfmpegFileTest : public ::testing::TestWithParam<Encoding> {
  protected:
+  // The files are made once per build directory and kept: every test runs in a process of its
+  // own, and the Cinepak encoder takes seconds. Each is made under a name of its own and then
+  // renamed, so tests running side by side never see half a file.
   static void SetUpTestSuite() {
     if (!haveFfmpeg()) return;
-    directory = new TempDir;
+    directory = std::string(QVK_BINARY_DIR) + "/test-media";
+    makeDirectories(directory);
     for (const Encoding& encoding : kEncodings) {
+      std::string path = directory + "/" + encoding.name + ".avi";
+      if (access(path.c_str(), R_OK) == 0) continue;
+      std::string partial = path + "." + std::to_string(getpid()) + ".avi";
       std::ostringstream command;
       command << "ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=12:duration="
               << encoding.seconds
               << " -f lavfi -i sine=frequency=440:sample_rate=22050:duration=" << encoding.seconds
-              << " " << encoding.videoOptions << " -c:a pcm_u8 -ac 2 -ar 22050 '"
-              << directory->file(encoding.name) << ".avi'";
+              << " " << encoding.videoOptions << " -c:a pcm_u8 -ac 2 -ar 22050 '" << partial << "'";
       int status = 0;
       commandOutput(command.str(), &status);
       ASSERT_EQ(status, 0) << command.str();
+      ASSERT_EQ(std::rename(partial.c_str(), path.c_str()), 0);
     }
   }
 
-  static void TearDownTestSuite() {
-    delete directory;
-    directory = nullptr;
-  }
-
   void SetUp() override {
-    if (!directory) GTEST_SKIP() << "ffmpeg is not installed";
-    path = directory->file(GetParam().name) + ".avi";
+    if (directory.empty()) GTEST_SKIP() << "ffmpeg is not installed";
+    path = directory + "/" + GetParam().name + ".avi";
     file.reset(openAviFile(path.c_str()));
     ASSERT_NE(file, nullptr);
   }
@@ -72,12 +77,12 @@ class FfmpegFileTest : public ::testing::TestWithParam<Encoding> {
     return out;
   }
 
-  static TempDir* directory;
+  static std::string directory;
   std::string path;
   std::unique_ptr<MediaFile> file;
 };
 
-TempDir* FfmpegFileTest::directory = nullptr;
+std::string FfmpegFileTest::directory;
 
 TEST_P(FfmpegFileTest, ReaderSeesWhatFfprobeSees) {
   uint8_t format[4096];

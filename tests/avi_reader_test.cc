@@ -176,7 +176,7 @@ TEST_F(AviReaderTest, FormatsAreReadAsStored) {
   uint8_t format[kVideoFormatSize];
   int32_t size = 0;
   ASSERT_TRUE(file->readVideoFormat(format, kVideoFormatSize, &size));
-  EXPECT_EQ(size, kVideoFormatSize);  // the game's buffer takes the header and 246 colours
+  EXPECT_EQ(size, kVideoFormatSize);  // the header and all 256 colours
   EXPECT_EQ(std::string(reinterpret_cast<char*>(format), size_t(size)),
             spec.videoFormat.substr(0, kVideoFormatSize));
   WaveFormat wave;
@@ -234,6 +234,16 @@ TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
     }
     EXPECT_GT(opened, 0);
   }
+}
+
+TEST_F(AviReaderTest, UnfinishedSizesRunToTheEndOfTheFile) {
+  // A writer that could not seek back leaves the RIFF and movie list sizes at 0.
+  HandAvi spec = sampleAvi(HandIndex::none);
+  std::string bytes = buildHandAvi(spec);
+  bytes.replace(4, 4, std::string(4, '\0'));
+  bytes.replace(bytes.find("movi") - 4, 4, std::string(4, '\0'));
+  auto file = open(bytes);
+  expectContents(file.get(), spec);
 }
 
 TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {

@@ -203,14 +203,14 @@ TEST_F(AviWriterTest, DeltaFramesRebuildEveryPicture) {
   expectPicturesOf(clip, file.get());
 }
 
-TEST_F(AviWriterTest, GameSizedColourTableFitsTheFormatBuffer) {
+TEST_F(AviWriterTest, ShortColourTableIsWrittenAsItIs) {
   AviClip clip = movingClip(2, true);
   clip.paletteEntries = 246;
   auto file = writeAndOpen(clip);
   uint8_t format[kVideoFormatSize + 100];
   int32_t size = 0;
   ASSERT_TRUE(file->readVideoFormat(format, sizeof format, &size));
-  EXPECT_EQ(size, kVideoFormatSize);
+  EXPECT_EQ(size, 40 + 246 * 4);
   expectPicturesOf(clip, file.get());
 }
 

@@ -225,3 +225,20 @@ TEST_P(GameFlow, StartSceneFromInfile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, GameFlow, ::testing::Bool(), clockName);
+
+// The row of the object taken last belongs to its scene: taking an object on the same row
+// number of the next scene, or on a first row, is an object like any other.
+TEST_P(GameFlow, ObjectsOnTheFirstRowAndOnRowsUsedBeforeCanBeTaken) {
+  addScene("seq02", {"40 d1 00 d1 d1 d1 t1", "90 d2 d2 d2 d2 d2 00"}, {0, 70, 9999}, 130);
+  addScene("seq01", {"40 d1 d1 d1 d1 d1 00", "90 d2 t1 d2 d2 d2 00"}, {0, 70, 9999}, 130);
+  addScene("seq03", {"40 d1 d1 d1 d1 d1 00", "90 d2 t1 d2 d2 d2 00"}, {0, 70, 9999}, 130);
+  forceCoins("111");
+  start();
+  runGameCommand(kCommandNew);
+  playPerfectly([&] { return opened("seq04.avi 0"); });
+  EXPECT_TRUE(opened("seq01t1.avi 0"));
+  EXPECT_TRUE(opened("seq02t1.avi 0"));  // on the first row
+  EXPECT_TRUE(opened("seq03t1.avi 0"));  // on row 1 again, one scene after seq01's
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_TRUE(missed().empty());
+}

@@ -165,33 +165,6 @@ TEST_F(QvkCheckTest, SecondObjectMoveInARowIsReported) {
   EXPECT_TRUE(reports(check(), "seq12.txt:1: 2 object moves"));
 }
 
-TEST_F(QvkCheckTest, TreasureOnTheFirstRowIsReported) {
-  writeClip(game.file("seq02t1.avi"), blankClip(kClipFrames));
-  game.write("seq02.txt", "  40  d1   00   t1   d1   d1   d1\r\n");
-  EXPECT_TRUE(reports(check(), "seq02.txt:1: a treasure on the first row can never be taken"));
-}
-
-// The player remembers the row number of the treasure it took last, not the scene.
-TEST_F(QvkCheckTest, TreasuresOnOneRowInScenesPlayedInTurnAreWarnings) {
-  const std::string rows = std::string(kRow) + "  80  d1   00   t1   d1   d1   d1\r\n";
-  for (const char* base : {"seq02", "seq12", "seq03"}) {
-    writeClip(game.file(std::string(base) + "t1.avi"), blankClip(kClipFrames));
-    replaceClip(std::string(base) + ".avi", blankClip(kSceneFrames + 40));
-  }
-  game.write("seq02.txt", rows);
-  game.write("seq12.txt", rows);
-  EXPECT_EQ(check(), "");  // a scene and its mirror share their rows
-  game.write("seq03.txt", rows);
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "seq03.txt:2: warning: its treasure is on row 2, as the treasure of "
-                      "seq02.txt (line 2) is"));
-  // Through the replay of a missed scene, seq02 can also follow seq03.
-  EXPECT_TRUE(reports(out,
-                      "seq02.txt:2: warning: its treasure is on row 2, as the treasure of "
-                      "seq03.txt (line 2) is"));
-}
-
 TEST_F(QvkCheckTest, ShortOrBlankLinesAreReported) {
   game.write("seq14.txt", std::string(kRow) + "\r\n  90  d1   00   d1\r\n");
   std::string out = check();

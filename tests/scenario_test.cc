@@ -84,7 +84,7 @@ TEST_P(WorkedExample, ObjectTakenThenADeathAndTheResumeAtTheCheckpoint) {
   EXPECT_TRUE(sawEvent("verdict 9 100"));
   EXPECT_EQ(opens().back(), "seq01d6.avi 0");
   EXPECT_EQ(game.lives, 4);
-  EXPECT_EQ(judging.objectRow, 0);
+  EXPECT_EQ(judging.objectRow, kNoObjectRow);
   EXPECT_EQ(game.moveIndex, 7);
   EXPECT_TRUE(judging.outcomeClipPlaying);
 

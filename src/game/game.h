@@ -214,11 +214,15 @@ int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[k
 // ---------------------------------------------------------------------------------------------
 // Game thread
 
+// The row of no object: objectRow when no object has been credited in this scene, since a
+// death, or since the thread started.
+constexpr int32_t kNoObjectRow = -1;
+
 // The judging state of the game thread: reset at every start of the thread, touched by it alone.
 struct JudgingState {
   int32_t decision = kDecisionNoMove;  // what the verdict of the current window will do
   bool objectTaken = false;            // an object move made and not yet settled
-  int32_t objectRow = 0;               // row whose object was last credited at a verdict
+  int32_t objectRow = kNoObjectRow;    // row whose object was last credited at a verdict
   int32_t objectResumeFrame = 0;       // where the scene resumes after the object clip
   int32_t objectResumeRow = 0;         // the row current again after the object clip
   bool outcomeClipPlaying = false;     // an outcome clip opened, its lives step still due

@@ -91,7 +91,7 @@ static void takeVerdict() {
   }
 
   if (!judging.objectTaken) {
-    judging.objectRow = 0;
+    judging.objectRow = kNoObjectRow;
     if (missedSceneIsCurrent()) writeName(game.missedScene, "");
   }
   char clip[kClipNameSize];

@@ -19,6 +19,9 @@ void loadSceneTables(const char* scene) {
 }
 
 void makeSceneCurrent(const char* base) {
+  // The row of the object taken last belongs to the scene it was taken in: the same row number
+  // in the next scene is another object.
+  judging.objectRow = kNoObjectRow;
   loadSceneTables(base);
   char scene[16];
   std::snprintf(scene, sizeof scene, "%.5s.avi", base);

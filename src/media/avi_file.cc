@@ -85,6 +85,8 @@ bool parseForm(AviLayout& layout, uint64_t begin, uint64_t end, bool first) {
     uint32_t id = readLe32(header);
     uint64_t size = readLe32(header + 4);
     uint32_t listType = end - pos >= 12 ? readLe32(header + 8) : 0;
+    // A movie list of size 0 was left by a writer that could not seek back: it runs to the end.
+    if (id == kList && listType == kMovieList && size < 4) size = end - pos - 8;
     uint64_t dataEnd = pos + 8 + size;
     bool cutShort = dataEnd > end;
     if (id == kList && listType == kMovieList) {
@@ -154,13 +156,7 @@ struct AviFile final : MediaFile {
 
   bool readAudioFormat(WaveFormat* format) override {
     if (!audio || audio->format.size() < 14) return false;
-    const uint8_t* f = audio->format.data();
-    format->formatTag = readLe16(f);
-    format->channels = readLe16(f + 2);
-    format->samplesPerSec = readLe32(f + 4);
-    format->avgBytesPerSec = readLe32(f + 8);
-    format->blockAlign = readLe16(f + 12);
-    format->bitsPerSample = audio->format.size() >= 16 ? readLe16(f + 14) : 0;
+    *format = waveFormatFromRecord(audio->format.data(), audio->format.size());
     return true;
   }
 

@@ -98,8 +98,6 @@ bool allZero(const uint8_t* bytes, int32_t size) {
   return bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size_t(size) - 1) == 0;
 }
 
-void noRelease(void*, uint8_t*) {}
-
 // The decoder at work on this thread, and whether it has logged an error since it started.
 thread_local const void* decodingContext = nullptr;
 thread_local bool decodingFault = false;
@@ -128,9 +126,7 @@ struct DecodingFrameDrawer final : FrameDrawer {
   AVFrame* received = nullptr;  // each picture as it comes out of the decoder
   SwsContext* scaler = nullptr;
   int scalerWidth = 0, scalerHeight = 0, scalerFormat = -1;  // what scaler converts from
-  uint8_t* packetData = nullptr;  // our copy of the frame, with libavcodec's zero padding
-  size_t packetCapacity = 0;
-  AVBufferRef* packetBuffer = nullptr;
+  AVBufferRef* packetBuffer = nullptr;  // our copy of the frame, with libavcodec's zero padding
   uint32_t palette[kPaletteColours] = {};
   bool paletteDue = false;
   std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
@@ -147,7 +143,6 @@ struct DecodingFrameDrawer final : FrameDrawer {
     av_frame_free(&received);
     sws_freeContext(scaler);
     av_buffer_unref(&packetBuffer);
-    av_free(packetData);
   }
 
   void closeDecoder() { avcodec_free_context(&context); }
@@ -182,28 +177,23 @@ struct DecodingFrameDrawer final : FrameDrawer {
   }
 
   // Keeps the frame in our own buffer, which libavcodec reads through a packet that refers to
-  // it without copying.
+  // it without copying. A decoder that still holds the last one (an uncompressed picture is
+  // the packet itself) keeps it, and the frame goes into a new buffer.
   bool preparePacket(const uint8_t* bytes, int32_t size) {
     if (!packet && !(packet = av_packet_alloc())) return false;
     if (!frame && !(frame = av_frame_alloc())) return false;
     if (!received && !(received = av_frame_alloc())) return false;
     size_t needed = size_t(size) + AV_INPUT_BUFFER_PADDING_SIZE;
-    if (needed > packetCapacity) {
+    if (!packetBuffer || packetBuffer->size < needed || !av_buffer_is_writable(packetBuffer)) {
       av_buffer_unref(&packetBuffer);
-      av_free(packetData);
-      packetCapacity = std::max<size_t>(needed, size_t(kSlotBytes) + AV_INPUT_BUFFER_PADDING_SIZE);
-      packetData = static_cast<uint8_t*>(av_malloc(packetCapacity));
-      if (packetData)
-        packetBuffer = av_buffer_create(packetData, packetCapacity, noRelease, nullptr, 0);
-      if (!packetData || !packetBuffer) {
-        packetCapacity = 0;
-        return false;
-      }
+      packetBuffer =
+          av_buffer_alloc(std::max<size_t>(needed, kSlotBytes + AV_INPUT_BUFFER_PADDING_SIZE));
+      if (!packetBuffer) return false;
     }
-    std::memcpy(packetData, bytes, size_t(size));
-    std::memset(packetData + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+    std::memcpy(packetBuffer->data, bytes, size_t(size));
+    std::memset(packetBuffer->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
     packet->buf = packetBuffer;
-    packet->data = packetData;
+    packet->data = packetBuffer->data;
     packet->size = size;
     if (paletteDue) {
       uint8_t* side = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);

@@ -63,6 +63,14 @@ bool makeDirectories(const std::string& dir);
 // 0x1A included, is data. Returns false at the end of the file (nothing read).
 bool readTextLine(FILE* file, char* buffer, int size);
 
+// Little-endian fields of the files the game reads (RIFF chunks, the saved game).
+inline uint16_t readLe16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
+inline uint32_t readLe32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
 // Copies source into dest, cut to fit destSize with its terminator. appendText adds to what
 // dest holds already, cut the same way.
 void copyText(char* dest, size_t destSize, const char* source);
@@ -157,6 +165,10 @@ struct WaveFormat {
   uint16_t bitsPerSample = 8;
 };
 
+// The sound format as a wave file or an AVI stream stores it (the first 16 bytes of its format
+// record; 14 are enough, the bits per sample are then 0).
+WaveFormat waveFormatFromRecord(const uint8_t* record, size_t size);
+
 struct SoundBuffer {
   virtual ~SoundBuffer() = default;
   // Up to two writable regions of bytes bytes from offset (the second when the range wraps).
@@ -205,7 +217,9 @@ bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 // An open AVI file as the game reads it: its first video stream and its first audio stream,
 // either of which may be absent. Reads past a stream's end, or on an absent stream, fail.
 
-constexpr int kVideoFormatSize = 1024;  // a bitmap information header and its colour table
+// A bitmap information header and a whole 256-colour table. (A buffer of 1024 bytes would cut
+// the table at 246 colours and show the last ten black.)
+constexpr int kVideoFormatSize = 40 + 256 * 4;
 
 struct MediaFile {
   virtual ~MediaFile() = default;

@@ -61,7 +61,6 @@ static void checkGame(const std::string& dir) {
       {"demo.avi", "attract-mode demo"}};
   for (const auto& [name, role] : kGameClips) clips[name] = checkClip(name, name, 0, role, false);
 
-  checkTreasureRows(scenes);
   checkTiming(scenes, clips, checkStartScene());
 }
 

@@ -92,9 +92,6 @@ ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line
 void checkTiming(const std::vector<SceneInfo>& scenes, const std::map<std::string, ClipInfo>& clips,
                  const std::string& startBase);
 
-// Treasures on rows the player would take for ones taken already.
-void checkTreasureRows(const std::vector<SceneInfo>& scenes);
-
 // infile.txt, when there is one: the start scene it names. Returns the start scene's base name
 // ("seq01" without the file).
 std::string checkStartScene();

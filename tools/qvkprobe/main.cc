@@ -73,7 +73,7 @@ void printVideo(MediaFile* file, const AviFileFacts& facts) {
     if (colours == 0) colours = 1u << bits;
     uint32_t stored = (uint32_t(size) - 40) / 4, read = (kVideoFormatSize - 40) / 4;
     std::printf("colours: %u used, %u in the table%s\n", colours, stored,
-                stored > read ? ", of which the player reads the first 246" : "");
+                stored > read ? ", more than the player reads" : "");
   }
   if (facts.videoScale)
     std::printf("rate: %.3f frames per second (%u/%u)\n",
