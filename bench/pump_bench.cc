@@ -35,6 +35,7 @@ struct IdleClip {
     platform.media = &media;
     platform.drawer = &drawer;
     game.streamBuffer = sound.createBuffer(WaveFormat{}, kStreamBufferBytes);
+    game.moveTable[0].frame = kEndRowFrame;  // no move window to judge
     openSequence("clip.avi", 0);
     runMediaSteps();  // the first draw
   }
