@@ -13,8 +13,8 @@ struct Maker {
 };
 
 const Maker kMakers[] = {
-    {"GBEEP", makeGoodBeep},
-    {"BBEEP", makeBadBeep},
+    {"GBEEP", makeGoodBeep}, {"BBEEP", makeBadBeep}, {"TITLE", makeTitlePicture},
+    {"ICON48", makeIcon48},  {"ICON32", makeIcon32}, {"ICON16", makeIcon16},
 };
 
 bool writeFile(const std::string& path, const Bytes& bytes) {

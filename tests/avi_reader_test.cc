@@ -12,26 +12,26 @@ namespace {
 // Seven frames of odd and even sizes, one of them empty (a dropped frame), and sound chunks of
 // odd sizes, so that samples straddle chunk boundaries, with an empty one among them.
 HandAvi sampleAvi(HandIndex index) {
-  HandAvi spec;
-  spec.index = index;
-  for (int k = 0; k < 7; ++k) spec.frames.push_back(patternBytes(k == 3 ? 0 : 101 + 40 * k, k));
+  HandAvi layout;
+  layout.index = index;
+  for (int k = 0; k < 7; ++k) layout.frames.push_back(patternBytes(k == 3 ? 0 : 101 + 40 * k, k));
   for (size_t size : {3675, 3675, 11, 1, 0, 3675, 1200, 33})
-    spec.sound.push_back(patternBytes(size, int(size)));
-  return spec;
+    layout.sound.push_back(patternBytes(size, int(size)));
+  return layout;
 }
 
 // A few small chunks, for the tests that damage a file at every byte.
 HandAvi compactAvi(HandIndex index) {
-  HandAvi spec;
-  spec.index = index;
-  for (size_t size : {5, 0, 8, 3}) spec.frames.push_back(patternBytes(size, int(size)));
-  for (size_t size : {7, 1, 0, 10}) spec.sound.push_back(patternBytes(size, int(size) + 1));
-  return spec;
+  HandAvi layout;
+  layout.index = index;
+  for (size_t size : {5, 0, 8, 3}) layout.frames.push_back(patternBytes(size, int(size)));
+  for (size_t size : {7, 1, 0, 10}) layout.sound.push_back(patternBytes(size, int(size) + 1));
+  return layout;
 }
 
-std::string soundTrack(const HandAvi& spec) {
+std::string soundTrack(const HandAvi& layout) {
   std::string track;
-  for (const std::string& chunk : spec.sound) track += chunk;
+  for (const std::string& chunk : layout.sound) track += chunk;
   return track;
 }
 
@@ -63,13 +63,13 @@ class AviReaderTest : public HeadlessTest {
     return out;
   }
 
-  // Every frame and the whole sound track read back as the spec stored them.
-  void expectContents(MediaFile* file, const HandAvi& spec) {
+  // Every frame and the whole sound track read back as the layout stored them.
+  void expectContents(MediaFile* file, const HandAvi& layout) {
     ASSERT_NE(file, nullptr);
-    ASSERT_EQ(file->frameCount(), int32_t(spec.frames.size()));
-    for (size_t k = 0; k < spec.frames.size(); ++k)
-      EXPECT_EQ(frame(file, int32_t(k)), spec.frames[k]) << "frame " << k;
-    std::string track = soundTrack(spec);
+    ASSERT_EQ(file->frameCount(), int32_t(layout.frames.size()));
+    for (size_t k = 0; k < layout.frames.size(); ++k)
+      EXPECT_EQ(frame(file, int32_t(k)), layout.frames[k]) << "frame " << k;
+    std::string track = soundTrack(layout);
     EXPECT_EQ(sound(file, 0, 1 << 20), track.substr(0, track.size() & ~size_t(1)));
   }
 
@@ -93,25 +93,25 @@ TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.kind) + (c.recordLists ? " with rec lists" : ""));
-    HandAvi spec = sampleAvi(c.index);
-    spec.recordLists = c.recordLists;
-    auto file = open(buildHandAvi(spec));
-    expectContents(file.get(), spec);
+    HandAvi layout = sampleAvi(c.index);
+    layout.recordLists = c.recordLists;
+    auto file = open(buildHandAvi(layout));
+    expectContents(file.get(), layout);
     EXPECT_EQ(indexKind(file.get()), c.kind);
   }
 }
 
 TEST_F(AviReaderTest, OpenDmlExtensionFormsAddTheirFrames) {
-  HandAvi spec = sampleAvi(HandIndex::openDml);
-  spec.framesInFirstForm = 3;
-  spec.headerFrames = 3;  // large files count only the first form in the main header
-  auto file = open(buildHandAvi(spec));
-  expectContents(file.get(), spec);
+  HandAvi layout = sampleAvi(HandIndex::openDml);
+  layout.framesInFirstForm = 3;
+  layout.headerFrames = 3;  // large files count only the first form in the main header
+  auto file = open(buildHandAvi(layout));
+  expectContents(file.get(), layout);
   EXPECT_EQ(indexKind(file.get()), "OpenDML");
 
-  spec.index = HandIndex::none;  // the walk of the movie lists goes through AVIX too
-  file = open(buildHandAvi(spec));
-  expectContents(file.get(), spec);
+  layout.index = HandIndex::none;  // the walk of the movie lists goes through AVIX too
+  file = open(buildHandAvi(layout));
+  expectContents(file.get(), layout);
 }
 
 TEST_F(AviReaderTest, KeyFlagsComeFromTheIndex) {
@@ -127,17 +127,17 @@ TEST_F(AviReaderTest, KeyFlagsComeFromTheIndex) {
 
 TEST_F(AviReaderTest, PaletteChangeChunksAreNoFrames) {
   for (HandIndex index : {HandIndex::idx1, HandIndex::none}) {
-    HandAvi spec = sampleAvi(index);
-    spec.paletteChange = true;
-    auto file = open(buildHandAvi(spec));
-    expectContents(file.get(), spec);
+    HandAvi layout = sampleAvi(index);
+    layout.paletteChange = true;
+    auto file = open(buildHandAvi(layout));
+    expectContents(file.get(), layout);
   }
 }
 
 TEST_F(AviReaderTest, SoundReadsAreSampleExactFromAnyPosition) {
-  HandAvi spec = sampleAvi(HandIndex::idx1);
-  auto file = open(buildHandAvi(spec));
-  std::string track = soundTrack(spec);
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  auto file = open(buildHandAvi(layout));
+  std::string track = soundTrack(layout);
   int32_t samples = int32_t(track.size() / 2);
   for (int32_t first : {0, 1, 1837, 1838, 3674, 3675, 3680, 5000, samples - 1})
     for (int32_t count : {1, 2, 7, 1838, 3675, 22050}) {
@@ -155,8 +155,8 @@ TEST_F(AviReaderTest, SoundReadsAreSampleExactFromAnyPosition) {
 }
 
 TEST_F(AviReaderTest, VideoReadsFailPastTheEndAndWhenTheFrameDoesNotFit) {
-  HandAvi spec = sampleAvi(HandIndex::idx1);
-  auto file = open(buildHandAvi(spec));
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  auto file = open(buildHandAvi(layout));
   EXPECT_EQ(frame(file.get(), 7), "<failed>");
   EXPECT_EQ(frame(file.get(), -1), "<failed>");
   EXPECT_EQ(frame(file.get(), 3), "");  // a dropped frame: nothing stored, but it is frame 3
@@ -168,17 +168,17 @@ TEST_F(AviReaderTest, VideoReadsFailPastTheEndAndWhenTheFrameDoesNotFit) {
 }
 
 TEST_F(AviReaderTest, FormatsAreReadAsStored) {
-  HandAvi spec = sampleAvi(HandIndex::idx1);
-  spec.videoFormat = bitmapFormat(320, 240, 8, 1, 256);  // 1064 bytes
-  spec.soundBlock = 4;
-  auto file = open(buildHandAvi(spec));
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  layout.videoFormat = bitmapFormat(320, 240, 8, 1, 256);  // 1064 bytes
+  layout.soundBlock = 4;
+  auto file = open(buildHandAvi(layout));
   ASSERT_TRUE(file->hasVideo() && file->hasAudio());
   uint8_t format[kVideoFormatSize];
   int32_t size = 0;
   ASSERT_TRUE(file->readVideoFormat(format, kVideoFormatSize, &size));
   EXPECT_EQ(size, kVideoFormatSize);  // the header and all 256 colours
   EXPECT_EQ(std::string(reinterpret_cast<char*>(format), size_t(size)),
-            spec.videoFormat.substr(0, kVideoFormatSize));
+            layout.videoFormat.substr(0, kVideoFormatSize));
   WaveFormat wave;
   ASSERT_TRUE(file->readAudioFormat(&wave));
   EXPECT_EQ(wave.formatTag, 1);
@@ -188,13 +188,13 @@ TEST_F(AviReaderTest, FormatsAreReadAsStored) {
   EXPECT_EQ(wave.blockAlign, 4);
   EXPECT_EQ(wave.bitsPerSample, 8);
   // Four bytes a sample now: one sample from byte 4 on.
-  EXPECT_EQ(sound(file.get(), 1, 1), soundTrack(spec).substr(4, 4));
+  EXPECT_EQ(sound(file.get(), 1, 1), soundTrack(layout).substr(4, 4));
 }
 
 TEST_F(AviReaderTest, FileWithoutStreamsOpensWithNothingToRead) {
-  HandAvi spec = sampleAvi(HandIndex::idx1);
-  spec.video = spec.audio = false;
-  auto file = open(buildHandAvi(spec));
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  layout.video = layout.audio = false;
+  auto file = open(buildHandAvi(layout));
   ASSERT_NE(file, nullptr);
   EXPECT_FALSE(file->hasVideo());
   EXPECT_FALSE(file->hasAudio());
@@ -207,9 +207,9 @@ TEST_F(AviReaderTest, FileWithoutStreamsOpensWithNothingToRead) {
   EXPECT_FALSE(file->readVideoFrame(0, buffer, sizeof buffer, &size));
   EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
 
-  spec = sampleAvi(HandIndex::idx1);
-  spec.audio = false;
-  file = open(buildHandAvi(spec));
+  layout = sampleAvi(HandIndex::idx1);
+  layout.audio = false;
+  file = open(buildHandAvi(layout));
   EXPECT_TRUE(file->hasVideo());
   EXPECT_EQ(file->frameCount(), 7);
   EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
@@ -217,8 +217,8 @@ TEST_F(AviReaderTest, FileWithoutStreamsOpensWithNothingToRead) {
 
 TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
   for (HandIndex index : {HandIndex::idx1, HandIndex::openDml, HandIndex::none}) {
-    HandAvi spec = compactAvi(index);
-    std::string whole = buildHandAvi(spec);
+    HandAvi layout = compactAvi(index);
+    std::string whole = buildHandAvi(layout);
     int opened = 0;
     for (size_t cut = 0; cut < whole.size(); ++cut) {
       auto file = open(whole.substr(0, cut));
@@ -226,8 +226,8 @@ TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
       ++opened;
       int32_t frames = file->frameCount();
       ASSERT_LE(frames, 4);
-      for (int32_t k = 0; k < frames; ++k) ASSERT_EQ(frame(file.get(), k), spec.frames[k]);
-      std::string track = soundTrack(spec), got = sound(file.get(), 0, 1 << 20);
+      for (int32_t k = 0; k < frames; ++k) ASSERT_EQ(frame(file.get(), k), layout.frames[k]);
+      std::string track = soundTrack(layout), got = sound(file.get(), 0, 1 << 20);
       if (got != "<failed>") {
         ASSERT_EQ(got, track.substr(0, got.size()));
       }
@@ -238,25 +238,25 @@ TEST_F(AviReaderTest, CutShortFileKeepsTheChunksThatAreWhole) {
 
 TEST_F(AviReaderTest, UnfinishedSizesRunToTheEndOfTheFile) {
   // A writer that could not seek back leaves the RIFF and movie list sizes at 0.
-  HandAvi spec = sampleAvi(HandIndex::none);
-  std::string bytes = buildHandAvi(spec);
+  HandAvi layout = sampleAvi(HandIndex::none);
+  std::string bytes = buildHandAvi(layout);
   bytes.replace(4, 4, std::string(4, '\0'));
   bytes.replace(bytes.find("movi") - 4, 4, std::string(4, '\0'));
   auto file = open(bytes);
-  expectContents(file.get(), spec);
+  expectContents(file.get(), layout);
 }
 
 TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {
-  HandAvi spec = sampleAvi(HandIndex::idx1);
-  std::string bytes = buildHandAvi(spec);
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  std::string bytes = buildHandAvi(layout);
   // The idx1 entries close the file: 16 bytes each, frame and sound in turn.
-  size_t firstEntry = bytes.size() - 16 * (spec.frames.size() + spec.sound.size());
+  size_t firstEntry = bytes.size() - 16 * (layout.frames.size() + layout.sound.size());
   size_t frame4Offset = firstEntry + 16 * 8 + 8;  // frames 0-3 and their sound come first
   for (int i = 0; i < 4; ++i) bytes[frame4Offset + size_t(i)] = char(0x7F);
   auto file = open(bytes);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->frameCount(), 4);
-  EXPECT_EQ(frame(file.get(), 3), spec.frames[3]);
+  EXPECT_EQ(frame(file.get(), 3), layout.frames[3]);
 }
 
 TEST_F(AviReaderTest, NotAnAviFileFailsToOpen) {
@@ -269,9 +269,9 @@ TEST_F(AviReaderTest, NotAnAviFileFailsToOpen) {
 
 TEST_F(AviReaderTest, EveryDamagedByteFailsCleanly) {
   for (HandIndex index : {HandIndex::idx1, HandIndex::openDml}) {
-    HandAvi spec = compactAvi(index);
-    spec.recordLists = index == HandIndex::idx1;
-    std::string whole = buildHandAvi(spec);
+    HandAvi layout = compactAvi(index);
+    layout.recordLists = index == HandIndex::idx1;
+    std::string whole = buildHandAvi(layout);
     std::vector<uint8_t> buffer(100000);
     int32_t size;
     for (size_t at = 0; at < whole.size(); ++at)
@@ -292,8 +292,8 @@ TEST_F(AviReaderTest, EveryDamagedByteFailsCleanly) {
 
 TEST_F(AviReaderTest, HostileIndexesStayBoundedAndQuick) {
   // An OpenDML super index whose thousand entries all name the same standard index.
-  HandAvi spec = sampleAvi(HandIndex::openDml);
-  std::string bytes = buildHandAvi(spec);
+  HandAvi layout = sampleAvi(HandIndex::openDml);
+  std::string bytes = buildHandAvi(layout);
   size_t indx = bytes.find("indx");
   ASSERT_NE(indx, std::string::npos);
   std::string entry = bytes.substr(indx + 8 + 24, 16);

@@ -87,7 +87,7 @@ struct ChunkPlace {
 
 constexpr int kSuperEntries = 4;
 
-void writeStreamList(RiffBuilder& b, bool video, const HandAvi& spec, size_t* superIndexAt) {
+void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, size_t* superIndexAt) {
   b.beginList("LIST", "strl");
   b.begin("strh");
   b.code(video ? "vids" : "auds");
@@ -95,28 +95,28 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& spec, size_t* su
   b.u32(0);
   b.u32(0);
   b.u32(0);
-  b.u32(1);                                         // dwScale
-  b.u32(video ? 12 : 22050);                        // dwRate
-  b.u32(0);                                         // dwStart
-  b.u32(video ? uint32_t(spec.frames.size()) : 0);  // dwLength
+  b.u32(1);                                           // dwScale
+  b.u32(video ? 12 : 22050);                          // dwRate
+  b.u32(0);                                           // dwStart
+  b.u32(video ? uint32_t(layout.frames.size()) : 0);  // dwLength
   b.u32(0);
   b.u32(0xFFFFFFFFu);
-  b.u32(video ? 0 : spec.soundBlock);
+  b.u32(video ? 0 : layout.soundBlock);
   b.u64(0);
   b.end();
   b.begin("strf");
   if (video) {
-    b.raw(spec.videoFormat.empty() ? bitmapFormat(320, 240, 8, 1, 16) : spec.videoFormat);
+    b.raw(layout.videoFormat.empty() ? bitmapFormat(320, 240, 8, 1, 16) : layout.videoFormat);
   } else {
     b.u16(1);
     b.u16(2);
     b.u32(22050);
-    b.u32(22050u * spec.soundBlock);
-    b.u16(spec.soundBlock);
+    b.u32(22050u * layout.soundBlock);
+    b.u16(layout.soundBlock);
     b.u16(8);
   }
   b.end();
-  if (spec.index == HandIndex::openDml) {
+  if (layout.index == HandIndex::openDml) {
     b.begin("indx");
     b.u16(4);
     b.bytes += '\0';  // bIndexSubType
@@ -142,19 +142,20 @@ void writeChunk(RiffBuilder& b, const char* id, const std::string& data, bool ke
 }
 
 // Frames from..to and their sound; with to == the last frame, the extra sound chunks too.
-void writeMovieData(RiffBuilder& b, const HandAvi& spec, size_t from, size_t to,
+void writeMovieData(RiffBuilder& b, const HandAvi& layout, size_t from, size_t to,
                     std::vector<ChunkPlace>& places) {
-  const bool video = spec.video, audio = spec.audio;
+  const bool video = layout.video, audio = layout.audio;
   for (size_t k = from; k < to; ++k) {
-    if (spec.recordLists) b.beginList("LIST", "rec ");
-    if (video) writeChunk(b, "00dc", spec.frames[k], k == 0, places);
-    if (video && k == 0 && spec.paletteChange) writeChunk(b, "00pc", "\0\1\0\0rgb0", true, places);
-    if (audio && k < spec.sound.size()) writeChunk(b, "01wb", spec.sound[k], true, places);
-    if (spec.recordLists) b.end();
+    if (layout.recordLists) b.beginList("LIST", "rec ");
+    if (video) writeChunk(b, "00dc", layout.frames[k], k == 0, places);
+    if (video && k == 0 && layout.paletteChange)
+      writeChunk(b, "00pc", "\0\1\0\0rgb0", true, places);
+    if (audio && k < layout.sound.size()) writeChunk(b, "01wb", layout.sound[k], true, places);
+    if (layout.recordLists) b.end();
   }
-  if (to == spec.frames.size() && audio)
-    for (size_t k = to; k < spec.sound.size(); ++k)
-      writeChunk(b, "01wb", spec.sound[k], true, places);
+  if (to == layout.frames.size() && audio)
+    for (size_t k = to; k < layout.sound.size(); ++k)
+      writeChunk(b, "01wb", layout.sound[k], true, places);
 }
 
 // One standard index chunk per stream for the chunks of one movie list, entered in the
@@ -205,7 +206,7 @@ void writeOldIndex(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64
 
 }  // namespace
 
-std::string buildHandAvi(const HandAvi& spec) {
+std::string buildHandAvi(const HandAvi& layout) {
   RiffBuilder b;
   b.beginList("RIFF", "AVI ");
   b.beginList("LIST", "hdrl");
@@ -214,37 +215,38 @@ std::string buildHandAvi(const HandAvi& spec) {
   b.u32(0);
   b.u32(0);
   b.u32(0x10);
-  b.u32(spec.headerFrames ? spec.headerFrames : uint32_t(spec.frames.size()));
+  b.u32(layout.headerFrames ? layout.headerFrames : uint32_t(layout.frames.size()));
   b.u32(0);
-  b.u32(uint32_t(spec.video) + uint32_t(spec.audio));
+  b.u32(uint32_t(layout.video) + uint32_t(layout.audio));
   b.u32(0);
   b.u32(320);
   b.u32(240);
   for (int i = 0; i < 4; ++i) b.u32(0);
   b.end();
   size_t superIndexAt[2] = {0, 0};
-  if (spec.video) writeStreamList(b, true, spec, &superIndexAt[0]);
-  if (spec.audio) writeStreamList(b, false, spec, &superIndexAt[1]);
+  if (layout.video) writeStreamList(b, true, layout, &superIndexAt[0]);
+  if (layout.audio) writeStreamList(b, false, layout, &superIndexAt[1]);
   b.end();
 
   std::vector<ChunkPlace> places;
-  size_t firstFrames = std::min(spec.framesInFirstForm, spec.frames.size());
+  size_t firstFrames = std::min(layout.framesInFirstForm, layout.frames.size());
   b.beginList("LIST", "movi");
   uint64_t moviCode = b.pos() - 4;
-  writeMovieData(b, spec, 0, firstFrames, places);
-  if (spec.index == HandIndex::openDml) writeStandardIndexes(b, places, moviCode, superIndexAt, 0);
+  writeMovieData(b, layout, 0, firstFrames, places);
+  if (layout.index == HandIndex::openDml)
+    writeStandardIndexes(b, places, moviCode, superIndexAt, 0);
   b.end();
-  if (spec.index == HandIndex::idx1) writeOldIndex(b, places, moviCode);
-  if (spec.index == HandIndex::idx1Absolute) writeOldIndex(b, places, 0);
+  if (layout.index == HandIndex::idx1) writeOldIndex(b, places, moviCode);
+  if (layout.index == HandIndex::idx1Absolute) writeOldIndex(b, places, 0);
   b.end();
 
-  if (firstFrames < spec.frames.size()) {
+  if (firstFrames < layout.frames.size()) {
     std::vector<ChunkPlace> more;
     b.beginList("RIFF", "AVIX");
     b.beginList("LIST", "movi");
     uint64_t base = b.pos() - 4;
-    writeMovieData(b, spec, firstFrames, spec.frames.size(), more);
-    if (spec.index == HandIndex::openDml) writeStandardIndexes(b, more, base, superIndexAt, 1);
+    writeMovieData(b, layout, firstFrames, layout.frames.size(), more);
+    if (layout.index == HandIndex::openDml) writeStandardIndexes(b, more, base, superIndexAt, 1);
     b.end();
     b.end();
   }

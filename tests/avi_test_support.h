@@ -45,7 +45,7 @@ struct HandAvi {
   bool paletteChange = false;  // a "00pc" chunk after frame 0 (no frame of its own)
 };
 
-std::string buildHandAvi(const HandAvi& spec);
+std::string buildHandAvi(const HandAvi& layout);
 
 // A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
 std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);

@@ -28,9 +28,7 @@ static void putInt(uint8_t* at, int32_t value) {
 }
 
 static int32_t getInt(const uint8_t* at) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at[i]) << (8 * i);
-  return static_cast<int32_t>(v);
+  return static_cast<int32_t>(readLe32(at));
 }
 
 void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize]) {

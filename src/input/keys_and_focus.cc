@@ -46,8 +46,7 @@ void keyboardHookProc(uint32_t virtualKey) {
   if (code != kInputNone) game.inputLatch = code;
 
   if (virtualKey == kKeyEscape) {
-    bool playing = readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
-    if (playing && game.displayMode == kDisplayFullScreen && platform.window) {
+    if (gameOrDemoRunning() && game.displayMode == kDisplayFullScreen && platform.window) {
       platform.window->returnToWindowed();
     }
   }

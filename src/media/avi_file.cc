@@ -156,13 +156,7 @@ struct AviFile final : MediaFile {
 
   bool readAudioFormat(WaveFormat* format) override {
     if (!audio || audio->format.size() < 14) return false;
-    const uint8_t* f = audio->format.data();
-    format->formatTag = readLe16(f);
-    format->channels = readLe16(f + 2);
-    format->samplesPerSec = readLe32(f + 4);
-    format->avgBytesPerSec = readLe32(f + 8);
-    format->blockAlign = readLe16(f + 12);
-    format->bitsPerSample = audio->format.size() >= 16 ? readLe16(f + 14) : 0;
+    *format = waveFormatFromRecord(audio->format.data(), audio->format.size());
     return true;
   }
 

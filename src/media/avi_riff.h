@@ -5,17 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/platform.h"
+
 constexpr uint32_t fourCc(const char (&code)[5]) {
   return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
          uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
 }
 
-inline uint16_t readLe16(const uint8_t* p) {
-  return uint16_t(p[0] | p[1] << 8);
-}
-inline uint32_t readLe32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 inline uint64_t readLe64(const uint8_t* p) {
   return uint64_t(readLe32(p)) | uint64_t(readLe32(p + 4)) << 32;
 }

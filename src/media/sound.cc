@@ -18,25 +18,6 @@ constexpr int32_t kFullVolume = -1;          // hundredths of a decibel
 uint8_t preloadBuffer[kStreamBufferBytes];
 int32_t preloadBytes = 0;
 
-uint16_t read16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t read32(const uint8_t* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-WaveFormat formatFromRecord(const uint8_t* record) {
-  WaveFormat format;
-  format.formatTag = read16(record);
-  format.channels = read16(record + 2);
-  format.samplesPerSec = read32(record + 4);
-  format.avgBytesPerSec = read32(record + 8);
-  format.blockAlign = read16(record + 12);
-  format.bitsPerSample = read16(record + 14);
-  return format;
-}
-
 }  // namespace
 
 // The walk trusts nothing of the image: a chunk it takes must lie inside the image, and a walk
@@ -48,14 +29,14 @@ bool findWaveChunks(const uint8_t* image, size_t imageSize, const uint8_t** form
   if (dataSize) *dataSize = 0;
   if (!image || imageSize < kRiffHeaderBytes) return false;
   if (std::memcmp(image, "RIFF", 4) != 0 || std::memcmp(image + 8, "WAVE", 4) != 0) return false;
-  uint64_t end = 8 + uint64_t{read32(image + 4)};
+  uint64_t end = 8 + uint64_t{readLe32(image + 4)};
   if (end <= kRiffHeaderBytes) return false;
 
   bool formatFound = false, dataFound = false;
   for (uint64_t chunk = kRiffHeaderBytes; chunk < end;) {
     if (chunk + kChunkHeaderBytes > imageSize) return false;
     const uint8_t* header = image + chunk;
-    uint32_t size = read32(header + 4);
+    uint32_t size = readLe32(header + 4);
     uint64_t start = chunk + kChunkHeaderBytes;
     if (std::memcmp(header, "fmt ", 4) == 0 && format && !formatFound) {
       if (size < kShortestFormat) return false;
@@ -99,7 +80,8 @@ SoundBuffer* createEffectBuffer(SoundDevice* device, const char* resourceName) {
   const uint8_t *format = nullptr, *data = nullptr;
   uint32_t dataSize = 0;
   if (!device || !loadWaveResource(resourceName, &format, &data, &dataSize)) return nullptr;
-  SoundBuffer* buffer = device->createBuffer(formatFromRecord(format), dataSize);
+  SoundBuffer* buffer =
+      device->createBuffer(waveFormatFromRecord(format, kFormatRecordBytes), dataSize);
   if (!buffer) return nullptr;
   if (!fillSoundBuffer(buffer, data, dataSize)) {
     buffer->release();

@@ -11,6 +11,7 @@
 //   Resources                     the program's own resources (the beeps, pictures, icons)
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
+//   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
 //   Stop requests                 how a game thread is ended without killing it
 //   Debug print                   diagnostics that are discarded
 //   Platform                      the one set of platform objects the game uses
@@ -61,6 +62,14 @@ bool makeDirectories(const std::string& dir);
 // and including the line end, with every CR LF pair delivered as a single LF. Every other byte,
 // 0x1A included, is data. Returns false at the end of the file (nothing read).
 bool readTextLine(FILE* file, char* buffer, int size);
+
+// Little-endian fields of the files the game reads (RIFF chunks, the saved game).
+inline uint16_t readLe16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
+inline uint32_t readLe32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // Copies source into dest, cut to fit destSize with its terminator. appendText adds to what
 // dest holds already, cut the same way.
@@ -156,6 +165,10 @@ struct WaveFormat {
   uint16_t bitsPerSample = 8;
 };
 
+// The sound format as a wave file or an AVI stream stores it (the first 16 bytes of its format
+// record; 14 are enough, the bits per sample are then 0).
+WaveFormat waveFormatFromRecord(const uint8_t* record, size_t size);
+
 struct SoundBuffer {
   virtual ~SoundBuffer() = default;
   // Up to two writable regions of bytes bytes from offset (the second when the range wraps).
@@ -246,6 +259,27 @@ struct FrameDrawer {
   virtual void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
                          int32_t frameSize) = 0;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Pictures
+//
+// A packed device-independent bitmap as stored in the program's resources: a 40-byte
+// information header, its colour table and 8-bit pixels, uncompressed or BI_RLE8. Decoded to
+// 32-bit 0x00RRGGBB pixels, top row first; pixels the compressed data skip keep colour 0.
+
+struct DecodedPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // width * height
+};
+
+constexpr uint32_t kBitmapRgb = 0;   // uncompressed
+constexpr uint32_t kBitmapRle8 = 1;  // BI_RLE8
+constexpr int kBitmapInfoHeaderSize = 40;
+
+// False (and an empty picture) for anything but an 8-bit picture of sane size whose header and
+// colour table are whole; compressed data that end early or run past the edges are cut off.
+bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture);
 
 // ---------------------------------------------------------------------------------------------
 // Stop requests

@@ -37,3 +37,14 @@ void appendText(char* dest, size_t destSize, const char* source) {
   size_t used = strnlen(dest, destSize);
   if (used < destSize) copyText(dest + used, destSize - used, source);
 }
+
+WaveFormat waveFormatFromRecord(const uint8_t* record, size_t size) {
+  WaveFormat format;
+  format.formatTag = readLe16(record);
+  format.channels = readLe16(record + 2);
+  format.samplesPerSec = readLe32(record + 4);
+  format.avgBytesPerSec = readLe32(record + 8);
+  format.blockAlign = readLe16(record + 12);
+  format.bitsPerSample = size >= 16 ? readLe16(record + 14) : 0;
+  return format;
+}

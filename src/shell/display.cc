@@ -1,0 +1,151 @@
+// The two display modes and painting. Windowed: the 320 by 240 picture under the menu bar at
+// (100, 100). Full screen: the picture stretched over the whole screen, no menu, no border; the
+// screen's resolution is never changed. While nothing plays the client area shows the title
+// picture; while a game or the demo runs it shows the newest frame.
+#include <chrono>
+#include <cstring>
+
+#include "shell/shell.h"
+
+// ---------------------------------------------------------------------------------------------
+// Display modes
+
+void enterFullScreen() {
+  if (!gameOrDemoRunning() || !shell.mainWindow) return;
+  gtk_widget_hide(shell.menuBar);
+  shell.menuSaved = true;
+  gtk_window_fullscreen(GTK_WINDOW(shell.mainWindow));
+  gtk_window_present(GTK_WINDOW(shell.mainWindow));
+  invalidateClient();
+  game.displayMode = kDisplayFullScreen;
+}
+
+// Menu bar back, border back, windowed geometry.
+static void restoreWindowed() {
+  if (shell.menuSaved) {
+    gtk_widget_show(shell.menuBar);
+    shell.menuSaved = false;
+  }
+  gtk_window_unfullscreen(GTK_WINDOW(shell.mainWindow));
+  placeWindowed();
+}
+
+void returnToWindowedNow() {
+  if (!shell.mainWindow) return;  // handed over from the game thread after the window closed
+  restoreWindowed();
+  invalidateClient();
+  game.displayMode = kDisplayWindowed;
+}
+
+void resetToWindowedNow() {
+  if (!shell.mainWindow) return;
+  g_usleep(kStopSettleMs * 1000);
+  closeDrawingResources();
+  openDrawingResources();
+  restoreWindowed();
+  invalidateClient();
+  game.displayMode = kDisplayWindowed;
+}
+
+void windowedCommand() {
+  if (shell.mainWindow) placeWindowed();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing resources
+
+void openDrawingResources() {
+  const uint8_t* bytes = nullptr;
+  size_t size = 0;
+  if (findResource("TITLE", &bytes, &size)) decodeDib(bytes, size, &shell.title);
+}
+
+void closeDrawingResources() {
+  shell.title = DecodedPicture{};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The newest picture
+
+static gboolean repaintNow(gpointer) {
+  shell.repaintQueued = false;
+  if (shell.clientArea) gtk_widget_queue_draw(shell.clientArea);
+  return G_SOURCE_REMOVE;
+}
+
+void invalidateClient() {
+  // One pending repaint at a time, however many frames arrive before it runs.
+  if (!shell.repaintQueued.exchange(true)) {
+    g_idle_add_full(G_PRIORITY_DEFAULT, repaintNow, nullptr, nullptr);
+  }
+}
+
+void storePicture(const uint32_t* pixels, int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  {
+    std::lock_guard<std::mutex> hold(shell.pictureLock);
+    shell.picture.assign(pixels, pixels + static_cast<size_t>(width) * height);
+    shell.pictureWidth = width;
+    shell.pictureHeight = height;
+  }
+  invalidateClient();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+// Stretches the top-left sourceWidth x sourceHeight of 32-bit pixels over the client area.
+static void paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int height,
+                           int sourceWidth, int sourceHeight) {
+  int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
+  if (stride != width * 4) return;
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels)), CAIRO_FORMAT_RGB24, width,
+      height, stride);
+  cairo_save(cr);
+  cairo_scale(cr, static_cast<double>(shell.clientWidth) / sourceWidth,
+              static_cast<double>(shell.clientHeight) / sourceHeight);
+  cairo_set_source_surface(cr, surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
+  cairo_rectangle(cr, 0, 0, sourceWidth, sourceHeight);
+  cairo_fill(cr);
+  cairo_restore(cr);
+  cairo_surface_destroy(surface);
+}
+
+// The title picture: its corner of 319 by 239 pixels is stretched over the whole client area,
+// so one column and one row of it are never shown.
+static void paintTitle(cairo_t* cr) {
+  if (shell.title.pixels.empty()) return;
+  paintStretched(cr, shell.title.pixels.data(), shell.title.width, shell.title.height,
+                 shell.title.width - 1, shell.title.height - 1);
+}
+
+static void paintNewestPicture(cairo_t* cr) {
+  // A copy, so the game thread never waits for the painting.
+  static std::vector<uint32_t> copy;
+  int width, height;
+  {
+    std::lock_guard<std::mutex> hold(shell.pictureLock);
+    copy = shell.picture;
+    width = shell.pictureWidth;
+    height = shell.pictureHeight;
+  }
+  if (!copy.empty()) paintStretched(cr, copy.data(), width, height, width, height);
+}
+
+gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_paint(cr);
+  bool playing = readFlagLocked(game.demoActive) || readFlagLocked(game.gameActive);
+  if (playing)
+    paintNewestPicture(cr);
+  else
+    paintTitle(cr);
+  return TRUE;
+}
+
+void onClientSize(GtkWidget*, GdkRectangle* allocation, gpointer) {
+  shell.clientWidth = allocation->width;
+  shell.clientHeight = allocation->height;
+}

@@ -1,0 +1,276 @@
+// The main window: its menu and client area, the routing of menu commands, and the window seam
+// through which the game shows message boxes and pictures and changes the display mode.
+#include <condition_variable>
+#include <memory>
+
+#include "shell/shell.h"
+
+ShellState shell;
+
+// ---------------------------------------------------------------------------------------------
+// Menu
+
+namespace {
+
+struct MenuItem {
+  const char* menu;  // nullptr: an item of the menu bar itself
+  const char* label;
+  int commandId;
+};
+
+constexpr MenuItem kMenu[] = {
+    {"_Game", "_New", kCommandNew},
+    {"_Game", "_Load", kCommandLoad},
+    {"_Game", "Sa_ve", kCommandSave},
+    {"_Game", "S_top", kCommandStop},
+    {"_Display", "_Windowed", kCommandWindowed},
+    {"_Display", "F_ull Screen", kCommandFullScreen},
+    {nullptr, "_About", kCommandAbout},
+};
+
+void onMenuItem(GtkMenuItem*, gpointer commandId) {
+  runCommand(GPOINTER_TO_INT(commandId));
+}
+
+GtkWidget* buildMenuBar() {
+  GtkWidget* bar = gtk_menu_bar_new();
+  GtkWidget* submenu = nullptr;
+  const char* submenuName = nullptr;
+  for (const MenuItem& entry : kMenu) {
+    GtkWidget* item = gtk_menu_item_new_with_mnemonic(entry.label);
+    g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GINT_TO_POINTER(entry.commandId));
+    if (!entry.menu) {
+      gtk_menu_shell_append(GTK_MENU_SHELL(bar), item);
+      continue;
+    }
+    if (!submenuName || g_strcmp0(submenuName, entry.menu) != 0) {
+      GtkWidget* top = gtk_menu_item_new_with_mnemonic(entry.menu);
+      submenu = gtk_menu_new();
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), submenu);
+      gtk_menu_shell_append(GTK_MENU_SHELL(bar), top);
+      submenuName = entry.menu;
+    }
+    gtk_menu_shell_append(GTK_MENU_SHELL(submenu), item);
+  }
+  return bar;
+}
+
+void setIcons(GtkWidget* window) {
+  GList* icons = nullptr;
+  for (const char* name : {"ICON48", "ICON32", "ICON16"}) {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    if (!findResource(name, &bytes, &size)) continue;
+    GInputStream* stream = g_memory_input_stream_new_from_data(bytes, size, nullptr);
+    GdkPixbuf* icon = gdk_pixbuf_new_from_stream(stream, nullptr, nullptr);
+    if (icon) icons = g_list_append(icons, icon);
+    g_object_unref(stream);
+  }
+  gtk_window_set_icon_list(GTK_WINDOW(window), icons);
+  g_list_free_full(icons, g_object_unref);
+}
+
+}  // namespace
+
+void runCommand(int commandId) {
+  if (runGameCommand(commandId)) return;
+  switch (commandId) {
+    case kCommandWindowed: windowedCommand(); break;
+    case kCommandFullScreen: enterFullScreen(); break;
+    case kCommandAbout: showAboutBox(); break;
+    default: break;
+  }
+}
+
+GtkWidget* createMainWindow() {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!window) return nullptr;
+  gtk_window_set_title(GTK_WINDOW(window), "Quarnvale II");
+  setIcons(window);
+
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  shell.menuBar = buildMenuBar();
+  shell.clientArea = gtk_drawing_area_new();
+  gtk_widget_set_size_request(shell.clientArea, 1, 1);
+  gtk_widget_set_vexpand(shell.clientArea, TRUE);
+  gtk_widget_set_hexpand(shell.clientArea, TRUE);
+  g_signal_connect(shell.clientArea, "draw", G_CALLBACK(onClientDraw), nullptr);
+  g_signal_connect(shell.clientArea, "size-allocate", G_CALLBACK(onClientSize), nullptr);
+  gtk_box_pack_start(GTK_BOX(box), shell.menuBar, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), shell.clientArea, TRUE, TRUE, 0);
+  gtk_container_add(GTK_CONTAINER(window), box);
+  gtk_widget_show_all(box);
+  shell.mainWindow = window;
+  return window;
+}
+
+void placeWindowed() {
+  GtkWindow* window = GTK_WINDOW(shell.mainWindow);
+  int menuHeight = 0;
+  if (gtk_widget_get_visible(shell.menuBar)) {
+    gtk_widget_get_preferred_height(shell.menuBar, nullptr, &menuHeight);
+  }
+  if (gtk_window_is_maximized(window)) gtk_window_unmaximize(window);
+  gtk_window_deiconify(window);
+  gtk_window_move(window, kWindowedX, kWindowedY);
+  gtk_window_resize(window, kPictureWidth, kPictureHeight + menuHeight);
+  gtk_widget_show(shell.mainWindow);
+  gtk_window_present(window);
+}
+
+bool onUiThread() {
+  return std::this_thread::get_id() == shell.uiThread;
+}
+
+static gboolean runPosted(gpointer fn) {
+  reinterpret_cast<void (*)()>(fn)();
+  return G_SOURCE_REMOVE;
+}
+
+void runOnUiThread(void (*fn)()) {
+  if (onUiThread()) {
+    fn();
+    return;
+  }
+  g_idle_add_full(G_PRIORITY_DEFAULT, runPosted, reinterpret_cast<gpointer>(fn), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Message boxes
+//
+// On the user-interface thread a box runs its own loop until OK. From another thread the box is
+// opened by an idle callback and the caller waits for OK; when the caller's thread is asked to
+// stop it gives up waiting and the box is closed (or never opened).
+
+namespace {
+
+struct MessageRequest {
+  std::string text;
+  std::string caption;
+  bool warning = false;
+  std::mutex lock;
+  std::condition_variable answered;
+  bool done = false;       // OK was pressed, or the box could not be shown
+  bool abandoned = false;  // the caller stopped waiting
+  GtkWidget* dialog = nullptr;
+};
+
+GtkWidget* makeMessageDialog(const MessageRequest& request) {
+  GtkWidget* dialog = gtk_message_dialog_new(
+      shell.mainWindow ? GTK_WINDOW(shell.mainWindow) : nullptr, GTK_DIALOG_MODAL,
+      request.warning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
+      request.text.c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), request.caption.c_str());
+  return dialog;
+}
+
+void finishRequest(MessageRequest* request) {
+  std::lock_guard<std::mutex> hold(request->lock);
+  request->done = true;
+  request->dialog = nullptr;
+  request->answered.notify_all();
+}
+
+void onPostedResponse(GtkDialog* dialog, gint, gpointer data) {
+  auto* request = static_cast<std::shared_ptr<MessageRequest>*>(data);
+  gtk_widget_destroy(GTK_WIDGET(dialog));
+  finishRequest(request->get());
+}
+
+void deleteRequest(gpointer data, GClosure*) {
+  delete static_cast<std::shared_ptr<MessageRequest>*>(data);
+}
+
+gboolean openPostedMessage(gpointer data) {
+  auto* request = static_cast<std::shared_ptr<MessageRequest>*>(data);
+  MessageRequest& r = **request;
+  std::unique_lock<std::mutex> hold(r.lock);
+  if (r.abandoned || !shell.mainWindow) {
+    r.done = true;
+    r.answered.notify_all();
+  } else {
+    r.dialog = makeMessageDialog(r);
+    g_signal_connect_data(r.dialog, "response", G_CALLBACK(onPostedResponse),
+                          new std::shared_ptr<MessageRequest>(*request), deleteRequest,
+                          GConnectFlags(0));
+    gtk_widget_show(r.dialog);
+  }
+  hold.unlock();
+  delete request;
+  return G_SOURCE_REMOVE;
+}
+
+gboolean closeAbandonedMessage(gpointer data) {
+  auto* request = static_cast<std::shared_ptr<MessageRequest>*>(data);
+  GtkWidget* dialog = nullptr;
+  {
+    std::lock_guard<std::mutex> hold((*request)->lock);
+    dialog = (*request)->dialog;
+    (*request)->dialog = nullptr;
+  }
+  if (dialog) gtk_widget_destroy(dialog);
+  delete request;
+  return G_SOURCE_REMOVE;
+}
+
+constexpr auto kStopCheckInterval = std::chrono::milliseconds(5);
+
+void showMessageFromOtherThread(const char* text, const char* caption, bool warning) {
+  auto request = std::make_shared<MessageRequest>();
+  request->text = text;
+  request->caption = caption;
+  request->warning = warning;
+  g_idle_add(openPostedMessage, new std::shared_ptr<MessageRequest>(request));
+
+  std::unique_lock<std::mutex> hold(request->lock);
+  while (!request->done) {
+    if (stopRequested()) {
+      request->abandoned = true;
+      hold.unlock();
+      g_idle_add(closeAbandonedMessage, new std::shared_ptr<MessageRequest>(request));
+      return;
+    }
+    request->answered.wait_for(hold, kStopCheckInterval);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window seam
+
+struct ShellWindow : Window {
+  void showMessage(const char* text, const char* caption, bool warning) override {
+    if (!onUiThread()) {
+      showMessageFromOtherThread(text, caption, warning);
+      return;
+    }
+    MessageRequest request;
+    request.text = text;
+    request.caption = caption;
+    request.warning = warning;
+    GtkWidget* dialog = makeMessageDialog(request);
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+  }
+  void showPicture(const uint32_t* pixels, int width, int height) override {
+    storePicture(pixels, width, height);
+  }
+  void invalidate() override { invalidateClient(); }
+  // The display mode is windowed as soon as the return is asked for; the window follows on its
+  // own thread.
+  void returnToWindowed() override {
+    game.displayMode = kDisplayWindowed;
+    runOnUiThread(returnToWindowedNow);
+  }
+  void resetToWindowed() override {
+    game.displayMode = kDisplayWindowed;
+    runOnUiThread(resetToWindowedNow);
+  }
+  void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
+};
+
+}  // namespace
+
+Window* shellWindow() {
+  static ShellWindow window;
+  return &window;
+}

@@ -1,0 +1,174 @@
+# Shared by the GUI tests (tests/programs/gui_*.sh): a private X server with a window manager,
+# the real qvkavi in a game directory, and helpers to look at its window.
+# Usage: source this with BUILD and SOURCE set; exit code 77 means "skipped".
+set -euo pipefail
+
+BUILD=$(cd "$BUILD" && pwd)
+SOURCE=$(cd "$SOURCE" && pwd)
+QVKAVI=$BUILD/src/shell/qvkavi
+GAME=${QVK_TEST_GAME:-$BUILD/game}
+
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+fail() {
+  echo "FAIL: $*"
+  [ -n "${WORK:-}" ] && [ -d "$WORK" ] && shot "$WORK/failure.png" && echo "screen: $WORK/failure.png"
+  exit 1
+}
+
+[ -x "$QVKAVI" ] || skip "qvkavi is not built"
+[ -f "$GAME/demo.avi" ] && [ -f "$GAME/seq01.avi" ] || skip "no sample game in $GAME"
+for tool in Xvfb openbox xdotool wmctrl import convert compare; do
+  command -v $tool >/dev/null || skip "$tool is not installed"
+done
+
+WORK=$(mktemp -d)
+XVFB_PID=""
+WM_PID=""
+GAME_PID=""
+cleanup() {
+  for pid in $GAME_PID $WM_PID $XVFB_PID; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [ "${KEEP_WORK:-0}" = 1 ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A private X server on a free display (Xvfb picks it) and openbox.
+startDisplay() {
+  local width=${1:-1024} height=${2:-768}
+  Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp 5>"$WORK/display" \
+    >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+  [ -s "$WORK/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$WORK/display")"
+  openbox >"$WORK/openbox.log" 2>&1 &
+  WM_PID=$!
+  for _ in $(seq 200); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+}
+
+# Starts qvkavi in a copy-free game directory with its own install directory; waits for the
+# window and sets WINDOW.
+startGame() {
+  mkdir -p "$WORK/data"
+  (cd "$GAME" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI") \
+    >"$WORK/qvkavi.log" 2>&1 &
+  GAME_PID=$!
+  WINDOW=""
+  for _ in $(seq 200); do
+    WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1 || true)
+    [ -n "$WINDOW" ] && break
+    sleep 0.05
+  done
+  [ -n "$WINDOW" ] || fail "no main window"
+  sleep 0.3
+}
+
+# The window's size and place as "X Y WIDTH HEIGHT" of its inside (menu bar and client area).
+geometry() {
+  xwininfo -id "$WINDOW" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+shot() {
+  import -window root "$1" 2>/dev/null
+}
+
+# The client area (the window's inside below the menu bar) as a PNG.
+clientShot() {
+  local g
+  read -r x y w h <<<"$(geometry)"
+  import -window root -crop "320x240+${x}+$((y + h - 240))" +repage "$1" 2>/dev/null
+}
+
+# Root-mean-square difference of two pictures, 0 (same) to 1.
+difference() {
+  compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/'
+}
+
+differs() {
+  awk -v d="$(difference "$1" "$2")" 'BEGIN{exit !(d > 0.02)}'
+}
+
+# Runs a menu command through the keyboard: menu mnemonic, then item mnemonic.
+menu() {
+  xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
+  xdotool key --clearmodifiers "alt+$1"
+  sleep 0.3
+  xdotool key "$2"
+  sleep 0.3
+}
+
+# Closes the main window as its close button does and checks that the program ends with exit
+# code 0 within a second.
+closeAndExpectExit() {
+  local start end rc
+  start=$(date +%s%N)
+  wmctrl -i -c "$WINDOW"
+  for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+  end=$(date +%s%N)
+  kill -0 "$GAME_PID" 2>/dev/null && fail "still running a second after the window was closed"
+  rc=0
+  wait "$GAME_PID" || rc=$?
+  GAME_PID=""
+  [ "$rc" = 0 ] || fail "exit code $rc"
+  echo "ended with exit code 0 after $(((end - start) / 1000000)) ms"
+}
+
+# The title picture as the window shows it: the built resource's corner of 319 by 239 pixels
+# stretched to 320 by 240.
+expectedTitle() {
+  local dib=$BUILD/resources/made/TITLE bmp="$WORK/title.bmp" size
+  size=$(stat -c %s "$dib")
+  le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
+  { printf 'BM'; le32 $((size + 14)); le32 0; le32 $((14 + 40 + 1024)); cat "$dib"; } >"$bmp"
+  convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize '320x240!' "$1"
+}
+
+# Waits up to $1 seconds for the client area to differ from picture $2; prints the seconds.
+waitForChange() {
+  local limit=$1 start now
+  start=$(date +%s%N)
+  while :; do
+    clientShot "$WORK/now.png"
+    if differs "$WORK/now.png" "$2"; then
+      now=$(date +%s%N)
+      echo $(((now - start) / 1000000))
+      return 0
+    fi
+    now=$(date +%s%N)
+    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
+    sleep 0.2
+  done
+}
+
+# Whether the client area is showing moving pictures: two shots half a second apart differ.
+framesChange() {
+  clientShot "$WORK/f1.png"
+  sleep 0.5
+  clientShot "$WORK/f2.png"
+  differs "$WORK/f1.png" "$WORK/f2.png"
+}
+
+# The frame's top-left corner: the inside's corner less the window manager's border.
+framePlace() {
+  local extents
+  read -r x y _ _ <<<"$(geometry)"
+  extents=$(xprop -id "$WINDOW" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')
+  read -r left _ top _ <<<"$extents"
+  echo "$((x - left)) $((y - top))"
+}
+
+# The window is windowed: at (100, 100) with a client area of 320 by 240.
+expectWindowed() {
+  local place
+  read -r _ _ w h <<<"$(geometry)"
+  place=$(framePlace)
+  [ "$w" = 320 ] || fail "windowed width $w, not 320"
+  [ "$h" -gt 240 ] && [ "$h" -lt 280 ] || fail "windowed height $h: not 240 under a menu bar"
+  [ "$place" = "100 100" ] || fail "windowed at $place, not 100 100"
+}

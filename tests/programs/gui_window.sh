@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The main window under a real X server: place and size, the title picture, the display
+# commands while nothing plays, the About boxes, and closing.
+BUILD=$1 SOURCE=$2
+source "$SOURCE/tests/gui/common.sh"
+
+startDisplay
+startGame
+expectWindowed
+echo "windowed at 100 100 with a 320x240 client area"
+
+expectedTitle "$WORK/expected.png"
+clientShot "$WORK/title.png"
+d=$(difference "$WORK/title.png" "$WORK/expected.png")
+awk -v d="$d" 'BEGIN{exit !(d < 0.05)}' || fail "title picture differs from the resource ($d)"
+echo "title picture on screen (difference $d)"
+
+menu d u  # Full Screen while nothing plays: nothing happens
+expectWindowed
+echo "Full Screen while idle does nothing"
+
+xdotool windowsize "$WINDOW" 500 420
+xdotool windowmove "$WINDOW" 300 200
+sleep 0.5
+menu d w
+sleep 0.5
+expectWindowed
+echo "Windowed puts a moved and resized window back"
+
+for _ in 1 2; do
+  xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
+  xdotool key --clearmodifiers alt+a
+  sleep 0.5
+done
+boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
+[ "$boxes" = 2 ] || fail "$boxes About boxes open, not 2"
+box=$(xdotool search --name '^About Quarnvale II$' | head -n1)
+wmctrl -i -c "$box"
+sleep 0.5
+boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
+[ "$boxes" = 2 ] || fail "the close button closed an About box"
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+xdotool key Return
+sleep 0.5
+boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
+[ "$boxes" = 1 ] || fail "OK left $boxes About boxes open"
+echo "About: two boxes, the close button does nothing, OK closes one"
+
+closeAndExpectExit
+
+startGame
+kill -TERM "$GAME_PID"
+for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+kill -0 "$GAME_PID" 2>/dev/null && fail "SIGTERM did not end the program"
+GAME_PID=""
+echo "SIGTERM ends the program"
