@@ -57,12 +57,10 @@ for n in 01 02 03 04 05 06 07 08 12 13 14 15 16 17; do
   unzip -p "$payload" "SEQ$n.TXT" | cmp -s - "$build/game/seq$n.txt" || fail "SEQ$n.TXT differs"
 done
 unzip -p "$payload" QVKAVI.EXE | cmp -s - "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE differs"
-if [ -x "$build/qvkavi" ]; then
-  strip -o "$work/qvkavi" "$build/qvkavi"
-  cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not qvkavi"
-else
-  echo "note: no qvkavi in this build; QVKAVI.EXE is a placeholder"
-fi
+program="$build/src/shell/qvkavi"
+[ -x "$program" ] || fail "no qvkavi in $build"
+strip -o "$work/qvkavi" "$program"
+cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not $program, stripped"
 printf '@echo off\r\nmd c:\\qvk > nul\r\necho a | copy qvkavi.ptc c:\\qvk\\qvkavi.exe > nul\r\necho a | copy *.txt c:\\qvk > nul\r\nexit\r\n' >"$work/PATCH.BAT"
 unzip -p "$payload" PATCH.BAT | cmp -s - "$work/PATCH.BAT" || fail "PATCH.BAT differs"
 
