@@ -59,7 +59,8 @@ done
 unzip -p "$payload" QVKAVI.EXE | cmp -s - "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE differs"
 program="$build/src/shell/qvkavi"
 [ -x "$program" ] || fail "no qvkavi in $build"
-strip -o "$work/qvkavi" "$program"
+strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
+"${strip_tool:-strip}" -o "$work/qvkavi" "$program"
 cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not $program, stripped"
 printf '@echo off\r\nmd c:\\qvk > nul\r\necho a | copy qvkavi.ptc c:\\qvk\\qvkavi.exe > nul\r\necho a | copy *.txt c:\\qvk > nul\r\nexit\r\n' >"$work/PATCH.BAT"
 unzip -p "$payload" PATCH.BAT | cmp -s - "$work/PATCH.BAT" || fail "PATCH.BAT differs"
