@@ -62,7 +62,7 @@ program="$build/src/shell/qvkavi"
 strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
 "${strip_tool:-strip}" -o "$work/qvkavi" "$program"
 cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not $program, stripped"
-printf '@echo off\r\nmd c:\\qvk > nul\r\necho a | copy qvkavi.ptc c:\\qvk\\qvkavi.exe > nul\r\necho a | copy *.txt c:\\qvk > nul\r\nexit\r\n' >"$work/PATCH.BAT"
+printf '@echo off\r\nmd c:\\qvk>nul\r\necho a | copy qvkavi.ptc c:\\qvk\\qvkavi.exe > nul\r\necho a | copy *.txt c:\\qvk > nul\r\nexit\r\n' >"$work/PATCH.BAT"
 unzip -p "$payload" PATCH.BAT | cmp -s - "$work/PATCH.BAT" || fail "PATCH.BAT differs"
 
 # The same files make the same payload.
