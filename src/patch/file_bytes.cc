@@ -1,9 +1,23 @@
 // Whole files in and out, for the extractor and the build tools of the patch.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "patch/patch.h"
+
+bool writeAllBytes(int fd, const void* data, size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = write(fd, bytes + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
 
 bool readFileBytes(const char* path, std::vector<uint8_t>* bytes) {
   FILE* file = std::fopen(path, "rb");

@@ -71,6 +71,9 @@ bool installMembers(const std::string& target, const std::vector<ZipMember>& mem
 // ---------------------------------------------------------------------------------------------
 // Files
 
+// Writes all size bytes of data to fd, going on after interruptions and short writes.
+bool writeAllBytes(int fd, const void* data, size_t size);
+
 // Reads the whole file at path. False (errno set) when it cannot be opened or read.
 bool readFileBytes(const char* path, std::vector<uint8_t>* bytes);
 

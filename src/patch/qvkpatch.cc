@@ -67,17 +67,6 @@ static int createExtractor(const std::string& path) {
   return fd;
 }
 
-static bool writeAll(int fd, const std::vector<char>& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Runs the extractor with the install directory as its one argument, no shell between, and
 // waits for it. Its failure is ours: the update did not arrive.
 static int runExtractor(const std::string& path, const std::string& install) {
@@ -139,7 +128,7 @@ int main() {
     std::fclose(own);
     return failWith(errorText("cannot create " + extractor));
   }
-  bool written = writeAll(out, payload);
+  bool written = writeAllBytes(out, payload.data(), payload.size());
   std::fclose(own);
   if (close(out) != 0) written = false;
   if (!written) {

@@ -39,17 +39,6 @@ mode_t currentUmask() {
   return mask;
 }
 
-bool writeAll(int fd, const std::vector<uint8_t>& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Writes one member to a new temporary file in target; its path goes to *temporary.
 bool writeTemporary(const std::string& target, const ZipMember& member, mode_t mode,
                     std::string* temporary, std::string* error) {
@@ -57,7 +46,8 @@ bool writeTemporary(const std::string& target, const ZipMember& member, mode_t m
   int fd = mkstemp(path.data());
   if (fd < 0) return fail(error, "cannot create a file in " + target);
   *temporary = path;
-  bool written = writeAll(fd, member.data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+  bool written = writeAllBytes(fd, member.data.data(), member.data.size()) &&
+                 fchmod(fd, mode) == 0 && fsync(fd) == 0;
   if (close(fd) != 0) written = false;
   return written || fail(error, "cannot write " + joinPath(target, member.name));
 }
