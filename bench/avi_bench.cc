@@ -64,6 +64,7 @@ struct DiscardingWindow : Window {
   void showMessage(const char*, const char*, bool) override {}
   void showPicture(const uint32_t* pixels, int, int) override { benchmark::DoNotOptimize(pixels); }
   void invalidate() override {}
+  void enterFullScreen() override {}
   void returnToWindowed() override {}
   void resetToWindowed() override {}
   void runOnWindowThread(void (*task)()) override { task(); }

@@ -9,6 +9,7 @@
 
 #include "game/game.h"
 #include "input/input.h"
+#include "platform/headless.h"
 
 static void KeyboardHookProc(benchmark::State& state) {
   HeadlessWindow window;
@@ -17,8 +18,8 @@ static void KeyboardHookProc(benchmark::State& state) {
   game.demoActive = 0;
   for (auto _ : state) {
     keyboardHookProc(kKeyUp);
-    benchmark::DoNotOptimize(game.inputLatch.load());
-    game.inputLatch = 0;
+    benchmark::DoNotOptimize(input.inputLatch.load());
+    input.inputLatch = 0;
   }
 }
 BENCHMARK(KeyboardHookProc);

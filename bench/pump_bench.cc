@@ -9,6 +9,7 @@
 
 #include "game/game.h"
 #include "media/media.h"
+#include "platform/headless.h"
 
 static std::atomic<long> allocations{0};
 
@@ -34,16 +35,16 @@ struct IdleClip {
     platform = Platform{};
     platform.media = &media;
     platform.drawer = &drawer;
-    game.streamBuffer = sound.createBuffer(WaveFormat{}, kStreamBufferBytes);
+    playback.streamBuffer = sound.createBuffer(WaveFormat{}, kStreamBufferBytes);
     game.moveTable[0].frame = kEndRowFrame;  // no move window to judge
     openSequence("clip.avi", 0);
     runMediaSteps();  // the first draw
   }
   ~IdleClip() {
-    game.streamBuffer->stop();
-    media.release(game.aviFile);
-    game.aviFile = nullptr;
-    game.streamBuffer = nullptr;
+    playback.streamBuffer->stop();
+    media.release(playback.aviFile);
+    playback.aviFile = nullptr;
+    playback.streamBuffer = nullptr;
     platform = Platform{};
   }
   VirtualMediaLibrary media;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 inline HeadlessWindow fuzzWindow;
 

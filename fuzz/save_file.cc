@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(game.moveIndex >= 0 && game.moveIndex < kMoveRows);
   fuzzCheck(game.hotspotIndex >= 0 && game.hotspotIndex < kHotspotEntries);
   fuzzCheck(game.resumeMoveIndex >= 0 && game.resumeMoveIndex < kMoveRows);
-  fuzzCheck(game.clockFrame >= 0);
+  fuzzCheck(playback.clockFrame >= 0);
 
   int32_t moveIndex = game.moveIndex, hotspotIndex = game.hotspotIndex;
   saveGame();

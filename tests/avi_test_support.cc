@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 void RiffBuilder::u16(uint32_t v) {
   bytes += char(v & 0xFF);

@@ -146,7 +146,7 @@ TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
   EXPECT_EQ(game.demoActive, 0);
   EXPECT_EQ(game.gameActive, 0);
   EXPECT_TRUE(sawEvent("close"));
-  EXPECT_EQ(game.aviFile, nullptr);
+  EXPECT_EQ(playback.aviFile, nullptr);
 }
 
 TEST_P(GameFlow, AttractTicksWhilePlayingChangeNothing) {
@@ -205,7 +205,7 @@ TEST_P(GameFlow, StopEndsTheGameAndReleasesTheClip) {
   game.displayMode = kDisplayFullScreen;
   runGameCommand(kCommandStop);
   EXPECT_FALSE(virtualGameThreadRunning());
-  EXPECT_EQ(game.aviFile, nullptr);
+  EXPECT_EQ(playback.aviFile, nullptr);
   EXPECT_EQ(game.gameActive, 0);
   EXPECT_EQ(session->window.resetsToWindowed, 1);
   EXPECT_EQ(game.displayMode, kDisplayWindowed);

@@ -2,7 +2,7 @@
 
 class InputPollTest : public HeadlessTest {
  protected:
-  void press(uint8_t code) { game.inputLatch = code; }
+  void press(uint8_t code) { input.inputLatch = code; }
   void stick(uint32_t x, uint32_t y, uint32_t buttons = 0) { joystick.plugIn({x, y, buttons}); }
   static constexpr uint32_t kCentre = 32767;
 };
@@ -33,7 +33,7 @@ TEST_F(InputPollTest, OnlyTheLastKeyBetweenTwoPollsCounts) {
   press(kInputLeft);
   press(kInputAction);
   EXPECT_EQ(pollInput(), kInputAction);
-  EXPECT_EQ(game.inputLatch, 0);
+  EXPECT_EQ(input.inputLatch, 0);
 }
 
 TEST_F(InputPollTest, StickCountsOncePerChange) {
@@ -75,7 +75,7 @@ TEST_F(InputPollTest, KeyboardBeatsTheStickForOnePoll) {
 TEST_F(InputPollTest, UnreadableCapsPutBothCentresAtZero) {
   joystick.capsReadable = false;
   initJoystick();
-  EXPECT_EQ(inputPoll.joystickCentreX, 0u);
+  EXPECT_EQ(input.joystickCentreX, 0u);
   stick(8001, 0);
   EXPECT_EQ(pollInput(), kInputRight);
   // centre - 8000 wraps to a huge bound, so every other X is left.
@@ -88,9 +88,9 @@ TEST_F(InputPollTest, UnreadableCapsPutBothCentresAtZero) {
 TEST_F(InputPollTest, CentresComeFromTheRanges) {
   joystick.caps = {100, 301, 1000, 3001};
   initJoystick();
-  EXPECT_EQ(inputPoll.joystickCentreX, 200u);
-  EXPECT_EQ(inputPoll.joystickCentreY, 2000u);
+  EXPECT_EQ(input.joystickCentreX, 200u);
+  EXPECT_EQ(input.joystickCentreY, 2000u);
   platform.joystick = nullptr;
   initJoystick();
-  EXPECT_EQ(inputPoll.joystickCentreX, 0u);
+  EXPECT_EQ(input.joystickCentreX, 0u);
 }

@@ -51,8 +51,8 @@ class KeysAndFocusTest : public HeadlessTest {
   }
   void TearDown() override {
     keyboardHook = KeyboardHook{};
-    game.goodBeep = nullptr;
-    game.streamBuffer = nullptr;
+    playback.goodBeep = nullptr;
+    playback.streamBuffer = nullptr;
     HeadlessTest::TearDown();
   }
   void scriptHook() {
@@ -76,40 +76,40 @@ TEST_F(KeysAndFocusTest, KeyTableStoresItsCodes) {
                {kKeyNumpad2, kInputDown}, {kKeyLeft, kInputLeft},     {kKeyNumpad4, kInputLeft},
                {kKeyRight, kInputRight},  {kKeyNumpad6, kInputRight}, {kKeySpace, kInputAction}};
   for (const auto& row : table) {
-    game.inputLatch = 0;
+    input.inputLatch = 0;
     keyboardHookProc(row.key);
-    EXPECT_EQ(game.inputLatch, row.code) << "key 0x" << std::hex << row.key;
+    EXPECT_EQ(input.inputLatch, row.code) << "key 0x" << std::hex << row.key;
   }
 }
 
 TEST_F(KeysAndFocusTest, OtherKeysLeaveTheLatchAloneOutsideTheDemo) {
   playing(true, false);
-  game.inputLatch = kInputLeft;
+  input.inputLatch = kInputLeft;
   for (uint32_t key : {0x41u, 0x30u, 0x0Du, kKeyEscape, kKeyF5, 0xFFFFu}) keyboardHookProc(key);
-  EXPECT_EQ(game.inputLatch, kInputLeft);
+  EXPECT_EQ(input.inputLatch, kInputLeft);
 }
 
 TEST_F(KeysAndFocusTest, DuringTheDemoAnyKeyIsUpAndMappedKeysKeepTheirCode) {
   playing(true, true);
   keyboardHookProc('A');
-  EXPECT_EQ(game.inputLatch, kInputUp);
+  EXPECT_EQ(input.inputLatch, kInputUp);
   keyboardHookProc(kKeyLeft);
-  EXPECT_EQ(game.inputLatch, kInputLeft);
-  game.inputLatch = 0;
+  EXPECT_EQ(input.inputLatch, kInputLeft);
+  input.inputLatch = 0;
   keyboardHookProc(kKeyF6);
-  EXPECT_EQ(game.inputLatch, kInputUp);
+  EXPECT_EQ(input.inputLatch, kInputUp);
 }
 
 TEST_F(KeysAndFocusTest, PressRepeatAndReleaseEachStoreTheCode) {
   // The hook sees the same virtual key for all three; the poll takes the latch in between.
   for (int event = 0; event < 3; ++event) {
     keyboardHookProc(kKeyRight);
-    EXPECT_EQ(game.inputLatch.exchange(0), kInputRight);
+    EXPECT_EQ(input.inputLatch.exchange(0), kInputRight);
   }
 }
 
 TEST_F(KeysAndFocusTest, F5AndF6SwitchJudgingWithTheGoodBeep) {
-  game.goodBeep = &beep;
+  playback.goodBeep = &beep;
   keyboardHookProc(kKeyF5);
   EXPECT_EQ(game.judgingOff, 1);
   keyboardHookProc(kKeyF5);
@@ -118,7 +118,7 @@ TEST_F(KeysAndFocusTest, F5AndF6SwitchJudgingWithTheGoodBeep) {
   EXPECT_EQ(game.judgingOff, 0);
   EXPECT_EQ(beep.oneShotPlays, 3);
   EXPECT_EQ(beep.loopingPlays, 0);
-  EXPECT_EQ(game.inputLatch, 0);
+  EXPECT_EQ(input.inputLatch, 0);
 }
 
 TEST_F(KeysAndFocusTest, F5WithoutSoundSwitchesSilently) {
@@ -149,22 +149,22 @@ TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
 }
 
 TEST_F(KeysAndFocusTest, FocusPausesAndResumesTheStreamEvenWhenIdle) {
-  game.streamBuffer = &stream;
+  playback.streamBuffer = &stream;
   onFocusLost();
-  EXPECT_EQ(game.focusLost, 1);
+  EXPECT_EQ(playback.focusLost, 1);
   EXPECT_EQ(stream.stops, 1);
   EXPECT_FALSE(stream.playing);
   onFocusGained();
-  EXPECT_EQ(game.focusLost, 0);
+  EXPECT_EQ(playback.focusLost, 0);
   EXPECT_EQ(stream.loopingPlays, 1);
   EXPECT_TRUE(stream.playing);
 }
 
 TEST_F(KeysAndFocusTest, FocusWithoutStreamBufferOnlyMovesTheFlag) {
   onFocusLost();
-  EXPECT_EQ(game.focusLost, 1);
+  EXPECT_EQ(playback.focusLost, 1);
   onFocusGained();
-  EXPECT_EQ(game.focusLost, 0);
+  EXPECT_EQ(playback.focusLost, 0);
   EXPECT_TRUE(messages().empty());
 }
 
@@ -187,7 +187,7 @@ TEST_F(KeysAndFocusTest, FailedInstallIsReportedOnEveryFocusGainUntilItWorks) {
   onFocusGained();
   onFocusGained();
   EXPECT_FALSE(keyboardHook.installed);
-  EXPECT_EQ(game.focusLost, 0);
+  EXPECT_EQ(playback.focusLost, 0);
   installAnswer = true;
   onFocusGained();
   EXPECT_TRUE(keyboardHook.installed);
@@ -197,7 +197,7 @@ TEST_F(KeysAndFocusTest, FailedInstallIsReportedOnEveryFocusGainUntilItWorks) {
 
 TEST_F(KeysAndFocusTest, FailedRemovalKeepsTheHookAndIsRetried) {
   scriptHook();
-  game.streamBuffer = &stream;
+  playback.streamBuffer = &stream;
   onFocusGained();
   removeAnswer = false;
   onFocusLost();

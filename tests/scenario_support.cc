@@ -25,12 +25,12 @@ void ScenarioTest::SetUp() {
   livesAtOpens.clear();
   session = std::make_unique<HeadlessSession>();
   session->soundClock = soundClock();
-  gameTraceHook = recordEvent;
+  traceHook = recordEvent;
 }
 
 void ScenarioTest::TearDown() {
   closeHeadlessSession(*session);
-  gameTraceHook = nullptr;
+  traceHook = nullptr;
   forceCoins("");
 }
 
@@ -69,7 +69,7 @@ static constexpr int kPatience = 10 * 12 * 3600;  // an hour of game time
 
 void ScenarioTest::runUntil(const std::string& name, int frame) {
   for (int i = 0; i < kPatience; ++i) {
-    if (game.aviFile && clip() == name && game.currentFrame >= frame) return;
+    if (playback.aviFile && clip() == name && playback.currentFrame >= frame) return;
     pass();
   }
   FAIL() << "never reached " << name << " " << frame << "; open " << clip();
@@ -117,8 +117,8 @@ void ScenarioTest::playPerfectly(const std::function<bool()>& done) {
       if (recorded[e].rfind("open ", 0) == 0) pressedRow = -1;  // a new clip: press again
     seen = recorded.size();
     const MoveRow& row = game.moveTable[game.moveIndex];
-    bool inWindow = row.frame != kEndRowFrame && row.frame <= game.currentFrame &&
-                    game.currentFrame <= row.frame + 12;
+    bool inWindow = row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
+                    playback.currentFrame <= row.frame + 12;
     if (inWindow && pressedRow != game.moveIndex && !game.judgingOff) {
       bool object = takeObjects && row.objectMove != 0 && judging.objectRow != game.moveIndex;
       press(object ? objectKey(row.objectMove) : correctKey(row));

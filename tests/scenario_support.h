@@ -33,13 +33,13 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   void playPerfectly(const std::function<bool()>& done);
   bool takeObjects = true;
   bool at(const std::string& name, int frame) const {
-    return game.aviFile && clip() == name && game.currentFrame >= frame;
+    return playback.aviFile && clip() == name && playback.currentFrame >= frame;
   }
   bool opened(const std::string& event) const;  // "seq01d6.avi 0" has been opened
   // The lives when the last clip of that name was opened (before the opener's own changes).
   int livesAtOpen(const std::string& name) const;
 
-  std::string clip() const { return game.openClipName; }
+  std::string clip() const { return playback.openClipName; }
   std::string scene() const;
   std::string missed() const;
   // The events so far, "open seq01.avi 0", "verdict 8 3", "beep good", ...

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "media/media.h"
@@ -71,19 +72,19 @@ class SoundTest : public HeadlessTest {
     HeadlessTest::TearDown();
   }
   static void clearSoundState() {
-    game.soundDevice = nullptr;
-    game.streamBuffer = game.goodBeep = game.badBeep = nullptr;
-    game.aviFile = nullptr;
-    game.chunkClock = game.soundReadPos = 0;
-    for (uint8_t& flag : game.chunkFilled) flag = 0;
+    playback.soundDevice = nullptr;
+    playback.streamBuffer = playback.goodBeep = playback.badBeep = nullptr;
+    playback.aviFile = nullptr;
+    playback.chunkClock = playback.soundReadPos = 0;
+    for (bool& filled : playback.chunkFilled) filled = false;
   }
   static VirtualSoundBuffer* virtualBuffer(SoundBuffer* buffer) {
     return static_cast<VirtualSoundBuffer*>(buffer);
   }
   void expectRefillStateAsAfterAFullPreload() {
-    EXPECT_EQ(game.chunkClock, 6);
-    EXPECT_EQ(game.soundReadPos, 44100);
-    for (uint8_t flag : game.chunkFilled) EXPECT_EQ(flag, 1);
+    EXPECT_EQ(playback.chunkClock, 6);
+    EXPECT_EQ(playback.soundReadPos, 44100);
+    for (uint8_t flag : playback.chunkFilled) EXPECT_EQ(flag, 1);
   }
 
   VirtualSoundDevice* device = nullptr;
@@ -94,11 +95,11 @@ class SoundTest : public HeadlessTest {
 
 TEST_F(SoundTest, BeepsAreMadeFromTheProgramsWaveResources) {
   initSound();
-  ASSERT_EQ(game.soundDevice, device);
-  ASSERT_NE(game.goodBeep, nullptr);
-  ASSERT_NE(game.badBeep, nullptr);
-  VirtualSoundBuffer* good = virtualBuffer(game.goodBeep);
-  VirtualSoundBuffer* bad = virtualBuffer(game.badBeep);
+  ASSERT_EQ(playback.soundDevice, device);
+  ASSERT_NE(playback.goodBeep, nullptr);
+  ASSERT_NE(playback.badBeep, nullptr);
+  VirtualSoundBuffer* good = virtualBuffer(playback.goodBeep);
+  VirtualSoundBuffer* bad = virtualBuffer(playback.badBeep);
   EXPECT_EQ(good->bytes.size(), 5186u);
   EXPECT_EQ(bad->bytes.size(), 8428u);
   for (VirtualSoundBuffer* beep : {good, bad}) {
@@ -127,16 +128,16 @@ TEST_F(SoundTest, ShortFormatChunkSilencesOnlyThatBeep) {
   damaged[16] = 12;  // the "fmt " chunk claims 12 bytes
   replaceResource("GBEEP", damaged.data(), damaged.size());
   initSound();
-  EXPECT_EQ(game.goodBeep, nullptr);
-  EXPECT_NE(game.badBeep, nullptr);
+  EXPECT_EQ(playback.goodBeep, nullptr);
+  EXPECT_NE(playback.badBeep, nullptr);
   EXPECT_EQ(device->buffers.size(), 1u);  // no buffer was made for the damaged one
 }
 
 TEST_F(SoundTest, MissingResourceOrFailingDeviceLeavesNoBeep) {
   replaceResource("BBEEP", nullptr, 0);
   initSound();
-  EXPECT_NE(game.goodBeep, nullptr);
-  EXPECT_EQ(game.badBeep, nullptr);
+  EXPECT_NE(playback.goodBeep, nullptr);
+  EXPECT_EQ(playback.badBeep, nullptr);
 
   VirtualSoundDevice other;
   other.failCreateBuffer = true;
@@ -162,30 +163,30 @@ TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
 TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
   platform.createSoundDevice = nullptr;
   demo.sound = soundTrack(50000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
-  EXPECT_EQ(game.soundDevice, nullptr);
-  EXPECT_EQ(game.goodBeep, nullptr);
-  EXPECT_EQ(game.badBeep, nullptr);
-  EXPECT_EQ(game.streamBuffer, nullptr);
+  EXPECT_EQ(playback.soundDevice, nullptr);
+  EXPECT_EQ(playback.goodBeep, nullptr);
+  EXPECT_EQ(playback.badBeep, nullptr);
+  EXPECT_EQ(playback.streamBuffer, nullptr);
   EXPECT_EQ(demo.audioReads, 0);
   expectRefillStateAsAfterAFullPreload();
 
   testDevice = nullptr;  // a creator that finds no device
   platform.createSoundDevice = createTestDevice;
   initSound();
-  EXPECT_EQ(game.soundDevice, nullptr);
+  EXPECT_EQ(playback.soundDevice, nullptr);
 }
 
 TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
   demo.format = {1, 2, 22050, 88200, 4, 16};
   demo.sound = soundTrack(50000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
-  ASSERT_NE(game.streamBuffer, nullptr);
-  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  ASSERT_NE(playback.streamBuffer, nullptr);
+  VirtualSoundBuffer* stream = virtualBuffer(playback.streamBuffer);
   EXPECT_EQ(stream->bytes.size(), 44100u);
   EXPECT_EQ(stream->format.formatTag, 1);
   EXPECT_EQ(stream->format.channels, 2);
@@ -197,12 +198,12 @@ TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
 
 TEST_F(SoundTest, PreloadHoldsTheFirstSecondOfTheDemosSound) {
   demo.sound = soundTrack(60000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   device->clearEvents();
   initStreamBuffer();
-  ASSERT_NE(game.streamBuffer, nullptr);
-  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  ASSERT_NE(playback.streamBuffer, nullptr);
+  VirtualSoundBuffer* stream = virtualBuffer(playback.streamBuffer);
   EXPECT_TRUE(std::equal(stream->bytes.begin(), stream->bytes.end(), demo.sound.begin()));
   // Filled and placed at the start at nearly full volume, but not started.
   EXPECT_EQ(device->eventsSeen(),
@@ -214,10 +215,10 @@ TEST_F(SoundTest, PreloadHoldsTheFirstSecondOfTheDemosSound) {
 
 TEST_F(SoundTest, ShortPreloadCopiesOnlyWhatWasRead) {
   demo.sound = soundTrack(1000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
-  VirtualSoundBuffer* stream = virtualBuffer(game.streamBuffer);
+  VirtualSoundBuffer* stream = virtualBuffer(playback.streamBuffer);
   ASSERT_NE(stream, nullptr);
   EXPECT_TRUE(std::equal(demo.sound.begin(), demo.sound.end(), stream->bytes.begin()));
   EXPECT_TRUE(std::all_of(stream->bytes.begin() + 1000, stream->bytes.end(),
@@ -229,36 +230,39 @@ TEST_F(SoundTest, ShortPreloadCopiesOnlyWhatWasRead) {
 TEST_F(SoundTest, FailedPreloadCopiesNothing) {
   demo.sound = soundTrack(60000);
   demo.failReads = true;
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   device->clearEvents();
   initStreamBuffer();
-  ASSERT_NE(game.streamBuffer, nullptr);
+  ASSERT_NE(playback.streamBuffer, nullptr);
   EXPECT_EQ(device->eventsSeen(),
-            (std::vector<std::string>{"create 3 44100", "position 3 0", "volume 3 -1"}));
+            (std::vector<std::string>{"create 3 44100", "lock 3 0 44100", "unlock 3",
+                                      "position 3 0", "volume 3 -1"}));
+  VirtualSoundBuffer* buffer = virtualBuffer(playback.streamBuffer);
+  EXPECT_EQ(std::count(buffer->bytes.begin(), buffer->bytes.end(), kSilence), 44100);
   expectRefillStateAsAfterAFullPreload();
 }
 
 TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
   demo.sound = soundTrack(60000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   device->failCreateBuffer = true;
   initStreamBuffer();
-  EXPECT_EQ(game.streamBuffer, nullptr);
-  EXPECT_NE(game.goodBeep, nullptr);
-  EXPECT_TRUE(game.goodBeep->play(false));
+  EXPECT_EQ(playback.streamBuffer, nullptr);
+  EXPECT_NE(playback.goodBeep, nullptr);
+  EXPECT_TRUE(playback.goodBeep->play(false));
   expectRefillStateAsAfterAFullPreload();
 }
 
 TEST_F(SoundTest, StreamBufferIsMadeOnlyOnce) {
   demo.sound = soundTrack(60000);
-  game.aviFile = &demo;
+  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
-  SoundBuffer* first = game.streamBuffer;
+  SoundBuffer* first = playback.streamBuffer;
   initStreamBuffer();
-  EXPECT_EQ(game.streamBuffer, first);
+  EXPECT_EQ(playback.streamBuffer, first);
   EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
 }
 

@@ -47,27 +47,23 @@ void resetGameState() {
   game.continueOffered = 0;
   game.gameActive = 0;
   game.demoActive = 0;
-  game.inputLatch = 0;
-  game.focusLost = 0;
+  playback.focusLost = 0;
   for (MoveRow& row : game.moveTable) row = MoveRow{};
   for (auto& entry : game.hotspotTable) entry = 0;
-  game.clockFrame = 0;
-  game.currentFrame = 0;
-  game.sequenceEnded = 0;
-  game.sequenceLength = 0;
-  game.openClipName[0] = '\0';
-  game.drawSlot = 0;
+  playback.clockFrame = 0;
+  playback.currentFrame = 0;
+  playback.sequenceEnded = 0;
+  playback.sequenceLength = 0;
+  playback.openClipName[0] = '\0';
+  playback.drawSlot = 0;
   game.displayMode = kDisplayWindowed;
-  inputPoll = InputPollState{};
-}
-
-static void backToWindowed() {
-  game.displayMode = kDisplayWindowed;
+  input.inputLatch = kInputNone;
+  input.lastInputCode = kInputNone;
+  input.joystickCentreX = input.joystickCentreY = 0;
 }
 
 void HeadlessTest::SetUp() {
   resetGameState();
-  window.onWindowed = backToWindowed;
   platform = Platform{};
   platform.directories.install = install.path();
   platform.directories.current = current.path();

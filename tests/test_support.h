@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game.h"
+#include "game/headless_session.h"
 #include "input/input.h"
 #include "platform/platform.h"
 

@@ -1,51 +1,55 @@
-// The game: its one global state, the scene tables, the saved game, and (as they are built)
-// the game thread, the scene flow and the game control commands.
+// The game: its one global state, the scene tables, the saved game, the game thread, the scene
+// flow, the keys and the focus, and the game control commands. The game stands on the media
+// engine (which plays the clips it opens) and the input (which reports the player's moves).
 //
 // Contents
 //   Constants        names and sizes the whole game shares
 //   Shared names     file names read by one thread while another writes them
 //   Scene tables     MoveRow, the move table and the hotspot table
 //   GameState        the one global record of the game
-//   Event trace      the game's events as qvksim prints them
 //   Scene tables     loadMoveFile, loadHotspotFile
 //   Saved game       saveGame, loadGame
-//   Game thread      the judging state, one pass, the thread's end
+//   Game thread      the judging state, one pass, the checkpoint step, the thread's end
 //   Scene flow       what plays when a clip ends; the random coin
-//   Game control     commands, start-up and shutdown, attract mode
-//   Headless session the program against the headless platform (qvksim, tests)
+//   Keys and focus   the key handler's reactions, the focus handlers
+//   Game control     commands, display modes, start-up and shutdown, attract mode
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <string>
 
-#include "platform/platform.h"
+#include "input/input.h"
+#include "media/media.h"
 
 // ---------------------------------------------------------------------------------------------
 // Constants
 
-constexpr int kMoveRows = 100;        // rows of the move table, the end row included
-constexpr int kHotspotEntries = 100;  // checkpoint frames of the hotspot table
-constexpr int kClipNameSize = 40;     // a clip name and its terminator
-constexpr int kLineReadSize = 128;    // one read of a text file takes at most 127 characters
-constexpr int kMoveFrameOffset = 12;  // a move file's frames are stored 12 higher
-constexpr int32_t kEndRowFrame = 9999;
+constexpr int kMoveRows = 100;          // rows of the move table, the end row included
+constexpr int kHotspotEntries = 100;    // checkpoint frames of the hotspot table
+constexpr int kLineReadSize = 128;      // one read of a text file takes at most 127 characters
+constexpr int kMoveFrameOffset = 12;    // a move file's frames are stored 12 higher
+constexpr int32_t kEndRowFrame = 9999;  // the frame of the row that ends the move table
 constexpr int kStartLives = 5;
 
-// InputCode: what the player did, reduced to one number.
-enum InputCode : int32_t {
-  kInputNone = 0,
-  kInputLeft = 1,
-  kInputRight = 2,
-  kInputUp = 3,
-  kInputDown = 4,
-  kInputAction = 9,
+// What the verdict of the open window will do: play the clip of a move (or the object clip of
+// the row's object move), play the row's missClip, or pass the row. The moves keep their
+// InputCodes, so a verdict's trace line shows the move.
+enum Decision : int32_t {
+  kDecisionLeft = kInputLeft,
+  kDecisionRight = kInputRight,
+  kDecisionUp = kInputUp,
+  kDecisionDown = kInputDown,
+  kDecisionAction = kInputAction,
+  kDecisionNoMove = 100,   // no decisive move: the row's missClip
+  kDecisionCorrect = 101,  // the correct move: on to the next row
 };
 
-// Judging decisions beside the InputCodes.
-constexpr int32_t kDecisionNoMove = 100;
-constexpr int32_t kDecisionCorrect = 101;
+// The display modes, with the numbers the game has always given them.
+enum DisplayMode : int32_t {
+  kDisplayWindowed = 2,    // the 320 by 240 picture under the menu bar
+  kDisplayFullScreen = 3,  // the picture stretched over the whole screen, no menu
+};
 
 // A clip field holding this text marks the correct move of a row.
 constexpr const char* kCorrectMoveClip = "x";
@@ -72,8 +76,8 @@ bool nameEquals(const SharedName& name, const char* text);
 
 // One row of the move table: a move window and the clip of each outcome.
 struct MoveRow {
-  int32_t frame;       // trigger frame + 12; kEndRowFrame marks the end of the table
-  int32_t objectMove;  // InputCode of the row's object move, 0 when the row has none
+  int32_t frame;       // frames: the trigger frame + 12; kEndRowFrame marks the table's end
+  int32_t objectMove;  // InputCode of the row's object move, kInputNone when it has none
   char missClip[kClipNameSize];
   char upClip[kClipNameSize];
   char downClip[kClipNameSize];
@@ -83,93 +87,56 @@ struct MoveRow {
 };
 
 using MoveTable = MoveRow[kMoveRows];
-// Read by Save on the window thread while the game thread may load a scene.
+// Checkpoint frames. Read by Save on the window thread while the game thread may load a scene.
 using HotspotTable = std::atomic<int32_t>[kHotspotEntries];
 
-// The clip field of row that belongs to an InputCode (missClip for any other code).
-const char* clipForInput(const MoveRow& row, int32_t inputCode);
+// The clip field of row that a decision plays (missClip for kDecisionNoMove and any code that
+// is no move).
+const char* clipForDecision(const MoveRow& row, int32_t decision);
 
 // ---------------------------------------------------------------------------------------------
 // GameState
 //
-// Every field that more than one thread reads or writes is atomic; relaxed order would do, the
-// plain operators are used for readability. Fields of one thread only are plain.
+// The game's one global record. The game thread writes it while a game or the demo runs; the
+// commands on the window thread write it only after they have ended the game thread, except
+// that Save reads it at any time and the key handler switches judging. So every field that two
+// threads touch is atomic (relaxed order would do; the plain operators are used for reading
+// ease), and the names, which are longer than one word, have locks of their own.
 
 struct GameState {
   // Game progress.
-  std::atomic<int32_t> lives{kStartLives};
-  SharedName sceneFile;    // AVI file of the current scene ("seq03.avi")
-  SharedName missedScene;  // first scene whose object was passed by, or empty
-  std::atomic<int32_t> moveIndex{0};
-  std::atomic<int32_t> resumeMoveIndex{0};
-  std::atomic<int32_t> hotspotIndex{0};
-  std::atomic<int32_t> judgingOff{0};
-  std::atomic<uint8_t> continueOffered{0};
+  std::atomic<int32_t> lives{kStartLives};  // lives left; -1 while the continue offer runs
+  SharedName sceneFile;                     // AVI file of the current scene ("seq03.avi")
+  SharedName missedScene;  // AVI file of the first scene whose object was passed by, or empty
+  std::atomic<int32_t> moveIndex{0};         // row of the move table whose window comes next
+  std::atomic<int32_t> resumeMoveIndex{0};   // row current again when the scene restarts at
+                                             // its last checkpoint
+  std::atomic<int32_t> hotspotIndex{0};      // entry of the hotspot table: the last checkpoint
+  std::atomic<bool> judgingOff{false};       // no move is judged: F5 (window thread), the
+                                             // credits and the demo (game thread); F6 clears it
+  std::atomic<bool> continueOffered{false};  // the continue clip runs: any move continues
 
-  // Run flags: a game or the demo runs on the game thread; the demo runs. Read under stateLock.
-  std::atomic<uint8_t> gameActive{0};
-  std::atomic<uint8_t> demoActive{0};
+  // Run flags: a game or the demo runs on the game thread; the demo runs. Both are written
+  // plainly; their readers take stateLock, each read in a short hold of its own
+  // (readFlagLocked), and stateLock guards nothing else.
+  std::atomic<bool> gameActive{false};
+  std::atomic<bool> demoActive{false};
   std::mutex stateLock;
 
-  // Input.
-  std::atomic<uint8_t> inputLatch{0};
-  std::atomic<uint8_t> focusLost{0};
-
-  // Scene tables.
+  // The current scene's tables, loaded by the scene flow (game thread) and by the commands.
   MoveTable moveTable = {};
   HotspotTable hotspotTable = {};
 
-  // Clock and open clip.
-  std::atomic<int32_t> clockFrame{0};
-  std::atomic<int32_t> currentFrame{0};
-  std::atomic<uint8_t> sequenceEnded{0};
-  std::atomic<int32_t> sequenceLength{0};
-  char openClipName[kClipNameSize] = {};
-  std::atomic<int32_t> drawSlot{0};
-
-  // Playback pump.
-  int32_t chunkClock = 0;
-  int32_t soundReadPos = 0;
-  uint8_t chunkFilled[6] = {};
-  int32_t lastFilledChunk = -1;
-  int32_t playChunk = 0;
-  uint32_t playCursor = 0;
-  uint8_t soundExhausted = 0;
-  uint8_t drainStarted = 0;
-  uint8_t drawDown = 0;
-  int32_t lastLoadedSlot = -1;
-
-  // Platform objects, each possibly absent and tested before every use.
-  SoundDevice* soundDevice = nullptr;
-  SoundBuffer* streamBuffer = nullptr;
-  SoundBuffer* goodBeep = nullptr;
-  SoundBuffer* badBeep = nullptr;
-  MediaFile* aviFile = nullptr;
-  std::atomic<TimerId> frameTimerId{0};
+  // Written by the game control on the window thread and by the game thread's returns from
+  // full screen; read by the key handler.
+  std::atomic<DisplayMode> displayMode{kDisplayWindowed};
   std::atomic<TimerId> attractTimerId{0};
-
-  // Display: 2 windowed, 3 full screen.
-  std::atomic<int32_t> displayMode{2};
 };
-
-constexpr int32_t kDisplayWindowed = 2;
-constexpr int32_t kDisplayFullScreen = 3;
 
 extern GameState game;
 
 // Reads gameActive or demoActive in a short hold of stateLock of its own.
-bool readFlagLocked(const std::atomic<uint8_t>& flag);
-
-// ---------------------------------------------------------------------------------------------
-// Event trace
-//
-// qvksim prints the game's events as they happen. When a hook is set, the places where they
-// happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread.
-extern void (*gameTraceHook)(const char* line);
-void traceGameEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Tells the hook (with no line) that the followed state may have changed: the game thread does
-// so after the game side of every pass and after the scene flow.
-void traceGameState();
+bool readFlagLocked(const std::atomic<bool>& flag);
 
 // ---------------------------------------------------------------------------------------------
 // Scene tables: loading
@@ -194,8 +161,8 @@ constexpr int kSaveNameSize = 15;
 void saveGame();
 
 // Restores the saved position (or sets up a new game at the first scene when there is none)
-// and loads its scene's tables. clockFrame receives the restart frame.
-void loadGame();
+// and loads its scene's tables. Returns the frame the scene restarts at.
+int32_t loadGame();
 
 // The 50-byte record and its file form (every LF stored as CR LF), for the tools and tests.
 struct SaveRecord {
@@ -220,14 +187,14 @@ constexpr int32_t kNoObjectRow = -1;
 
 // The judging state of the game thread: reset at every start of the thread, touched by it alone.
 struct JudgingState {
-  int32_t decision = kDecisionNoMove;  // what the verdict of the current window will do
-  bool objectTaken = false;            // an object move made and not yet settled
-  int32_t objectRow = kNoObjectRow;    // row whose object was last credited at a verdict
-  int32_t objectResumeFrame = 0;       // where the scene resumes after the object clip
-  int32_t objectResumeRow = 0;         // the row current again after the object clip
-  bool outcomeClipPlaying = false;     // an outcome clip opened, its lives step still due
-  bool gameOverPlaying = false;        // "gameover.avi" is open
-  bool finished = false;               // finishGameThread has run: the thread ends
+  Decision decision = kDecisionNoMove;  // what the verdict of the current window will do
+  bool objectTaken = false;             // an object move made and not yet settled
+  int32_t objectRow = kNoObjectRow;     // row whose object was last credited at a verdict
+  int32_t objectResumeFrame = 0;        // where the scene resumes after the object clip
+  int32_t objectResumeRow = 0;          // the row current again after the object clip
+  bool outcomeClipPlaying = false;      // an outcome clip opened, its lives step still due
+  bool gameOverPlaying = false;         // "gameover.avi" is open
+  bool finished = false;                // finishGameThread has run: the thread ends
 };
 
 extern JudgingState judging;
@@ -242,6 +209,19 @@ void startJudging();
 bool runGamePass(bool* changed = nullptr);
 // The thread's own end: closes the clip, returns to the window, clears the run flags.
 void finishGameThread();
+
+// Every clip the game opens starts with the row current again after a death (the checkpoint's
+// row); the scene flow moves on from there where another row is due.
+void openClip(const char* fileName, int32_t startFrame);
+
+// The media steps of a pass, in order: three clock polls, each followed by the checkpoint step
+// when it read the clock, with the picture step after the first and the refill after the
+// second. The run flag gameActive is set again before every poll.
+void runMediaSteps();
+// Once the clock reaches the next checkpoint, it becomes the restart point, and play resumes
+// there at the first row whose window lies beyond it. One checkpoint per call; none while the
+// demo runs.
+void checkpointStep();
 
 // ---------------------------------------------------------------------------------------------
 // Scene flow
@@ -272,6 +252,18 @@ void setRandomSeed(uint32_t seed);
 void forceCoins(const char* bits);
 
 // ---------------------------------------------------------------------------------------------
+// Keys and focus
+
+// One key event, a press, an auto-repeat or a release alike: the latch, F5/F6, Esc; while the
+// demo runs, any key ends it. The key is never swallowed; the shell passes it on afterwards.
+void keyboardHookProc(uint32_t virtualKey);
+
+// The main window gained or lost the keyboard focus: install or remove the keyboard hook,
+// resume or pause the game (the stream buffer and the FrameTimer's clock).
+void onFocusGained();
+void onFocusLost();
+
+// ---------------------------------------------------------------------------------------------
 // Game control
 
 // Menu command identifiers.
@@ -283,8 +275,18 @@ constexpr int kCommandWindowed = 40005;
 constexpr int kCommandFullScreen = 40007;
 constexpr int kCommandAbout = 65535;
 
-// Runs New, Load, Save or Stop; false (nothing done) for any other identifier.
+// Runs New, Load, Save, Stop or Full Screen; false (nothing done) for any other identifier.
 bool runGameCommand(int commandId);
+
+// New's reset of the game's progress: five lives, nothing missed, the first scene and its
+// tables, every index at 0.
+void setUpNewGame();
+
+// The returns from full screen: the display mode is windowed at once, and the window follows
+// on its own thread. returnToWindowed is the plain one (Esc, the end of a game); Stop's
+// resetToWindowed renews the drawing resources too. Nothing happens while windowed.
+void returnToWindowed();
+void resetToWindowed();
 
 // The game's part of the program's start-up, in order: joystick, random seed, start scene,
 // sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,
@@ -315,31 +317,3 @@ void endGameThread();
 // run). The pass ends the thread when the game or the demo is over.
 bool virtualGameThreadRunning();
 void runVirtualGamePass();
-
-// ---------------------------------------------------------------------------------------------
-// Headless session
-//
-// The program run against the headless platform, for qvksim and the tests: the real start-up,
-// commands, game thread (virtual: its passes run one by one) and shutdown, with a virtual clock.
-// Before every pass, virtual time moves on by a tenth of a frame: the sound card by 367 or 368
-// bytes (sound clock), the timers by 8.3 ms (so the FrameTimer ticks once every ten passes).
-
-struct HeadlessSession {
-  HeadlessWindow window;
-  HeadlessJoystick joystick;
-  HeadlessTimers timers;
-  VirtualSoundDevice sound;
-  VirtualMediaLibrary virtualMedia;
-  HeadlessDrawer drawer;
-  bool soundClock = true;  // false: no sound device, the FrameTimer drives the clock
-  uint64_t passes = 0;
-};
-
-// Puts the headless platform in place: gameDir is the current directory, installDir the install
-// directory, media the AVI files (nullptr: the session's virtual media). Then runs the start-up.
-void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
-                         const std::string& installDir, MediaLibrary* media);
-// Moves virtual time on by a tenth of a frame, then runs one pass of the game thread if one runs.
-void runHeadlessPass(HeadlessSession& session);
-// Ends a running game thread and shuts down in order; the platform is emptied.
-void closeHeadlessSession(HeadlessSession& session);

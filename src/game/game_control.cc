@@ -6,8 +6,6 @@
 #include <thread>
 
 #include "game/game.h"
-#include "input/input.h"
-#include "media/media.h"
 
 static constexpr uint32_t kAttractFirstMs = 10000;
 static constexpr uint32_t kAttractWhilePlayingMs = 100000;
@@ -72,9 +70,9 @@ static void joinGameThread() {
 }
 
 void endGameThread() {
-  if (game.streamBuffer) game.streamBuffer->stop();
+  if (playback.streamBuffer) playback.streamBuffer->stop();
   joinGameThread();
-  game.gameActive = 0;
+  game.gameActive = false;
 }
 
 static void startGameThread() {
@@ -86,47 +84,69 @@ static void startGameThread() {
     gameThread = std::thread(gameThreadMain);
   }
   // A clip without sound runs on the FrameTimer; its stream buffer stays silent.
-  if (game.streamBuffer && sequence.soundClock && !game.streamBuffer->play(true))
+  if (playback.streamBuffer && playback.soundClock && !playback.streamBuffer->play(true))
     debugPrint("stream buffer did not start");
 }
 
-static void newGame() {
-  if (!game.gameActive && !game.demoActive) drawCachedFrame(game.drawSlot);
-  endGameThread();
+void setUpNewGame() {
   game.lives = kStartLives;
   writeName(game.missedScene, "");
-  game.clockFrame = 0;
   game.moveIndex = 0;
   game.hotspotIndex = 0;
   game.resumeMoveIndex = 0;
   writeName(game.sceneFile, "seq01.avi");
   loadSceneTables("seq01");
-  game.demoActive = 0;
-  game.gameActive = 1;
-  game.judgingOff = 0;
-  openSequence("seq01.avi", 0);
+}
+
+static void newGame() {
+  if (!game.gameActive && !game.demoActive) drawCachedFrame(playback.drawSlot);
+  endGameThread();
+  setUpNewGame();
+  game.demoActive = false;
+  game.gameActive = true;
+  game.judgingOff = false;
+  openClip("seq01.avi", 0);
   startGameThread();
 }
 
 static void loadSavedGame() {
   endGameThread();
-  loadGame();
-  game.demoActive = 0;
-  game.judgingOff = 0;
-  game.gameActive = 1;
+  int32_t restartFrame = loadGame();
+  game.demoActive = false;
+  game.judgingOff = false;
+  game.gameActive = true;
   char scene[kClipNameSize];
   readName(game.sceneFile, scene);
-  openSequence(scene, game.clockFrame);
+  openClip(scene, restartFrame);
   startGameThread();
 }
 
 static void stopGame() {
   endGameThread();
   closeSequence();
-  if (game.displayMode != kDisplayWindowed && platform.window) platform.window->resetToWindowed();
-  game.gameActive = 0;
-  game.demoActive = 0;
+  resetToWindowed();
+  game.gameActive = false;
+  game.demoActive = false;
   if (platform.window) platform.window->invalidate();
+}
+
+// Full Screen is entered only while a game or the demo runs.
+static void fullScreen() {
+  if (!gameOrDemoRunning() || !platform.window) return;
+  game.displayMode = kDisplayFullScreen;
+  platform.window->enterFullScreen();
+}
+
+void returnToWindowed() {
+  if (game.displayMode == kDisplayWindowed || !platform.window) return;
+  game.displayMode = kDisplayWindowed;
+  platform.window->returnToWindowed();
+}
+
+void resetToWindowed() {
+  if (game.displayMode == kDisplayWindowed || !platform.window) return;
+  game.displayMode = kDisplayWindowed;
+  platform.window->resetToWindowed();
 }
 
 bool runGameCommand(int commandId) {
@@ -136,6 +156,7 @@ bool runGameCommand(int commandId) {
     case kCommandLoad: loadSavedGame(); return true;
     case kCommandSave: saveGame(); return true;
     case kCommandStop: stopGame(); return true;
+    case kCommandFullScreen: fullScreen(); return true;
     default: return false;
   }
 }
@@ -162,9 +183,9 @@ void attractTick() {
   }
   // A thread that ended by itself is joined before anything of it is replaced.
   joinGameThread();
-  game.demoActive = 1;
-  game.gameActive = 1;
-  openSequence("demo.avi", 0);
+  game.demoActive = true;
+  game.gameActive = true;
+  openClip("demo.avi", 0);
   startGameThread();
   armAttractTimer(kAttractFirstMs);
 }
@@ -173,7 +194,7 @@ void startUp() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   shutDownStarted = false;
   writeName(game.sceneFile, "");
-  game.openClipName[0] = '\0';
+  playback.openClipName[0] = '\0';
   // The diagnostic files of earlier versions; only ever in our own directory.
   std::remove(resolveInDirectory(platform.directories.install, "qv.out").c_str());
   std::remove(resolveInDirectory(platform.directories.install, "qv.err").c_str());
@@ -181,7 +202,7 @@ void startUp() {
   seedRandom();
   loadStartScene();
   initSound();
-  openSequence("demo.avi", 0);
+  openClip("demo.avi", 0);
   initStreamBuffer();
   game.displayMode = kDisplayWindowed;
   armAttractTimer(kAttractFirstMs);
@@ -190,15 +211,13 @@ void startUp() {
 void shutDown() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   shutDownStarted = true;
-  for (SoundBuffer** beep : {&game.goodBeep, &game.badBeep}) {
+  for (SoundBuffer** beep : {&playback.goodBeep, &playback.badBeep}) {
     if (*beep) (*beep)->release();
     *beep = nullptr;
   }
-  if (game.streamBuffer) game.streamBuffer->stop();
+  if (playback.streamBuffer) playback.streamBuffer->stop();
   joinGameThread();
   closeSequence();
-  if (TimerId timer = game.frameTimerId.exchange(0); timer && platform.timers)
-    platform.timers->killEvent(timer);
-  if (TimerId timer = game.attractTimerId.exchange(0); timer && platform.timers)
-    platform.timers->killEvent(timer);
+  killTimer(playback.frameTimerId);
+  killTimer(game.attractTimerId);
 }

@@ -1,6 +1,4 @@
 // The one global game state, and the small rules for reading it across threads.
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "game/game.h"
@@ -27,34 +25,18 @@ bool nameEquals(const SharedName& name, const char* text) {
   return std::strcmp(name.text, text) == 0;
 }
 
-bool readFlagLocked(const std::atomic<uint8_t>& flag) {
+bool readFlagLocked(const std::atomic<bool>& flag) {
   std::lock_guard<std::mutex> hold(game.stateLock);
-  return flag != 0;
+  return flag;
 }
 
-const char* clipForInput(const MoveRow& row, int32_t inputCode) {
-  switch (inputCode) {
-    case kInputUp: return row.upClip;
-    case kInputDown: return row.downClip;
-    case kInputLeft: return row.leftClip;
-    case kInputRight: return row.rightClip;
-    case kInputAction: return row.actionClip;
+const char* clipForDecision(const MoveRow& row, int32_t decision) {
+  switch (decision) {
+    case kDecisionUp: return row.upClip;
+    case kDecisionDown: return row.downClip;
+    case kDecisionLeft: return row.leftClip;
+    case kDecisionRight: return row.rightClip;
+    case kDecisionAction: return row.actionClip;
     default: return row.missClip;
   }
-}
-
-void (*gameTraceHook)(const char* line) = nullptr;
-
-void traceGameEvent(const char* format, ...) {
-  if (!gameTraceHook) return;
-  char line[160];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  gameTraceHook(line);
-}
-
-void traceGameState() {
-  if (gameTraceHook) gameTraceHook(nullptr);
 }

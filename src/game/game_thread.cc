@@ -1,20 +1,23 @@
 // The game thread: one pass after another, each keeping the current move row in step with the
 // clock, judging the player's input against the row whose window is open, taking the row's
-// verdict when the window closes, and then running the media steps and, at a clip's end, the
-// scene flow.
+// verdict when the window closes, and then running the media steps with the checkpoint step
+// and, at a clip's end, the scene flow.
 #include <cstring>
 
 #include "game/game.h"
-#include "input/input.h"
-#include "media/media.h"
 
 JudgingState judging;
 
 void startJudging() {
-  traceGameEvent("thread start");
+  traceEvent("thread start");
   judging = JudgingState{};
-  game.continueOffered = 0;
-  game.judgingOff = 0;
+  game.continueOffered = false;
+  game.judgingOff = false;
+}
+
+void openClip(const char* fileName, int32_t startFrame) {
+  game.moveIndex = game.resumeMoveIndex < 0 ? 0 : static_cast<int32_t>(game.resumeMoveIndex);
+  openSequence(fileName, startFrame);
 }
 
 static MoveRow& currentRow() {
@@ -23,35 +26,37 @@ static MoveRow& currentRow() {
 
 // At most one row is passed per pass; the end row only by a clip running beyond frame 10011.
 static void rowAdvance() {
-  if (game.moveIndex < kMoveRows - 1 && currentRow().frame + kMoveFrameOffset < game.currentFrame)
+  if (game.moveIndex < kMoveRows - 1 &&
+      currentRow().frame + kMoveFrameOffset < playback.currentFrame)
     game.moveIndex++;
 }
 
 // The row's window is open from its frame to twelve frames later, both included.
 static bool windowOpen() {
   const MoveRow& row = currentRow();
-  return row.frame != kEndRowFrame && row.frame <= game.currentFrame &&
-         game.currentFrame <= row.frame + kMoveFrameOffset;
+  return row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
+         playback.currentFrame <= row.frame + kMoveFrameOffset;
 }
 
 // A later input in the same window overwrites an earlier decision. Returns whether the move
 // was good (the object or the correct move).
-static bool judgeInput(int32_t code) {
+static bool judgeInput(InputCode code) {
   int32_t row = game.moveIndex;
   const MoveRow& move = currentRow();
+  Decision moveDecision = static_cast<Decision>(code);
   if (move.objectMove == code) {
     judging.objectTaken = true;
-    judging.decision = code;
+    judging.decision = moveDecision;
     judging.objectResumeFrame = row == 0 ? 0 : game.moveTable[row - 1].frame;
     judging.objectResumeRow = row;
     return true;
   }
-  if (std::strcmp(clipForInput(move, code), kCorrectMoveClip) != 0) {
-    judging.decision = code;
+  if (std::strcmp(clipForDecision(move, moveDecision), kCorrectMoveClip) != 0) {
+    judging.decision = moveDecision;
     return false;
   }
   // The correct move on a row that offers an object passes the object by.
-  if (move.objectMove != 0 && judging.objectRow != row && nameIsEmpty(game.missedScene)) {
+  if (move.objectMove != kInputNone && judging.objectRow != row && nameIsEmpty(game.missedScene)) {
     char scene[kClipNameSize];
     readName(game.sceneFile, scene);
     writeName(game.missedScene, scene);
@@ -73,7 +78,7 @@ static bool missedSceneIsCurrent() {
 // a life (the object clip costs the life its verdict credited).
 static void takeVerdict() {
   int32_t row = game.moveIndex;
-  traceGameEvent("verdict %d %d", row, judging.decision);
+  traceEvent("verdict %d %d", row, judging.decision);
   if (judging.objectTaken) {
     if (judging.objectRow == row) {
       judging.decision = kDecisionNoMove;
@@ -95,22 +100,48 @@ static void takeVerdict() {
     if (missedSceneIsCurrent()) writeName(game.missedScene, "");
   }
   char clip[kClipNameSize];
-  copyText(clip, sizeof clip, clipForInput(game.moveTable[row], judging.decision));
-  openSequence(clip, 0);
+  copyText(clip, sizeof clip, clipForDecision(game.moveTable[row], judging.decision));
+  openClip(clip, 0);
   judging.decision = kDecisionNoMove;
   judging.outcomeClipPlaying = true;
   game.lives--;
 }
 
-static void playBeep(SoundBuffer* beep, const char* kind) {
-  traceGameEvent("beep %s", kind);
-  if (beep) beep->play(false);
+void checkpointStep() {
+  if (readFlagLocked(game.demoActive)) return;
+  int32_t index = game.hotspotIndex;
+  if (index < 0 || index + 1 >= kHotspotEntries) return;
+  if (game.hotspotTable[index + 1] > playback.clockFrame) return;
+
+  int32_t resumeRow = game.moveIndex;
+  game.hotspotIndex = index + 1;
+  int32_t checkpoint = game.hotspotTable[index + 1];
+  while (resumeRow >= 0 && resumeRow < kMoveRows - 1 &&
+         game.moveTable[resumeRow].frame <= checkpoint && game.moveTable[resumeRow].frame != 0)
+    ++resumeRow;
+  game.resumeMoveIndex = resumeRow;
+  traceEvent("checkpoint %d %d", index + 1, resumeRow);
+}
+
+static int32_t pollClockAndCheckpoint() {
+  game.gameActive = true;
+  ClockReading reading = pollClock();
+  if (reading.clockRead) checkpointStep();
+  return reading.cursorChunk;
+}
+
+void runMediaSteps() {
+  int32_t cursorChunk = pollClockAndCheckpoint();
+  pictureStep();
+  pollClockAndCheckpoint();
+  refillStep(cursorChunk);
+  pollClockAndCheckpoint();
 }
 
 bool runGamePass(bool* changed) {
-  int32_t frameBefore = game.currentFrame;
-  int32_t slotBefore = game.drawSlot;
-  uint32_t cursorBefore = game.playCursor;
+  int32_t frameBefore = playback.currentFrame;
+  int32_t slotBefore = playback.drawSlot;
+  uint32_t cursorBefore = playback.playCursor;
 
   rowAdvance();
   continueCheck();
@@ -120,41 +151,42 @@ bool runGamePass(bool* changed) {
     return false;
   }
 
-  int32_t code = pollInput();
+  InputCode code = pollInput();
   bool goodMove = false;
   if (!judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
       !readFlagLocked(game.demoActive) && windowOpen()) {
     if (code != kInputNone) goodMove = judgeInput(code);
-    if (!game.judgingOff && game.currentFrame == currentRow().frame + kMoveFrameOffset)
+    if (!game.judgingOff && playback.currentFrame == currentRow().frame + kMoveFrameOffset)
       takeVerdict();
   }
 
   if (goodMove) {
-    playBeep(game.goodBeep, "good");
+    playBeep(kGoodBeep);
   } else if (code != kInputNone) {
-    playBeep(game.badBeep, "bad");
+    playBeep(kBadBeep);
   }
 
-  traceGameState();
+  traceState();
   runMediaSteps();
 
   if (changed)
-    *changed = code != kInputNone || game.currentFrame != frameBefore ||
-               game.drawSlot != slotBefore || game.playCursor != cursorBefore || game.sequenceEnded;
-  if (game.sequenceEnded == 1) {
+    *changed = code != kInputNone || playback.currentFrame != frameBefore ||
+               playback.drawSlot != slotBefore || playback.playCursor != cursorBefore ||
+               playback.sequenceEnded;
+  if (playback.sequenceEnded) {
     sceneFlow();
-    traceGameState();
+    traceState();
     if (judging.finished) return false;
   }
   return true;
 }
 
 void finishGameThread() {
-  traceGameEvent("finish");
+  traceEvent("finish");
   judging.finished = true;
   closeSequence();
-  if (game.displayMode != kDisplayWindowed && platform.window) platform.window->returnToWindowed();
-  game.gameActive = 0;
-  game.demoActive = 0;
+  returnToWindowed();
+  game.gameActive = false;
+  game.demoActive = false;
   if (platform.window) platform.window->invalidate();
 }

@@ -1,20 +1,13 @@
 // The program against the headless platform: the real start-up, commands and game thread, with
 // virtual time that moves a tenth of a frame before every pass.
-#include "game/game.h"
+#include "game/headless_session.h"
 
 static constexpr uint64_t kPassesPerFrame = 10;
-static constexpr uint64_t kSoundBytesPerFrame = 3675;
-static constexpr uint64_t kMsPerFrame = 83;
 
 static VirtualSoundDevice* sessionSound = nullptr;
 
 static SoundDevice* createSessionSound() {
   return sessionSound;
-}
-
-// The real window's returns to the windowed display set the display mode; so does this one.
-static void backToWindowed() {
-  game.displayMode = kDisplayWindowed;
 }
 
 void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
@@ -23,7 +16,6 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   platform.directories.current = gameDir;
   platform.directories.install = installDir;
   platform.window = &session.window;
-  session.window.onWindowed = backToWindowed;
   platform.joystick = &session.joystick;
   platform.timers = &session.timers;
   platform.media = media ? media : &session.virtualMedia;
@@ -40,7 +32,8 @@ void runHeadlessPass(HeadlessSession& session) {
   uint64_t pass = session.passes++;
   uint64_t bytes = (pass + 1) * kSoundBytesPerFrame / kPassesPerFrame -
                    pass * kSoundBytesPerFrame / kPassesPerFrame;
-  uint64_t ms = (pass + 1) * kMsPerFrame / kPassesPerFrame - pass * kMsPerFrame / kPassesPerFrame;
+  uint64_t ms =
+      (pass + 1) * kFrameTimerMs / kPassesPerFrame - pass * kFrameTimerMs / kPassesPerFrame;
   if (session.soundClock) session.sound.advance(static_cast<uint32_t>(bytes));
   session.timers.advance(ms);
   runVirtualGamePass();
@@ -48,8 +41,8 @@ void runHeadlessPass(HeadlessSession& session) {
 
 void closeHeadlessSession(HeadlessSession&) {
   shutDown();
-  game.soundDevice = nullptr;
-  game.streamBuffer = nullptr;
+  playback.soundDevice = nullptr;
+  playback.streamBuffer = nullptr;
   sessionSound = nullptr;
   platform = Platform{};
 }

@@ -23,8 +23,7 @@ static constexpr int kHotspotIndexAt = 42;
 static constexpr int kResumeMoveIndexAt = 46;
 
 static void putInt(uint8_t* at, int32_t value) {
-  uint32_t v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (8 * i));
+  writeLe32(at, static_cast<uint32_t>(value));
 }
 
 static int32_t getInt(const uint8_t* at) {
@@ -124,28 +123,17 @@ void saveGame() {
   }
 }
 
-static void setUpNewGame() {
-  game.lives = kStartLives;
-  game.clockFrame = 0;
-  game.moveIndex = 0;
-  game.hotspotIndex = 0;
-  game.resumeMoveIndex = 0;
-  writeName(game.missedScene, "");
-  writeName(game.sceneFile, "seq01.avi");
-  loadSceneTables("seq01");
-}
-
 // A name field: the characters up to the terminator, at most the whole field.
 static void getName(const uint8_t* field, char (&name)[kClipNameSize]) {
   std::memset(name, 0, sizeof name);
   std::memcpy(name, field, kSaveNameSize);
 }
 
-void loadGame() {
+int32_t loadGame() {
   FILE* file = openInDirectory(platform.directories.install, kSaveFileName, "rb");
   if (!file) {
     setUpNewGame();
-    return;
+    return 0;
   }
   // The record is at most 100 bytes on disk; anything beyond that is not ours.
   uint8_t stored[2 * kSaveRecordSize];
@@ -157,7 +145,7 @@ void loadGame() {
   // Without a scene name there is nothing to resume: the file is as good as absent.
   if (length < kSceneAt + kSaveNameSize) {
     setUpNewGame();
-    return;
+    return 0;
   }
 
   // Fields past the end of a short file keep their earlier values.
@@ -167,7 +155,9 @@ void loadGame() {
   game.lives = getInt(bytes + kLivesAt);
   getName(bytes + kSceneAt, name);
   writeName(game.sceneFile, name);
-  if (length >= kRestartFrameAt + 4) game.clockFrame = getInt(bytes + kRestartFrameAt);
+  // Without a restart frame the clip restarts where the clock stands.
+  int32_t restartFrame = playback.clockFrame;
+  if (length >= kRestartFrameAt + 4) restartFrame = getInt(bytes + kRestartFrameAt);
   int32_t moveIndex = game.moveIndex;
   int32_t hotspotIndex = game.hotspotIndex;
   int32_t resumeMoveIndex = game.resumeMoveIndex;
@@ -186,5 +176,5 @@ void loadGame() {
   game.moveIndex = inTables ? moveIndex : 0;
   game.hotspotIndex = inTables ? hotspotIndex : 0;
   game.resumeMoveIndex = inTables ? resumeMoveIndex : 0;
-  if (game.clockFrame < 0) game.clockFrame = 0;
+  return restartFrame < 0 ? 0 : restartFrame;
 }

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "game/game.h"
-#include "input/input.h"
-#include "media/media.h"
 
 void loadSceneTables(const char* scene) {
   char base[6];
@@ -46,18 +44,17 @@ static void clearRestartFrame() {
 static void openCurrentScene(int32_t frame) {
   char scene[kClipNameSize];
   readName(game.sceneFile, scene);
-  openSequence(scene, frame);
+  openClip(scene, frame);
 }
 
 void continueCheck() {
   if (!game.continueOffered || pollInput() == kInputNone) return;
-  game.continueOffered = 0;
+  game.continueOffered = false;
   game.lives = kStartLives;
   judging.outcomeClipPlaying = false;
   judging.gameOverPlaying = false;
   game.hotspotIndex = 0;
   game.resumeMoveIndex = 0;
-  game.moveIndex = 0;
   openCurrentScene(0);
 }
 
@@ -67,7 +64,7 @@ static const char* const kReplayableScenes[] = {"seq01.avi", "seq02.avi", "seq12
                                                 "seq15.avi", "seq06.avi", "seq16.avi"};
 
 static void replayMissedScene() {
-  openSequence("missed.avi", 0);
+  openClip("missed.avi", 0);
   char missed[kClipNameSize];
   readName(game.missedScene, missed);
   for (const char* scene : kReplayableScenes) {
@@ -93,7 +90,7 @@ static const SceneStep kSceneOrder[] = {
 };
 
 static bool ended(const char* name) {
-  return std::strcmp(game.openClipName, name) == 0;
+  return std::strcmp(playback.openClipName, name) == 0;
 }
 
 void advanceScene() {
@@ -114,7 +111,7 @@ void advanceScene() {
   } else if (ended("seq08.avi")) {
     loadCreditsTables();
     writeName(game.sceneFile, "credits.avi");
-    game.judgingOff = 1;
+    game.judgingOff = true;
     clearRestartFrame();
   }
 }
@@ -123,16 +120,16 @@ void livesStep() {
   static const char* const kLivesClips[] = {nullptr, "1lives.avi", "2lives.avi", "3lives.avi",
                                             "4lives.avi"};
   int32_t lives = game.lives;
-  if (lives >= 1 && lives <= 4) openSequence(kLivesClips[lives], 0);
+  if (lives >= 1 && lives <= 4) openClip(kLivesClips[lives], 0);
 
   if (game.lives == 0) {
-    openSequence("cont.avi", 0);
+    openClip("cont.avi", 0);
     game.lives = -1;
-    game.continueOffered = 1;
+    game.continueOffered = true;
   } else if (game.continueOffered) {
-    openSequence("gameover.avi", 0);
+    openClip("gameover.avi", 0);
     judging.gameOverPlaying = true;
-    game.continueOffered = 0;
+    game.continueOffered = false;
   } else if (judging.gameOverPlaying) {
     finishGameThread();
     return;
@@ -163,8 +160,8 @@ void sceneFlow() {
   if (ended("credits.avi")) {
     loadCreditsTables();
     writeName(game.sceneFile, "demo.avi");
-    game.judgingOff = 1;
-    game.demoActive = 1;
+    game.judgingOff = true;
+    game.demoActive = true;
     clearRestartFrame();
   }
   if (readFlagLocked(game.demoActive)) {
@@ -174,5 +171,4 @@ void sceneFlow() {
   judging.decision = kDecisionNoMove;
   judging.objectTaken = false;
   openCurrentScene(restartFrame());
-  game.moveIndex = game.resumeMoveIndex.load();
 }

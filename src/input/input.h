@@ -1,35 +1,59 @@
-// Input: the poll that turns the keyboard latch and joystick 0 into one InputCode, and the key
-// handling and focus handling that fill the latch and pause the game.
+// Input: the keyboard latch and joystick 0 turned into one InputCode by the poll, and the
+// keyboard hook (the main window's key handlers) with its key table.
 //
 // Contents
+//   Input codes       what the player did, reduced to one number
+//   Input state       the latch, the poll's last report, the joystick's centres
 //   Input poll        initJoystick, pollInput
-//   Keys and focus    the key table's virtual-key codes, the keyboard hook, the focus handlers
+//   Keys              the key table's virtual-key codes, latching a key
+//   Keyboard hook     installing and removing the key handlers
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
-#include "game/game.h"
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------
+// Input codes
+
+enum InputCode : uint8_t {
+  kInputNone = 0,
+  kInputLeft = 1,
+  kInputRight = 2,
+  kInputUp = 3,
+  kInputDown = 4,
+  kInputAction = 9,
+};
+
+// ---------------------------------------------------------------------------------------------
+// Input state
 
 constexpr uint32_t kJoystickDeadZone = 8000;  // position units on each side of a centre
 
-// The poll's own state: the code it last reported and the joystick's centres.
-struct InputPollState {
-  uint8_t lastInputCode = 0;
-  uint32_t joystickCentreX = 0;
+struct InputState {
+  // The InputCode of the last key of the key table: stored by the key handler (window thread),
+  // taken and cleared by the poll (game thread).
+  std::atomic<uint8_t> inputLatch{kInputNone};
+  uint8_t lastInputCode = kInputNone;  // the code the poll last reported (game thread)
+  uint32_t joystickCentreX = 0;        // position units, read once at start-up
   uint32_t joystickCentreY = 0;
 };
 
-extern InputPollState inputPoll;
+extern InputState input;
+
+// ---------------------------------------------------------------------------------------------
+// Input poll
 
 // Reads joystick 0's ranges once and keeps their centres (0 when they cannot be read).
 void initJoystick();
 
 // Takes the keyboard latch and reads joystick 0; returns the InputCode when the input has
-// changed to it since the last report, else 0. Called only by the game thread.
-int32_t pollInput();
+// changed to it since the last report, else kInputNone. Called only by the game thread.
+InputCode pollInput();
 
 // ---------------------------------------------------------------------------------------------
-// Keys and focus
+// Keys
 
 // Virtual-key codes of the key table; the shell maps its own key values onto them.
 constexpr uint32_t kKeySpace = 0x20;
@@ -45,25 +69,31 @@ constexpr uint32_t kKeyF5 = 0x74;
 constexpr uint32_t kKeyF6 = 0x75;
 constexpr uint32_t kKeyEscape = 0x1B;
 
-// The keyboard hook: the main window's key handlers, which are connected only while the window
-// has the keyboard focus. The shell supplies the two operations; without them (headless)
-// installing and removing always succeed.
+// The InputCode of a key of the key table, or kInputNone for any other key.
+InputCode inputCodeOfKey(uint32_t virtualKey);
+
+// Stores code in the latch for the next poll; kInputNone leaves the latch as it is.
+void latchInput(InputCode code);
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard hook
+//
+// The main window's key handlers, connected only while the window has the keyboard focus. The
+// shell supplies the two operations; without them (headless) installing and removing always
+// succeed. Only the user-interface thread uses the hook.
+
 struct KeyboardHook {
-  bool installed = false;       // only the user-interface thread reads or writes it
+  bool installed = false;
   bool (*install)() = nullptr;  // true when the handlers are connected
   bool (*remove)() = nullptr;   // true when the handlers are disconnected
 };
 
 extern KeyboardHook keyboardHook;
 
-// One key event, a press, an auto-repeat or a release alike: the latch, F5/F6, Esc. The key is
-// never swallowed; the shell passes it on after the call.
-void keyboardHookProc(uint32_t virtualKey);
-
-// The main window gained or lost the keyboard focus: install or remove the hook, resume or
-// pause the game (the stream buffer and focusLost).
-void onFocusGained();
-void onFocusLost();
-
-// Shutdown: removes the hook if it is still installed.
+// Installs the hook unless it is installed; a failure is reported ("bad key hook").
+void installKeyboardHook();
+// Removes the hook if it is installed; a failure is reported ("failed unhook") and the hook
+// stays recorded, so the next focus gain installs no second one and the next loss tries again.
+void removeKeyboardHook();
+// Shutdown: removes the hook if it is still installed, silently.
 void releaseKeyboardHook();

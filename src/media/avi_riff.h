@@ -1,20 +1,11 @@
-// What the AVI reader and writer share inside media/: four-character codes, little-endian
-// fields, and the layout of an open AVI file (its streams and their chunk indexes).
+// What the AVI reader and writer share inside media/: the chunk codes and flags, and the
+// layout of an open AVI file (its streams and their chunk indexes).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/platform.h"
-
-constexpr uint32_t fourCc(const char (&code)[5]) {
-  return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
-         uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
-}
-
-inline uint64_t readLe64(const uint8_t* p) {
-  return uint64_t(readLe32(p)) | uint64_t(readLe32(p + 4)) << 32;
-}
 
 constexpr uint32_t kRiff = fourCc("RIFF");
 constexpr uint32_t kList = fourCc("LIST");

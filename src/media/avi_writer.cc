@@ -19,7 +19,6 @@ constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint16_t kPcm = 1;
 constexpr uint16_t kSoundChannels = 2;
 constexpr uint16_t kSoundBits = 8;
-constexpr uint8_t kSilence = 0x80;  // unsigned 8-bit PCM
 constexpr uint32_t kBitmapHeaderBytes = 40;
 
 // The file's bytes, built in memory: fields in little-endian order, chunks whose size is
@@ -27,10 +26,8 @@ constexpr uint32_t kBitmapHeaderBytes = 40;
 struct ByteWriter {
   std::vector<uint8_t> bytes;
 
-  void put16(uint32_t v) { bytes.insert(bytes.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-  void put32(uint32_t v) {
-    bytes.insert(bytes.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
-  }
+  void put16(uint32_t v) { appendLe16(bytes, v); }
+  void put32(uint32_t v) { appendLe32(bytes, v); }
   void put(const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); }
   size_t begin(uint32_t id) {
     put32(id);
@@ -45,7 +42,7 @@ struct ByteWriter {
   // Writes the size of the chunk whose data began at start, and its pad byte.
   void end(size_t start) {
     uint32_t size = uint32_t(bytes.size() - start);
-    for (int i = 0; i < 4; ++i) bytes[start - 4 + size_t(i)] = uint8_t(size >> (8 * i));
+    writeLe32(&bytes[start - 4], size);
     if (size & 1) bytes.push_back(0);
   }
 };

@@ -38,7 +38,7 @@ constexpr int kMaxDimension = 4096;  // far beyond the game's 320x240; hostile s
 struct FrameFormat {
   int32_t width = 0, height = 0;  // height > 0: rows stored bottom-up
   uint16_t bitCount = 0;
-  uint32_t compression = 0;  // with the game's "None" and "Rle8" turned back into 0 and 1
+  uint32_t compression = 0;
 
   bool operator==(const FrameFormat&) const = default;
 };
@@ -49,8 +49,6 @@ bool readFrameFormat(const uint8_t* format, int32_t formatSize, FrameFormat* out
   out->height = int32_t(readLe32(format + 8));
   out->bitCount = readLe16(format + 14);
   out->compression = readLe32(format + 16);
-  if (out->compression == fourCc("None")) out->compression = 0;
-  if (out->compression == fourCc("Rle8")) out->compression = 1;
   return out->width > 0 && out->width <= kMaxDimension && out->height != 0 &&
          out->height >= -kMaxDimension && out->height <= kMaxDimension;
 }

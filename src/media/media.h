@@ -1,37 +1,96 @@
 // The media engine: AVI files (reading, writing, decoding), the sequence loader and its frame
-// cache, the sound device with the stream buffer and the beeps, and the playback pump.
+// cache, the sound device with the stream buffer and the beeps, and the playback pump. It knows
+// nothing of the game: it plays the clip it is told to open and reports what happened (the
+// clock, the frame shown, the clip's end) in its playback state.
 //
 // Contents
 //   Constants          the media properties every clip of the game shares
+//   Playback state     the open clip, its clock, the pump's bookkeeping, the sound objects
 //   AVI files          the reader behind MediaLibrary, and the writer the tools use
 //   Frame decoding     the FrameDrawer that decodes stored frames to pixels
 //   Sound              the sound device, the beeps and the stream buffer
 //   Sequence           openSequence, closeSequence, the frame cache
-//   Playback pump      the media steps of a pass, the clock, the FrameTimer
+//   Playback pump      the pieces of the media steps of a pass, the FrameTimer
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "game/game.h"
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------------------
 // Constants
+//
+// The frame rate and the sound format are the platform's (kFramesPerSecond,
+// kSoundBytesPerFrame, kSilence).
 
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 240;
-constexpr int kFramesPerSecond = 12;
-constexpr int kSoundBytesPerSecond = 44100;
-constexpr int kSoundBytesPerFrame = 3675;  // 44100 / 12
-constexpr int kBytesPerSample = 2;         // 8-bit stereo
-constexpr int kStreamBufferBytes = 44100;  // one second, looping
-constexpr int kChunkBytes = 7350;          // two frames of sound
+constexpr int kStreamBufferBytes = kSoundBytesPerSecond;  // one second, looping
 constexpr int kChunks = 6;
-constexpr int kCacheSlots = 12;  // one second of video
+constexpr int kChunkBytes = kStreamBufferBytes / kChunks;  // 7350: two frames of sound
+constexpr int kCacheSlots = kFramesPerSecond;              // one second of video
 constexpr int kSlotBytes = 30000;
 constexpr uint32_t kFrameTimerMs = 83;
+constexpr int kClipNameSize = 40;    // a clip name and its terminator
+constexpr int32_t kFullVolume = -1;  // hundredths of a decibel
+// A start frame is at most this, so sound positions stay inside 32 bits.
+constexpr int32_t kLastStartFrame = 1 << 19;
+
+// ---------------------------------------------------------------------------------------------
+// Playback state
+//
+// The media engine's one global record. While a game runs the game thread alone writes it; the
+// commands of the window thread open and close clips only when no game thread runs. A field
+// that another thread touches is atomic and says which thread that is.
+
+// The open clip's next video frames, still compressed as the file stores them.
+using FrameCache = uint8_t[kCacheSlots][kSlotBytes];
+
+struct PlaybackState {
+  // The clock and the open clip.
+  std::atomic<int32_t> clockFrame{0};      // frames: from the play cursor, or counted by the
+                                           // FrameTimer on the timer thread (timer mode)
+  std::atomic<int32_t> currentFrame{0};    // frames: the newest frame of the clock the picture took
+  std::atomic<bool> sequenceEnded{false};  // the open clip has ended: the scene flow is due
+  std::atomic<int32_t> sequenceLength{0};  // frames of the open clip; 0 when it could not open
+  char openClipName[kClipNameSize] = {};   // the clip opened last, also once it is closed
+  bool soundClock = false;  // the play cursor drives the clock; else the FrameTimer does
+  // The window has lost the keyboard focus (written by the window thread): the FrameTimer's
+  // clock stands still, as the stopped stream buffer's does.
+  std::atomic<bool> focusLost{false};
+
+  // The frame cache and the open file's video format.
+  FrameCache frameCache = {};
+  int32_t slotBytes[kCacheSlots] = {};  // bytes of each slot that hold its stored frame
+  uint8_t videoFormat[kVideoFormatSize] = {};
+  int32_t videoFormatSize = 0;       // bytes
+  std::atomic<int32_t> drawSlot{0};  // the slot drawn next
+  int32_t lastLoadedSlot = -1;       // the slot reloaded last; -1: none since the open
+  bool drawDown = false;             // the sound has ended: the picture shows what the cache holds
+
+  // The sound pump.
+  int32_t chunkClock = 0;          // chunks: where the clock stands at the start of the cursor's
+                                   // chunk, in chunks from the clip's frame 0
+  int32_t soundReadPos = 0;        // bytes: the next position of the track to read
+  bool chunkFilled[kChunks] = {};  // the chunk holds sound the cursor has not reached yet
+  int32_t lastFilledChunk = -1;    // the chunk that took the last sound read; -1: none
+  uint32_t playCursor = 0;         // bytes: the stream buffer's play position at the last poll
+  bool soundExhausted = false;     // the track has given all its sound: the buffer drains
+  bool drainStarted = false;       // the cursor has left the last filled chunk
+
+  // Platform objects, each possibly absent and tested before every use.
+  SoundDevice* soundDevice = nullptr;
+  SoundBuffer* streamBuffer = nullptr;  // kStreamBufferBytes, looping
+  SoundBuffer* goodBeep = nullptr;
+  SoundBuffer* badBeep = nullptr;
+  MediaFile* aviFile = nullptr;  // the open clip's file
+  std::atomic<TimerId> frameTimerId{0};
+};
+
+extern PlaybackState playback;
 
 // ---------------------------------------------------------------------------------------------
 // AVI files
@@ -113,28 +172,22 @@ void initSound();
 // Creates the looping stream buffer in the sound format of the open file and preloads it.
 void initStreamBuffer();
 
+// Locks count bytes of the stream buffer from offset and reads the open clip's sound track from
+// soundReadPos into them. What a read that runs into the track's end lacks is silence; a failed
+// read leaves the bytes as they were, or makes them silence with silenceOnFailure.
+struct StreamFill {
+  bool locked = false;  // false: nothing was read or written
+  bool read = false;
+  int32_t bytes = 0;  // bytes of sound read
+};
+StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailure);
+
+// Plays one of the two beeps once, from its start.
+enum Beep { kGoodBeep, kBadBeep };
+void playBeep(Beep beep);
+
 // ---------------------------------------------------------------------------------------------
 // Sequence
-
-// The open clip's next video frames, still compressed as the file stores them.
-using FrameCache = uint8_t[kCacheSlots][kSlotBytes];
-
-// The sequence loader's state beside the game state: the cache, the open file's video format,
-// and which clock drives the open clip.
-struct SequenceState {
-  FrameCache frameCache = {};
-  int32_t slotBytes[kCacheSlots] = {};  // bytes of each slot that hold the stored frame
-  uint8_t videoFormat[kVideoFormatSize] = {};
-  int32_t videoFormatSize = 0;
-  // The stream buffer's play position drives the clock (sound mode); otherwise the FrameTimer
-  // does: no sound device, no stream buffer, or a clip without a sound track.
-  bool soundClock = false;
-};
-
-extern SequenceState sequence;
-
-// A start frame is at most this, so sound positions stay inside 32 bits.
-constexpr int32_t kLastStartFrame = 1 << 19;
 
 // Opens fileName (current directory) at startFrame: resets the clock, fills the frame cache,
 // then starts the sound (one-second preload and wait) or the FrameTimer.
@@ -146,16 +199,26 @@ void drawCachedFrame(int32_t slot);
 
 // ---------------------------------------------------------------------------------------------
 // Playback pump
+//
+// The media steps of a pass, in the order the game thread runs them: a clock poll, the picture
+// step, a clock poll, the refill step, a clock poll.
 
-// The media steps of one pass of the game thread.
-void runMediaSteps();
+// One poll of the clock. clockRead: clockFrame was taken from the clock (always in timer mode;
+// in sound mode unless the cursor could not be read, or the clip ended or drains). cursorChunk:
+// the stream buffer's chunk the cursor is in (sound mode), else -1. The clip's end is reported
+// in sequenceEnded.
+struct ClockReading {
+  bool clockRead = false;
+  int32_t cursorChunk = -1;
+};
+ClockReading pollClock();
 
-// One poll of the clock; returns the chunk the play cursor is in (sound mode), 1 (timer mode),
-// kClockEnded or kClockUnreadable.
-int32_t pollClock();
-constexpr int32_t kClockTimerRunning = 1;
-constexpr int32_t kClockEnded = 7777;
-constexpr int32_t kClockUnreadable = 9999;
+// At most one frame per pass, however far the clock has moved; the slot drawn is reloaded.
+void pictureStep();
+
+// In sound mode, refills the chunk before cursorChunk (the first poll's) once the cursor has
+// been seen inside cursorChunk.
+void refillStep(int32_t cursorChunk);
 
 // The FrameTimer's callback: one frame of clock, unless the window has lost the focus.
 void frameTimerTick();

@@ -3,33 +3,18 @@
 
 #include "media/media.h"
 
-SequenceState sequence;
-
-static constexpr uint8_t kSilence = 128;  // 8-bit sound at rest
-static constexpr int kCompressionOffset = 16;
+PlaybackState playback;
 
 static void releaseOpenFile() {
-  if (game.aviFile && platform.media) platform.media->release(game.aviFile);
-  game.aviFile = nullptr;
-}
-
-// The drawing side expects the uncompressed and the run-length codes as four-character codes.
-static void rewriteCompressionCode() {
-  if (sequence.videoFormatSize < kCompressionOffset + 4) return;
-  uint8_t* code = sequence.videoFormat + kCompressionOffset;
-  uint32_t value = code[0] | code[1] << 8 | code[2] << 16 | static_cast<uint32_t>(code[3]) << 24;
-  if (value == 0) std::memcpy(code, "None", 4);
-  if (value == 1) std::memcpy(code, "Rle8", 4);
+  if (playback.aviFile && platform.media) platform.media->release(playback.aviFile);
+  playback.aviFile = nullptr;
 }
 
 static void readFormat(MediaFile* file) {
-  sequence.videoFormatSize = 0;
+  playback.videoFormatSize = 0;
   if (!file || !file->hasVideo() ||
-      !file->readVideoFormat(sequence.videoFormat, kVideoFormatSize, &sequence.videoFormatSize)) {
+      !file->readVideoFormat(playback.videoFormat, kVideoFormatSize, &playback.videoFormatSize))
     debugPrint("no video format");
-    return;
-  }
-  rewriteCompressionCode();
 }
 
 // A failed read leaves the slot as it was: a short file keeps the previous clip's frames.
@@ -37,59 +22,44 @@ static void fillCache(MediaFile* file, int32_t startFrame) {
   if (!file) return;
   for (int i = 0; i < kCacheSlots; ++i) {
     int32_t bytes = 0;
-    if (file->readVideoFrame(startFrame + i, sequence.frameCache[i], kSlotBytes, &bytes))
-      sequence.slotBytes[i] = bytes;
+    if (file->readVideoFrame(startFrame + i, playback.frameCache[i], kSlotBytes, &bytes))
+      playback.slotBytes[i] = bytes;
   }
 }
 
 // One second of sound into the whole stream buffer; what the track lacks is silence, so the end
 // of a short clip does not replay the previous clip's sound.
-static void preloadSound(MediaFile* file, int32_t startFrame) {
-  SoundBuffer* buffer = game.streamBuffer;
-  uint8_t *region1 = nullptr, *region2 = nullptr;
-  uint32_t length1 = 0, length2 = 0;
-  bool locked = buffer->lock(0, kStreamBufferBytes, &region1, &length1, &region2, &length2);
-  int32_t bytes = 0;
-  if (locked && region1) {
-    uint32_t capacity = length1 < kStreamBufferBytes ? length1 : kStreamBufferBytes;
-    if (!file->readAudio(game.soundReadPos / 2, kStreamBufferBytes / kBytesPerSample, region1,
-                         capacity, &bytes))
-      bytes = 0;
-    std::memset(region1 + bytes, kSilence, capacity - bytes);
-  }
-  game.chunkClock = startFrame / 2 + kChunks;
-  for (uint8_t& filled : game.chunkFilled) filled = 1;
-  game.soundReadPos += kStreamBufferBytes;
+static void preloadSound(int32_t startFrame) {
+  StreamFill fill = fillStreamBuffer(0, kStreamBufferBytes, true);
+  int32_t bytes = fill.read ? fill.bytes : 0;
+  playback.chunkClock = startFrame / 2 + kChunks;
+  for (bool& filled : playback.chunkFilled) filled = true;
+  playback.soundReadPos += kStreamBufferBytes;
   // The last chunk that holds sound of this clip: where its drain ends if the whole track fits.
-  if (bytes > 0) game.lastFilledChunk = (bytes - 1) / kChunkBytes;
-  if (locked) buffer->unlock(region1, length1, region2, length2);
-  buffer->setCurrentPosition(0);
-  buffer->setVolume(-1);
+  if (bytes > 0) playback.lastFilledChunk = (bytes - 1) / kChunkBytes;
+  playback.streamBuffer->setCurrentPosition(0);
+  playback.streamBuffer->setVolume(kFullVolume);
 }
 
 void openSequence(const char* fileName, int32_t startFrame) {
   if (startFrame < 0) startFrame = 0;
   if (startFrame > kLastStartFrame) startFrame = kLastStartFrame;
-  traceGameEvent("open %s %d", fileName, startFrame);
+  traceEvent("open %s %d", fileName, startFrame);
 
-  game.drawDown = 0;
-  game.sequenceEnded = 0;
-  if (game.streamBuffer) game.streamBuffer->stop();
-  if (TimerId timer = game.frameTimerId.exchange(0); timer && platform.timers)
-    platform.timers->killEvent(timer);
+  playback.drawDown = false;
+  playback.sequenceEnded = false;
+  if (playback.streamBuffer) playback.streamBuffer->stop();
+  killTimer(playback.frameTimerId);
   releaseOpenFile();
 
-  game.clockFrame = startFrame;
-  game.currentFrame = startFrame;
-  game.soundReadPos = startFrame * kSoundBytesPerFrame;
-  game.chunkClock = startFrame / 2;
-  game.drawSlot = 0;
-  game.lastLoadedSlot = -1;
-  game.soundExhausted = 0;
-  game.drainStarted = 0;
-  game.drawDown = 0;
-  game.sequenceEnded = 0;
-  game.moveIndex = game.resumeMoveIndex < 0 ? 0 : static_cast<int32_t>(game.resumeMoveIndex);
+  playback.clockFrame = startFrame;
+  playback.currentFrame = startFrame;
+  playback.soundReadPos = startFrame * kSoundBytesPerFrame;
+  playback.chunkClock = startFrame / 2;
+  playback.drawSlot = 0;
+  playback.lastLoadedSlot = -1;
+  playback.soundExhausted = false;
+  playback.drainStarted = false;
 
   MediaFile* file = platform.media ? platform.media->open(fileName) : nullptr;
   if (!file && platform.window) {
@@ -97,35 +67,35 @@ void openSequence(const char* fileName, int32_t startFrame) {
     std::snprintf(text, sizeof text, "File: %s not found.", fileName);
     platform.window->showMessage(text, "Error", false);
   }
-  game.aviFile = file;
-  copyText(game.openClipName, kClipNameSize, fileName);
+  playback.aviFile = file;
+  copyText(playback.openClipName, kClipNameSize, fileName);
   // A file that could not be opened has no frames, so the clock ends it at once.
-  game.sequenceLength = file ? file->frameCount() : 0;
+  playback.sequenceLength = file ? file->frameCount() : 0;
   readFormat(file);
   fillCache(file, startFrame);
 
-  sequence.soundClock = game.streamBuffer && file && file->hasAudio();
-  if (!sequence.soundClock) {
+  playback.soundClock = playback.streamBuffer && file && file->hasAudio();
+  if (!playback.soundClock) {
     if (platform.timers)
-      game.frameTimerId = platform.timers->setEvent(kFrameTimerMs, frameTimerTick, true);
+      playback.frameTimerId = platform.timers->setEvent(kFrameTimerMs, frameTimerTick, true);
     return;
   }
 
-  preloadSound(file, startFrame);
+  preloadSound(startFrame);
   // The buffer is stopped during the wait; the window still shows the previous clip.
   if (!platformWait(1000)) return;
-  drawCachedFrame(game.drawSlot);
-  game.streamBuffer->play(true);
+  drawCachedFrame(playback.drawSlot);
+  playback.streamBuffer->play(true);
 }
 
 void closeSequence() {
-  traceGameEvent("close");
-  if (game.streamBuffer) game.streamBuffer->stop();
+  traceEvent("close");
+  if (playback.streamBuffer) playback.streamBuffer->stop();
   releaseOpenFile();
 }
 
 void drawCachedFrame(int32_t slot) {
   if (!platform.drawer || slot < 0 || slot >= kCacheSlots) return;
-  platform.drawer->drawFrame(sequence.videoFormat, sequence.videoFormatSize,
-                             sequence.frameCache[slot], sequence.slotBytes[slot]);
+  platform.drawer->drawFrame(playback.videoFormat, playback.videoFormatSize,
+                             playback.frameCache[slot], playback.slotBytes[slot]);
 }

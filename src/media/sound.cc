@@ -12,11 +12,6 @@ constexpr uint32_t kRiffHeaderBytes = 12;    // "RIFF", its size, "WAVE"
 constexpr uint32_t kChunkHeaderBytes = 8;    // identifier and size
 constexpr uint32_t kShortestFormat = 14;     // a "fmt " chunk shorter than this is refused
 constexpr uint32_t kFormatRecordBytes = 16;  // the fields of WaveFormat as they lie in "fmt "
-constexpr int32_t kFullVolume = -1;          // hundredths of a decibel
-
-// The preload of the stream buffer at start-up: one second of the demo's sound.
-uint8_t preloadBuffer[kStreamBufferBytes];
-int32_t preloadBytes = 0;
 
 }  // namespace
 
@@ -91,13 +86,39 @@ SoundBuffer* createEffectBuffer(SoundDevice* device, const char* resourceName) {
 }
 
 void initSound() {
-  if (!game.soundDevice && platform.createSoundDevice) {
-    game.soundDevice = platform.createSoundDevice();
+  if (!playback.soundDevice && platform.createSoundDevice)
+    playback.soundDevice = platform.createSoundDevice();
+  if (playback.soundDevice) {
+    playback.goodBeep = createEffectBuffer(playback.soundDevice, "GBEEP");
+    playback.badBeep = createEffectBuffer(playback.soundDevice, "BBEEP");
   }
-  if (game.soundDevice) {
-    game.goodBeep = createEffectBuffer(game.soundDevice, "GBEEP");
-    game.badBeep = createEffectBuffer(game.soundDevice, "BBEEP");
-  }
+}
+
+void playBeep(Beep beep) {
+  traceEvent(beep == kGoodBeep ? "beep good" : "beep bad");
+  SoundBuffer* buffer = beep == kGoodBeep ? playback.goodBeep : playback.badBeep;
+  if (buffer) buffer->play(false);
+}
+
+StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailure) {
+  StreamFill fill;
+  MediaFile* file = playback.aviFile;
+  if (!playback.streamBuffer || !file || !file->hasAudio()) return fill;
+  uint8_t *region1 = nullptr, *region2 = nullptr;
+  uint32_t length1 = 0, length2 = 0;
+  if (!playback.streamBuffer->lock(offset, count, &region1, &length1, &region2, &length2) ||
+      !region1)
+    return fill;
+  fill.locked = true;
+  uint32_t capacity = std::min(length1, count);
+  fill.read = file->readAudio(playback.soundReadPos / kBytesPerSample,
+                              static_cast<int32_t>(count) / kBytesPerSample, region1,
+                              static_cast<int32_t>(capacity), &fill.bytes);
+  if (!fill.read) fill.bytes = 0;
+  if (fill.read || silenceOnFailure)
+    std::memset(region1 + fill.bytes, kSilence, capacity - fill.bytes);
+  playback.streamBuffer->unlock(region1, length1, region2, length2);
+  return fill;
 }
 
 void initStreamBuffer() {
@@ -105,30 +126,22 @@ void initStreamBuffer() {
   // of the game carries 8-bit sound. A format that cannot be read stays all zeros, which no
   // device accepts.
   WaveFormat format{0, 0, 0, 0, 0, 0};
-  if (game.soundDevice && game.aviFile) game.aviFile->readAudioFormat(&format);
+  if (playback.soundDevice && playback.aviFile) playback.aviFile->readAudioFormat(&format);
   format.bitsPerSample = 8;
 
-  if (game.soundDevice && !game.streamBuffer) {
-    game.streamBuffer = game.soundDevice->createBuffer(format, kStreamBufferBytes);
-  }
+  if (playback.soundDevice && !playback.streamBuffer)
+    playback.streamBuffer = playback.soundDevice->createBuffer(format, kStreamBufferBytes);
 
-  preloadBytes = 0;
-  if (game.soundDevice && game.aviFile) {
-    if (!game.aviFile->readAudio(0, kStreamBufferBytes / kBytesPerSample, preloadBuffer,
-                                 kStreamBufferBytes, &preloadBytes)) {
-      debugPrint("preload of the demo's sound failed");
-    }
-    preloadBytes = std::clamp(preloadBytes, 0, kStreamBufferBytes);
-  }
+  // One second of the demo's sound, as after a full preload, with or without a device.
+  playback.soundReadPos = 0;
+  if (!fillStreamBuffer(0, kStreamBufferBytes, false).read)
+    debugPrint("preload of the demo's sound failed");
+  playback.chunkClock = kChunks;
+  playback.soundReadPos = kStreamBufferBytes;
+  std::fill(std::begin(playback.chunkFilled), std::end(playback.chunkFilled), true);
 
-  // As after a full preload, with or without a device.
-  game.chunkClock = kChunks;
-  game.soundReadPos = kStreamBufferBytes;
-  std::fill(std::begin(game.chunkFilled), std::end(game.chunkFilled), 1);
-
-  if (game.streamBuffer) {
-    fillSoundBuffer(game.streamBuffer, preloadBuffer, static_cast<uint32_t>(preloadBytes));
-    game.streamBuffer->setCurrentPosition(0);
-    game.streamBuffer->setVolume(kFullVolume);
+  if (playback.streamBuffer) {
+    playback.streamBuffer->setCurrentPosition(0);
+    playback.streamBuffer->setVolume(kFullVolume);
   }
 }

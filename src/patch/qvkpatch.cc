@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "base/base.h"
 #include "patch/patch.h"
-#include "platform/platform.h"
 
 extern char** environ;
 

@@ -1,10 +1,12 @@
 // The ZIP records as the patch archive writes and reads them: little-endian fields at fixed
-// offsets. Shared by the reader and the writer of this folder only.
+// offsets (in the base's byte order helpers). Shared by the reader and the writer of this
+// folder only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "base/base.h"
 
 constexpr uint32_t kLocalHeaderSignature = 0x04034b50;    // "PK\3\4"
 constexpr uint32_t kCentralHeaderSignature = 0x02014b50;  // "PK\1\2"
@@ -30,22 +32,3 @@ constexpr uint16_t kFlagMaskedHeaders = 0x2000;
 constexpr uint32_t kDosAttributeVolume = 0x08;
 constexpr uint32_t kDosAttributeDirectory = 0x10;
 constexpr uint32_t kDosAttributeArchive = 0x20;
-
-inline uint16_t readLe16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-inline uint32_t readLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-inline void appendLe16(std::vector<uint8_t>* out, uint32_t value) {
-  out->push_back(static_cast<uint8_t>(value));
-  out->push_back(static_cast<uint8_t>(value >> 8));
-}
-
-inline void appendLe32(std::vector<uint8_t>* out, uint32_t value) {
-  appendLe16(out, value & 0xffff);
-  appendLe16(out, value >> 16);
-}

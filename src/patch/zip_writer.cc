@@ -39,15 +39,15 @@ bool deflateData(const std::vector<uint8_t>& data, std::vector<uint8_t>* out) {
 // needed" to the name's length.
 void appendCommonFields(const ZipMember& member, const Written& written,
                         std::vector<uint8_t>* out) {
-  appendLe16(out, kVersionDeflate);
-  appendLe16(out, kFlagMaximumCompression);
-  appendLe16(out, kMethodDeflated);
-  appendLe16(out, kDosTime);
-  appendLe16(out, kDosDate);
-  appendLe32(out, written.crc);
-  appendLe32(out, written.compressedSize);
-  appendLe32(out, static_cast<uint32_t>(member.data.size()));
-  appendLe16(out, static_cast<uint32_t>(member.name.size()));
+  appendLe16(*out, kVersionDeflate);
+  appendLe16(*out, kFlagMaximumCompression);
+  appendLe16(*out, kMethodDeflated);
+  appendLe16(*out, kDosTime);
+  appendLe16(*out, kDosDate);
+  appendLe32(*out, written.crc);
+  appendLe32(*out, written.compressedSize);
+  appendLe32(*out, static_cast<uint32_t>(member.data.size()));
+  appendLe16(*out, static_cast<uint32_t>(member.name.size()));
 }
 
 void appendName(const ZipMember& member, std::vector<uint8_t>* out) {
@@ -74,24 +74,24 @@ bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t
     written[i].crc = static_cast<uint32_t>(crc32(0L, member.data.data(), member.data.size()));
     written[i].compressedSize = static_cast<uint32_t>(packed.size());
     written[i].headerOffset = static_cast<uint32_t>(out->size());
-    appendLe32(out, kLocalHeaderSignature);
+    appendLe32(*out, kLocalHeaderSignature);
     appendCommonFields(member, written[i], out);
-    appendLe16(out, 0);  // no extra field
+    appendLe16(*out, 0);  // no extra field
     appendName(member, out);
     out->insert(out->end(), packed.begin(), packed.end());
   }
 
   size_t directoryOffset = out->size();
   for (size_t i = 0; i < members.size(); ++i) {
-    appendLe32(out, kCentralHeaderSignature);
-    appendLe16(out, kHostMsDos << 8 | kVersionDeflate);  // made on MS-DOS
+    appendLe32(*out, kCentralHeaderSignature);
+    appendLe16(*out, kHostMsDos << 8 | kVersionDeflate);  // made on MS-DOS
     appendCommonFields(members[i], written[i], out);
-    appendLe16(out, 0);  // no extra field
-    appendLe16(out, 0);  // no comment
-    appendLe16(out, 0);  // first disk
-    appendLe16(out, 0);  // internal attributes
-    appendLe32(out, kDosAttributeArchive);
-    appendLe32(out, written[i].headerOffset);
+    appendLe16(*out, 0);  // no extra field
+    appendLe16(*out, 0);  // no comment
+    appendLe16(*out, 0);  // first disk
+    appendLe16(*out, 0);  // internal attributes
+    appendLe32(*out, kDosAttributeArchive);
+    appendLe32(*out, written[i].headerOffset);
     appendName(members[i], out);
   }
   size_t directoryBytes = out->size() - directoryOffset;
@@ -100,13 +100,13 @@ bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t
     return false;
   }
 
-  appendLe32(out, kEndRecordSignature);
-  appendLe16(out, 0);  // this disk
-  appendLe16(out, 0);  // the disk of the central directory
-  appendLe16(out, static_cast<uint32_t>(members.size()));
-  appendLe16(out, static_cast<uint32_t>(members.size()));
-  appendLe32(out, static_cast<uint32_t>(directoryBytes));
-  appendLe32(out, static_cast<uint32_t>(directoryOffset));
-  appendLe16(out, 0);  // no comment
+  appendLe32(*out, kEndRecordSignature);
+  appendLe16(*out, 0);  // this disk
+  appendLe16(*out, 0);  // the disk of the central directory
+  appendLe16(*out, static_cast<uint32_t>(members.size()));
+  appendLe16(*out, static_cast<uint32_t>(members.size()));
+  appendLe32(*out, static_cast<uint32_t>(directoryBytes));
+  appendLe32(*out, static_cast<uint32_t>(directoryOffset));
+  appendLe16(*out, 0);  // no comment
   return true;
 }

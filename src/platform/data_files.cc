@@ -5,21 +5,12 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h"
 
 Platform platform;
-
-std::string defaultInstallDirectory() {
-  const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome && dataHome[0] == '/') return std::string(dataHome) + "/qvk";
-  const char* home = std::getenv("HOME");
-  return std::string(home && home[0] ? home : ".") + "/.local/share/qvk";
-}
 
 static std::string joinPath(const std::string& dir, const char* name) {
   if (dir.empty()) return name;
@@ -56,19 +47,4 @@ FILE* openInDirectory(const std::string& dir, const char* name, const char* mode
   // save or move file) is no data file of ours.
   if (std::strchr(name, '/')) return nullptr;
   return std::fopen(resolveInDirectory(dir, name).c_str(), mode);
-}
-
-bool makeDirectories(const std::string& dir) {
-  if (dir.empty()) return true;
-  std::string partial;
-  size_t start = 0;
-  while (start <= dir.size()) {
-    size_t slash = dir.find('/', start);
-    if (slash == std::string::npos) slash = dir.size();
-    partial = dir.substr(0, slash);
-    if (!partial.empty() && mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
-    start = slash + 1;
-  }
-  struct stat info;
-  return stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

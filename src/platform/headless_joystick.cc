@@ -1,5 +1,5 @@
 // Joystick 0 as a test or a qvksim script sets it.
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 bool HeadlessJoystick::getCaps(JoystickCaps* out) {
   std::lock_guard<std::mutex> hold(lock);

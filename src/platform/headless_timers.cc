@@ -2,7 +2,7 @@
 // callback runs on the caller's thread, earliest first.
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The headless main window: records what the game asks of it and returns at once.
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 void HeadlessWindow::showMessage(const char* text, const char* caption, bool warning) {
   {
@@ -20,20 +20,19 @@ void HeadlessWindow::invalidate() {
   ++invalidations;
 }
 
+void HeadlessWindow::enterFullScreen() {
+  std::lock_guard<std::mutex> hold(lock);
+  ++fullScreens;
+}
+
 void HeadlessWindow::returnToWindowed() {
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    ++returnsToWindowed;
-  }
-  if (onWindowed) onWindowed();
+  std::lock_guard<std::mutex> hold(lock);
+  ++returnsToWindowed;
 }
 
 void HeadlessWindow::resetToWindowed() {
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    ++resetsToWindowed;
-  }
-  if (onWindowed) onWindowed();
+  std::lock_guard<std::mutex> hold(lock);
+  ++resetsToWindowed;
 }
 
 void HeadlessWindow::runOnWindowThread(void (*task)()) {
@@ -49,5 +48,5 @@ void HeadlessWindow::clear() {
   std::lock_guard<std::mutex> hold(lock);
   messages.clear();
   lastPicture.clear();
-  pictures = invalidations = returnsToWindowed = resetsToWindowed = 0;
+  pictures = invalidations = fullScreens = returnsToWindowed = resetsToWindowed = 0;
 }

@@ -3,7 +3,7 @@
 //
 // Contents
 //   Directories and data files   where the game's files are found
-//   Text files                    line reads as the game's text files are read; bounded copies
+//   Text files                    line reads as the game's text files are read
 //   Window                        message boxes, pictures, display-mode changes
 //   Joystick                      joystick 0
 //   Timers                        one-shot and periodic timer events
@@ -13,20 +13,17 @@
 //   Frame drawing                 a stored video frame onto the window
 //   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
 //   Stop requests                 how a game thread is ended without killing it
-//   Debug print                   diagnostics that are discarded
+//   Diagnostics                   the debug print, which is discarded; the event trace
 //   Platform                      the one set of platform objects the game uses
-//   Headless                      recording stand-ins for tests and qvksim
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "base/base.h"
 
 // ---------------------------------------------------------------------------------------------
 // Directories and data files
@@ -41,9 +38,6 @@ struct Directories {
   std::string current;  // "." unless a tool or a test says otherwise
 };
 
-// The real install directory of this user ($XDG_DATA_HOME/qvk or ~/.local/share/qvk).
-std::string defaultInstallDirectory();
-
 // dir + "/" + name when that file exists; else the path of a file in dir whose name matches
 // name without regard to case; else dir + "/" + name. Never throws.
 std::string resolveInDirectory(const std::string& dir, const char* name);
@@ -52,9 +46,6 @@ std::string resolveInDirectory(const std::string& dir, const char* name);
 // for a name with a directory part.
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode);
 
-// Creates dir and its missing parents. True when dir exists afterwards.
-bool makeDirectories(const std::string& dir);
-
 // ---------------------------------------------------------------------------------------------
 // Text files
 //
@@ -62,19 +53,6 @@ bool makeDirectories(const std::string& dir);
 // and including the line end, with every CR LF pair delivered as a single LF. Every other byte,
 // 0x1A included, is data. Returns false at the end of the file (nothing read).
 bool readTextLine(FILE* file, char* buffer, int size);
-
-// Little-endian fields of the files the game reads (RIFF chunks, the saved game).
-inline uint16_t readLe16(const uint8_t* p) {
-  return uint16_t(p[0] | p[1] << 8);
-}
-inline uint32_t readLe32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// Copies source into dest, cut to fit destSize with its terminator. appendText adds to what
-// dest holds already, cut the same way.
-void copyText(char* dest, size_t destSize, const char* source);
-void appendText(char* dest, size_t destSize, const char* source);
 
 // ---------------------------------------------------------------------------------------------
 // Window
@@ -92,11 +70,11 @@ struct Window {
   virtual void showPicture(const uint32_t* pixels, int width, int height) = 0;
   // Paint the whole client area again (the title picture when nothing plays).
   virtual void invalidate() = 0;
-  // The plain return from full screen (Esc, end of a game); the game's display mode is then
-  // windowed.
+  // The display modes, as the game has set them: the picture stretched over the whole screen;
+  // the plain return to the windowed display (Esc, the end of a game); the return used by Stop,
+  // which waits 200 ms and renews the drawing resources too.
+  virtual void enterFullScreen() = 0;
   virtual void returnToWindowed() = 0;
-  // The return used by Stop: waits 200 ms and renews the drawing resources too; the display
-  // mode is then windowed.
   virtual void resetToWindowed() = 0;
   // Runs task on the window thread, later (the real window) or at once (headless). The timer
   // service uses it so that the attract mode runs on the same thread as the menu commands.
@@ -146,6 +124,9 @@ struct TimerService {
   virtual void killEvent(TimerId id) = 0;
 };
 
+// Kills the event whose id timer holds, if any, and clears timer (platform.timers').
+void killTimer(std::atomic<TimerId>& timer);
+
 // The real timer service: one thread of its own that runs every callback. Deleting it ends the
 // thread; events still set are dropped.
 TimerService* createTimerService();
@@ -155,6 +136,14 @@ TimerService* createTimerService();
 //
 // A sound buffer plays its bytes once or in a loop; its play cursor is the byte it plays next.
 // Every method is safe against calls on the same buffer from other threads.
+
+// The sound every clip of the game carries: 22050 Hz, 8-bit unsigned stereo, 12 frames of
+// picture per second.
+constexpr int kFramesPerSecond = 12;
+constexpr int kSoundBytesPerSecond = 44100;
+constexpr int kSoundBytesPerFrame = kSoundBytesPerSecond / kFramesPerSecond;  // 3675
+constexpr int kBytesPerSample = 2;  // one byte per channel
+constexpr uint8_t kSilence = 128;   // 8-bit unsigned sound at rest
 
 struct WaveFormat {
   uint16_t formatTag = 1;  // 1: PCM
@@ -182,6 +171,14 @@ struct SoundBuffer {
   virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;
   virtual void release() = 0;  // the buffer is gone afterwards
 };
+
+// The regions of a lock of count bytes from offset in a buffer of size bytes: the second one
+// starts at the buffer's start when the range wraps. False for an empty or oversized range.
+bool lockRegions(uint8_t* bytes, uint32_t size, uint32_t offset, uint32_t count, uint8_t** region1,
+                 uint32_t* length1, uint8_t** region2, uint32_t* length2);
+// Whether the regions handed back to unlock lie inside the buffer (the second may be empty).
+bool regionsInside(const uint8_t* bytes, uint32_t size, const uint8_t* region1, uint32_t length1,
+                   const uint8_t* region2, uint32_t length2);
 
 struct SoundDevice {
   virtual ~SoundDevice() = default;  // releases the buffers it still has
@@ -252,7 +249,7 @@ struct MediaLibrary {
 //
 // The stand-in for drawing a compressed frame into the window: decodes it with the state the
 // previous frames left (delta frames draw over the last picture) and shows it stretched to the
-// client area. format is the video format with its compression code as the game rewrote it.
+// client area. format is the video format as the file stores it.
 
 struct FrameDrawer {
   virtual ~FrameDrawer() = default;
@@ -299,10 +296,17 @@ bool stopRequested();
 bool waitUnlessStopped(uint32_t ms);
 
 // ---------------------------------------------------------------------------------------------
-// Debug print
-//
+// Diagnostics
+
 // Diagnostics that the game writes and nobody reads: discarded unless the build turns them on.
 void debugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The event trace that qvksim prints. When the hook is set, the places where the game's events
+// happen report them as one line each ("open seq01.avi 0", "verdict 8 3"), on their own thread;
+// traceState tells the hook (with no line) that the state it follows may have changed.
+extern void (*traceHook)(const char* line);
+void traceEvent(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void traceState();
 
 // ---------------------------------------------------------------------------------------------
 // Platform
@@ -331,181 +335,3 @@ struct Platform {
 bool platformWait(uint32_t ms);
 
 extern Platform platform;
-
-// ---------------------------------------------------------------------------------------------
-// Headless
-//
-// Stand-ins for tests and qvksim: nothing real happens, everything is recorded, and every clock
-// moves only when the caller moves it. Each is safe to use from several threads.
-
-struct RecordedMessage {
-  std::string text;
-  std::string caption;
-  bool warning = false;
-};
-
-struct HeadlessWindow : Window {
-  void showMessage(const char* text, const char* caption, bool warning) override;
-  void showPicture(const uint32_t* pixels, int width, int height) override;
-  void invalidate() override;
-  void returnToWindowed() override;
-  void resetToWindowed() override;
-  void runOnWindowThread(void (*task)()) override;
-
-  std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
-  void clear();
-
-  // Called (outside the lock) for every message box, before it "closes".
-  void (*onMessage)(const char* text, const char* caption) = nullptr;
-  // Called (outside the lock) by both returns to the windowed display; the headless session
-  // sets the game's display mode there, as the real window does.
-  void (*onWindowed)() = nullptr;
-
-  std::mutex lock;
-  std::vector<RecordedMessage> messages;
-  std::vector<uint32_t> lastPicture;  // the last picture shown, width * height pixels
-  int pictures = 0;
-  int invalidations = 0;
-  int returnsToWindowed = 0;
-  int resetsToWindowed = 0;
-};
-
-// Joystick 0 as a script sets it: absent until plugged in.
-struct HeadlessJoystick : Joystick {
-  bool getCaps(JoystickCaps* caps) override;
-  bool getPosition(JoystickPosition* position) override;
-
-  void plugIn(JoystickPosition position);  // present, reading this position
-  void unplug();
-
-  std::mutex lock;
-  bool capsReadable = true;
-  JoystickCaps caps{0, 65535, 0, 65535};
-  bool present = false;
-  JoystickPosition position;
-};
-
-// Virtual time, moved on only by the caller; callbacks run on the caller's thread.
-struct PendingTimer {
-  TimerId id = 0;
-  uint64_t dueMs = 0;     // the virtual time of its next call
-  uint32_t periodMs = 0;  // 0: one-shot
-  TimerCallback callback = nullptr;
-  uint64_t order = 0;  // breaks ties between events due at the same moment
-};
-
-struct HeadlessTimers : TimerService {
-  TimerId setEvent(uint32_t delayMs, TimerCallback callback, bool periodic) override;
-  void killEvent(TimerId id) override;
-
-  // Moves virtual time on by ms, running every callback that falls due on the way in time order
-  // (events due at the same moment in the order they were set or last rescheduled).
-  void advance(uint64_t ms);
-  // Moves virtual time to the next due event and runs it. False (time unchanged) when none.
-  bool advanceToNext();
-  uint64_t now();
-  std::vector<PendingTimer> pending();  // in the order they will fire
-  bool isPending(TimerId id);
-
-  std::mutex lock;
-  std::condition_variable callbackDone;
-  uint64_t nowMs = 0;
-  std::vector<PendingTimer> events;
-  uint64_t nextOrder = 0;
-  TimerId lastId = 0;
-  TimerId runningId = 0;  // the event whose callback runs now
-  std::thread::id runningThread;
-};
-
-// A virtual sound card: buffers keep their bytes in memory and their play cursors move only
-// when the caller advances the device. Every call is recorded; switches make calls fail.
-struct VirtualSoundDevice;
-
-struct VirtualSoundBuffer : SoundBuffer {
-  bool lock(uint32_t offset, uint32_t bytes, uint8_t** region1, uint32_t* length1,
-            uint8_t** region2, uint32_t* length2) override;
-  bool unlock(uint8_t* region1, uint32_t length1, uint8_t* region2, uint32_t length2) override;
-  bool play(bool looping) override;
-  bool stop() override;
-  bool getCurrentPosition(uint32_t* playCursor) override;
-  bool setCurrentPosition(uint32_t position) override;
-  bool setVolume(int32_t hundredthsOfDecibel) override;
-  void release() override;  // marks it released; the device keeps it for inspection
-
-  // All of these are guarded by the device's lock.
-  VirtualSoundDevice* device = nullptr;
-  int number = 0;  // 1 for the first buffer the device made, and so on
-  WaveFormat format;
-  std::vector<uint8_t> bytes;
-  uint32_t cursor = 0;
-  bool playing = false;
-  bool looping = false;
-  bool released = false;
-  int32_t volume = 0;
-  int plays = 0, stops = 0, positionReads = 0, locks = 0, unlocks = 0;
-  int openLocks = 0;  // locks not yet unlocked
-  bool failGetPosition = false;
-  bool failLock = false;
-  bool failUnlock = false;
-};
-
-struct VirtualSoundDevice : SoundDevice {
-  ~VirtualSoundDevice() override;
-  SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
-
-  // Moves the cursor of every playing buffer on by bytes: a looping one wraps, a one-shot one
-  // stops at its end.
-  void advance(uint32_t bytes);
-  // The calls so far, one line each: "create 1 44100", "play 1 loop", "play 2 once",
-  // "stop 1", "lock 1 7350 7350", "unlock 1", "position 1 0", "volume 1 -1", "release 2".
-  // Position reads are counted per buffer, not listed.
-  std::vector<std::string> eventsSeen();
-  void clearEvents();
-  // Makes createBuffer fail (the fail switches of each buffer are its own).
-  bool failCreateBuffer = false;
-
-  std::mutex lock;
-  std::vector<std::unique_ptr<VirtualSoundBuffer>> buffers;  // released ones included
-  std::vector<std::string> events;
-};
-
-// Replaces a resource of the program for the tests (bytes null: the resource is missing) until
-// restoreResources.
-void replaceResource(const char* name, const uint8_t* bytes, size_t size);
-void restoreResources();
-
-// Clips that exist only as a name and a frame count, with sound in the game's format
-// (3675 bytes a frame). A frame's stored bytes are a tag that names its number, so a drawing
-// records which frame it showed; the sound byte at track position p is p % 251.
-struct VirtualMediaLibrary : MediaLibrary {
-  MediaFile* open(const char* fileName) override;
-  void release(MediaFile* file) override;
-
-  void addClip(const std::string& name, int32_t frames, bool withSound = true);
-  // Reads lines "NAME FRAMES" ('#' starts a comment). False, with the line, on a bad line.
-  bool loadManifest(const char* path, std::string* error);
-
-  struct Clip {
-    std::string name;
-    int32_t frames = 0;
-    bool withSound = true;
-  };
-  std::mutex lock;
-  std::vector<Clip> clips;
-  int openFiles = 0;  // files opened and not yet released
-};
-
-constexpr int kVirtualFrameBytes = 8;  // "VFRM" and the frame number
-// The frame number a virtual frame's bytes name, or -1 for other bytes (a blank slot).
-int32_t virtualFrameNumber(const uint8_t* frame, int32_t size);
-
-// Records the frames drawn: the number a virtual frame names, or -1.
-struct HeadlessDrawer : FrameDrawer {
-  void drawFrame(const uint8_t* format, int32_t formatSize, const uint8_t* frame,
-                 int32_t frameSize) override;
-  std::vector<int32_t> framesDrawn();  // a copy
-  void clear();
-
-  std::mutex lock;
-  std::vector<int32_t> drawn;
-};

@@ -70,9 +70,9 @@ void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
     uint32_t run = std::min(count, size - buffer.cursor);
     const uint8_t* source = bytes + buffer.cursor;
     if (gain == kUnityGain) {
-      for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - 128;
+      for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - kSilence;
     } else {
-      for (uint32_t i = 0; i < run; ++i) sum[i] += ((source[i] - 128) * gain + 32768) >> 16;
+      for (uint32_t i = 0; i < run; ++i) sum[i] += ((source[i] - kSilence) * gain + 32768) >> 16;
     }
     sum += run;
     count -= run;
@@ -96,7 +96,7 @@ void mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
       if (buffer->playing) mixBuffer(*buffer, sum, count);
     }
     for (uint32_t i = 0; i < count; ++i)
-      out[i] = static_cast<uint8_t>(std::clamp(128 + sum[i], 0, 255));
+      out[i] = static_cast<uint8_t>(std::clamp(kSilence + sum[i], 0, 255));
     out += count;
     bytes -= count;
   }
@@ -118,7 +118,7 @@ SoundBuffer* SdlSoundDevice::createBuffer(const WaveFormat& format, uint32_t byt
   if (!isGameFormat(format) || bytes == 0) return nullptr;
   auto* buffer = new SdlSoundBuffer;
   buffer->device = this;
-  buffer->bytes.assign(bytes, 128);
+  buffer->bytes.assign(bytes, kSilence);
   std::lock_guard<std::mutex> hold(lock);
   buffers.push_back(buffer);
   return buffer;
@@ -127,29 +127,15 @@ SoundBuffer* SdlSoundDevice::createBuffer(const WaveFormat& format, uint32_t byt
 bool SdlSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1, uint32_t* length1,
                           uint8_t** region2, uint32_t* length2) {
   std::lock_guard<std::mutex> hold(device->lock);
-  *region1 = *region2 = nullptr;
-  *length1 = *length2 = 0;
-  uint32_t size = static_cast<uint32_t>(bytes.size());
-  if (count == 0 || count > size || offset >= size) return false;
-  *region1 = bytes.data() + offset;
-  *length1 = std::min(count, size - offset);
-  if (*length1 < count) {
-    *region2 = bytes.data();
-    *length2 = count - *length1;
-  }
-  return true;
+  return lockRegions(bytes.data(), uint32_t(bytes.size()), offset, count, region1, length1, region2,
+                     length2);
 }
 
 bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2,
                             uint32_t length2) {
   // Taking the lock publishes what was written to the callback.
   std::lock_guard<std::mutex> hold(device->lock);
-  const uint8_t* start = bytes.data();
-  const uint8_t* end = start + bytes.size();
-  bool firstInside = region1 >= start && region1 <= end && length1 <= size_t(end - region1);
-  bool secondInside =
-      length2 == 0 || (region2 >= start && region2 <= end && length2 <= size_t(end - region2));
-  return firstInside && secondInside;
+  return regionsInside(bytes.data(), uint32_t(bytes.size()), region1, length1, region2, length2);
 }
 
 bool SdlSoundBuffer::play(bool loop) {

@@ -26,18 +26,6 @@ bool readTextLine(FILE* file, char* buffer, int size) {
   return stored > 0;
 }
 
-void copyText(char* dest, size_t destSize, const char* source) {
-  if (destSize == 0) return;
-  size_t length = strnlen(source, destSize - 1);
-  std::memcpy(dest, source, length);
-  dest[length] = '\0';
-}
-
-void appendText(char* dest, size_t destSize, const char* source) {
-  size_t used = strnlen(dest, destSize);
-  if (used < destSize) copyText(dest + used, destSize - used, source);
-}
-
 WaveFormat waveFormatFromRecord(const uint8_t* record, size_t size) {
   WaveFormat format;
   format.formatTag = readLe16(record);

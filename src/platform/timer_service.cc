@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "platform/platform.h"
 
 namespace {
@@ -111,4 +115,8 @@ void ThreadTimerService::run() {
 
 TimerService* createTimerService() {
   return new ThreadTimerService;
+}
+
+void killTimer(std::atomic<TimerId>& timer) {
+  if (TimerId id = timer.exchange(0); id && platform.timers) platform.timers->killEvent(id);
 }

@@ -7,11 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
-
-constexpr int32_t kSoundBytesPerFrame = 3675;
 
 struct VirtualFile : MediaFile {
   VirtualMediaLibrary::Clip clip;

@@ -2,18 +2,12 @@
 // advances the device, with every call recorded and switches that make calls fail.
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
 
 std::string eventLine(const char* what, const VirtualSoundBuffer& buffer) {
   return std::string(what) + " " + std::to_string(buffer.number);
-}
-
-bool regionInside(const VirtualSoundBuffer& buffer, const uint8_t* region, uint32_t length) {
-  const uint8_t* start = buffer.bytes.data();
-  return region >= start && length <= buffer.bytes.size() &&
-         static_cast<size_t>(region - start) <= buffer.bytes.size() - length;
 }
 
 }  // namespace
@@ -27,7 +21,7 @@ SoundBuffer* VirtualSoundDevice::createBuffer(const WaveFormat& format, uint32_t
   buffer->device = this;
   buffer->number = static_cast<int>(buffers.size()) + 1;
   buffer->format = format;
-  buffer->bytes.assign(bytes, 128);  // silence
+  buffer->bytes.assign(bytes, kSilence);
   events.push_back(eventLine("create", *buffer) + " " + std::to_string(bytes));
   buffers.push_back(std::move(buffer));
   return buffers.back().get();
@@ -63,15 +57,12 @@ void VirtualSoundDevice::clearEvents() {
 bool VirtualSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1, uint32_t* length1,
                               uint8_t** region2, uint32_t* length2) {
   std::lock_guard<std::mutex> hold(device->lock);
-  *region1 = *region2 = nullptr;
-  *length1 = *length2 = 0;
-  uint32_t size = static_cast<uint32_t>(bytes.size());
-  if (failLock || released || count == 0 || count > size || offset >= size) return false;
-  *region1 = bytes.data() + offset;
-  *length1 = std::min(count, size - offset);
-  if (*length1 < count) {
-    *region2 = bytes.data();
-    *length2 = count - *length1;
+  bool locked = lockRegions(bytes.data(), uint32_t(bytes.size()), offset, count, region1, length1,
+                            region2, length2);
+  if (failLock || released || !locked) {
+    *region1 = *region2 = nullptr;
+    *length1 = *length2 = 0;
+    return false;
   }
   ++locks;
   ++openLocks;
@@ -83,8 +74,8 @@ bool VirtualSoundBuffer::lock(uint32_t offset, uint32_t count, uint8_t** region1
 bool VirtualSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2,
                                 uint32_t length2) {
   std::lock_guard<std::mutex> hold(device->lock);
-  if (failUnlock || released || openLocks == 0 || !regionInside(*this, region1, length1) ||
-      (length2 != 0 && !regionInside(*this, region2, length2))) {
+  if (failUnlock || released || openLocks == 0 ||
+      !regionsInside(bytes.data(), uint32_t(bytes.size()), region1, length1, region2, length2)) {
     return false;
   }
   ++unlocks;

@@ -10,14 +10,13 @@
 // ---------------------------------------------------------------------------------------------
 // Display modes
 
-void enterFullScreen() {
-  if (!gameOrDemoRunning() || !shell.mainWindow) return;
+void enterFullScreenNow() {
+  if (!shell.mainWindow) return;
   gtk_widget_hide(shell.menuBar);
   shell.menuSaved = true;
   gtk_window_fullscreen(GTK_WINDOW(shell.mainWindow));
   gtk_window_present(GTK_WINDOW(shell.mainWindow));
   invalidateClient();
-  game.displayMode = kDisplayFullScreen;
 }
 
 // Menu bar back, border back, windowed geometry.
@@ -34,7 +33,6 @@ void returnToWindowedNow() {
   if (!shell.mainWindow) return;  // handed over from the game thread after the window closed
   restoreWindowed();
   invalidateClient();
-  game.displayMode = kDisplayWindowed;
 }
 
 void resetToWindowedNow() {
@@ -44,7 +42,6 @@ void resetToWindowedNow() {
   openDrawingResources();
   restoreWindowed();
   invalidateClient();
-  game.displayMode = kDisplayWindowed;
 }
 
 void windowedCommand() {

@@ -76,7 +76,6 @@ void runCommand(int commandId) {
   if (runGameCommand(commandId)) return;
   switch (commandId) {
     case kCommandWindowed: windowedCommand(); break;
-    case kCommandFullScreen: enterFullScreen(); break;
     case kCommandAbout: showAboutBox(); break;
     default: break;
   }
@@ -255,16 +254,10 @@ struct ShellWindow : Window {
     storePicture(pixels, width, height);
   }
   void invalidate() override { invalidateClient(); }
-  // The display mode is windowed as soon as the return is asked for; the window follows on its
-  // own thread.
-  void returnToWindowed() override {
-    game.displayMode = kDisplayWindowed;
-    runOnUiThread(returnToWindowedNow);
-  }
-  void resetToWindowed() override {
-    game.displayMode = kDisplayWindowed;
-    runOnUiThread(resetToWindowedNow);
-  }
+  // The game has set its display mode already; the window follows on its own thread.
+  void enterFullScreen() override { runOnUiThread(enterFullScreenNow); }
+  void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
+  void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
   void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
 };
 

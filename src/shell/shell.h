@@ -22,9 +22,6 @@
 #include <vector>
 
 #include "game/game.h"
-#include "input/input.h"
-#include "media/media.h"
-#include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------------------
 // Shell state
@@ -82,7 +79,8 @@ void runOnUiThread(void (*fn)());
 // ---------------------------------------------------------------------------------------------
 // Display
 
-void enterFullScreen();      // "Full Screen": only while a game or the demo runs
+// The display modes as the game sets them, on the user-interface thread.
+void enterFullScreenNow();   // the picture over the whole screen, no menu bar, no border
 void returnToWindowedNow();  // the plain return from full screen
 void resetToWindowedNow();   // Stop's return: waits, renews the drawing resources
 void windowedCommand();      // "Windowed": back to the standard place and size, nothing else

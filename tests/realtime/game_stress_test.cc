@@ -11,6 +11,7 @@
 
 #include "game/game.h"
 #include "input/input.h"
+#include "platform/headless.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST(GameStress, CommandsAndAttractTicksAtRandomMoments) {
     std::mt19937 random(11);
     while (running) {
       std::this_thread::sleep_for(std::chrono::milliseconds(random() % 30));
-      game.inputLatch = static_cast<uint8_t>(random() % 5);
+      input.inputLatch = static_cast<uint8_t>(random() % 5);
     }
   });
 

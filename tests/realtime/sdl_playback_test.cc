@@ -44,35 +44,35 @@ TEST(SdlPlayback, PictureAndSoundStayInStepToTheEnd) {
   platform.media = aviMediaLibrary();
   platform.drawer = &drawer;
   platform.realTimeWaits = true;
-  game.streamBuffer = device->createBuffer(WaveFormat{}, kStreamBufferBytes);
-  ASSERT_NE(game.streamBuffer, nullptr);
+  playback.streamBuffer = device->createBuffer(WaveFormat{}, kStreamBufferBytes);
+  ASSERT_NE(playback.streamBuffer, nullptr);
 
   openSequence("clip.avi", 0);
-  ASSERT_TRUE(sequence.soundClock);
+  ASSERT_TRUE(playback.soundClock);
   auto start = std::chrono::steady_clock::now();
   int worstStep = 0;
-  while (!game.sequenceEnded &&
+  while (!playback.sequenceEnded &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
     runMediaSteps();
     // While the clock runs, the frame on screen is the one whose sound plays: the sound at the
     // play cursor belongs to clockFrame - 12, the last drawn frame is draws - 2 (frame 0 was
     // drawn twice).
-    if (!game.drawDown && !game.soundExhausted && drawer.draws > 1) {
+    if (!playback.drawDown && !playback.soundExhausted && drawer.draws > 1) {
       int shown = drawer.draws - 2;
-      int heard = game.clockFrame - kCacheSlots;
+      int heard = playback.clockFrame - kCacheSlots;
       worstStep = std::max(worstStep, std::abs(shown - heard));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  game.streamBuffer->stop();
-  if (game.aviFile) platform.media->release(game.aviFile);
-  game.aviFile = nullptr;
-  game.streamBuffer = nullptr;
+  playback.streamBuffer->stop();
+  if (playback.aviFile) platform.media->release(playback.aviFile);
+  playback.aviFile = nullptr;
+  playback.streamBuffer = nullptr;
   platform = Platform{};
   std::filesystem::remove_all(dir);
 
-  EXPECT_TRUE(game.sequenceEnded);
+  EXPECT_TRUE(playback.sequenceEnded);
   // The clock may run a frame ahead for a pass after each chunk boundary (the +2 rule), and the
   // picture follows within a pass: never more than two frames, a sixth of a second.
   EXPECT_LE(worstStep, 2);

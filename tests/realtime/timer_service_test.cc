@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/headless.h"
 #include "qvkcheck.h"
 
 static const char kUsage[] =

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "media/media.h"
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
 

@@ -7,9 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/game.h"
-#include "input/input.h"
-#include "media/media.h"
+#include "game/headless_session.h"
 #include "qvksim.h"
 
 void setMessageTrace(HeadlessWindow& window);
@@ -102,21 +100,18 @@ static bool parseOptions(int argc, char** argv, Options* options) {
 }
 
 static bool clipIsAt(const std::string& clip, int64_t frame) {
-  return game.aviFile && clip == game.openClipName && game.currentFrame >= frame;
+  return playback.aviFile && clip == playback.openClipName && playback.currentFrame >= frame;
 }
 
 // Runs one command; false when a wait ran out of time.
 static bool runCommand(HeadlessSession& session, const ScriptCommand& command) {
   switch (command.kind) {
     case ScriptCommand::kCommand:
-      if (command.commandId == kCommandFullScreen) {
-        if (gameOrDemoRunning()) game.displayMode = kDisplayFullScreen;
-      } else if (command.commandId != kCommandWindowed) {
-        runGameCommand(command.commandId);
-      }
+      // Windowed only places the real window again.
+      if (command.commandId != kCommandWindowed) runGameCommand(command.commandId);
       break;
     case ScriptCommand::kAttract:
-      if (TimerId pending = game.attractTimerId.exchange(0)) session.timers.killEvent(pending);
+      killTimer(game.attractTimerId);
       attractTimerFired();
       break;
     case ScriptCommand::kKey: keyboardHookProc(command.virtualKey); break;
@@ -206,7 +201,7 @@ int main(int argc, char** argv) {
     }
   }
   closeHeadlessSession(session);
-  gameTraceHook = nullptr;
+  traceHook = nullptr;
   if (!temporaryInstall.empty()) std::filesystem::remove_all(temporaryInstall);
   return status;
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/game.h"
+#include "game/headless_session.h"
 #include "qvksim.h"
 
 namespace {
@@ -21,7 +21,7 @@ struct Followed {
 Followed followed;
 
 void printLine(const std::string& text) {
-  std::printf("%d %s\n", game.currentFrame.load(), text.c_str());
+  std::printf("%d %s\n", playback.currentFrame.load(), text.c_str());
 }
 
 std::string name(const SharedName& shared) {
@@ -69,7 +69,7 @@ void traceStateChanges() {
 
 void startTrace() {
   followed = Followed{};
-  gameTraceHook = eventHook;
+  traceHook = eventHook;
 }
 
 void setMessageTrace(HeadlessWindow& window) {

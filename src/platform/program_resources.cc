@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 extern "C" GResource* qvk_resources_get_resource();
 extern "C" void qvk_resources_register_resource();

@@ -1,0 +1,67 @@
+// The base: small helpers that every layer may use and that use nothing of the project. Byte
+// order of the files the programs read and write, fixed-size text, and the install directory.
+//
+// Contents
+//   Byte order          little-endian fields, four-character codes
+//   Fixed-size text     bounded copies into char arrays
+//   Install directory   where the game is installed, and making it
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------------------------
+// Byte order
+//
+// Every file of the game (RIFF chunks, the saved game, ZIP records) stores its numbers
+// little-endian.
+
+inline uint16_t readLe16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
+inline uint32_t readLe32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline uint64_t readLe64(const uint8_t* p) {
+  return uint64_t(readLe32(p)) | uint64_t(readLe32(p + 4)) << 32;
+}
+
+inline void writeLe32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(value >> (8 * i));
+}
+
+inline void appendLe16(std::vector<uint8_t>& out, uint32_t value) {
+  out.insert(out.end(), {uint8_t(value), uint8_t(value >> 8)});
+}
+inline void appendLe32(std::vector<uint8_t>& out, uint32_t value) {
+  out.insert(out.end(),
+             {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)});
+}
+
+// A RIFF four-character code as the file stores it, read as a little-endian number.
+constexpr uint32_t fourCc(const char (&code)[5]) {
+  return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
+         uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fixed-size text
+
+// Copies source into dest, cut to fit destSize with its terminator. appendText adds to what
+// dest holds already, cut the same way.
+void copyText(char* dest, size_t destSize, const char* source);
+void appendText(char* dest, size_t destSize, const char* source);
+
+// ---------------------------------------------------------------------------------------------
+// Install directory
+//
+// The install directory stands for the game's own folder: the player reads move and hotspot
+// files there first and keeps the saved game there; the patch installs into it.
+
+// The install directory of this user ($XDG_DATA_HOME/qvk, or ~/.local/share/qvk).
+std::string defaultInstallDirectory();
+
+// Creates dir and its missing parents. True when dir exists afterwards.
+bool makeDirectories(const std::string& dir);

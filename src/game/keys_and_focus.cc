@@ -1,0 +1,41 @@
+// The game's side of the keys and the focus. Every key event goes through keyboardHookProc:
+// the move keys fill the input latch, and three keys act at once (F5 and F6 switch judging
+// off and on, Esc leaves full screen); while the demo runs any key at all ends it. The focus
+// handlers install and remove the keyboard hook and pause and resume the game.
+//
+// The game thread's priority, which the focus changes raise and lower, is left to the
+// operating system: a game thread that waits for its clock needs no priority to keep up.
+#include "game/game.h"
+
+void keyboardHookProc(uint32_t virtualKey) {
+  // While the demo runs any key at all is input; a key of the key table below overwrites it.
+  if (readFlagLocked(game.demoActive)) latchInput(kInputUp);
+
+  if (virtualKey == kKeyF5) {
+    playBeep(kGoodBeep);
+    game.judgingOff = true;
+  }
+  if (virtualKey == kKeyF6) {
+    playBeep(kGoodBeep);
+    game.judgingOff = false;
+  }
+
+  latchInput(inputCodeOfKey(virtualKey));
+
+  if (virtualKey == kKeyEscape && gameOrDemoRunning() && game.displayMode == kDisplayFullScreen)
+    returnToWindowed();
+}
+
+void onFocusGained() {
+  installKeyboardHook();
+  playback.focusLost = false;
+  // The stream buffer plays again whether or not a game runs: idle, it loops what it last held.
+  if (playback.streamBuffer) playback.streamBuffer->play(true);
+}
+
+void onFocusLost() {
+  playback.focusLost = true;
+  removeKeyboardHook();
+  // With sound, the stopped buffer holds the play position that is the game clock.
+  if (playback.streamBuffer) playback.streamBuffer->stop();
+}
