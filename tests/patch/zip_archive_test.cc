@@ -19,8 +19,10 @@ std::vector<ZipMember> sampleMembers() {
           member("EMPTY.TXT", "")};
 }
 
-// The reader's verdict on an archive, "" when it reads.
+// The reader's verdict on an archive, "" when it reads. Every archive judged here seeds the
+// reader's fuzz target.
 std::string refusal(const std::vector<uint8_t>& zip) {
+  keepAsFuzzSeed(zip);
   std::vector<ZipMember> members;
   std::string error;
   bool read = readZipArchive(zip.data(), zip.size(), &members, &error);
@@ -42,6 +44,7 @@ TEST(ZipArchive, MembersReadBackInOrderBehindAProgram) {
   std::vector<ZipMember> members = sampleMembers();
   std::string stub = "MZ" + std::string(5000, '\x90') + "PK\x05\x06 not the end record";
   std::vector<uint8_t> zip = zipOf(members, stub);
+  keepAsFuzzSeed(zip);
   std::vector<ZipMember> read;
   std::string error;
   ASSERT_TRUE(readZipArchive(zip.data(), zip.size(), &read, &error)) << error;
@@ -71,6 +74,7 @@ TEST(ZipArchive, StoredMembersAndACommentAreRead) {
   std::string comment = "made by hand";
   put16(&zip, endRecordAt(zip) + 20, static_cast<uint32_t>(comment.size()));
   zip.insert(zip.end(), comment.begin(), comment.end());
+  keepAsFuzzSeed(zip);
   std::vector<ZipMember> read;
   std::string error;
   ASSERT_TRUE(readZipArchive(zip.data(), zip.size(), &read, &error)) << error;
@@ -181,8 +185,9 @@ TEST(ZipArchive, NoCutAndNoChangedByteGetsThroughAsOtherContents) {
                                           member("SEQ01.TXT", std::string(300, '4'))};
   const std::vector<uint8_t> good = zipOf(members, "MZstub");
   for (size_t size = 0; size < good.size(); ++size) {
-    std::vector<uint8_t> cut(good.begin(), good.begin() + size);
-    EXPECT_NE(refusal(cut), "") << size;
+    std::vector<ZipMember> read;
+    std::string error;
+    EXPECT_FALSE(readZipArchive(good.data(), size, &read, &error)) << size;
   }
   for (size_t at = 0; at < good.size(); ++at) {
     for (uint8_t flip : {0x01, 0x10, 0x80}) {
