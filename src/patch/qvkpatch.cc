@@ -1,8 +1,10 @@
 // qvkpatch: the patch installer. Its file carries a payload behind its own program image, the
 // self-extracting update. It writes the payload into the install directory as the program
 // "qvp", runs it there so that it unpacks the update into that directory, and deletes it again.
-// The installer knows nothing of the update itself, only where the payload lies in its file.
+// Before it writes anything it checks the payload's archive with the extractor's own reader, so
+// a patch that the extractor would refuse leaves no trace, not even a new install directory.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,13 +47,30 @@ static FILE* openOwnFile() {
 
 // Reads the payload from the position the file is at. False when the file ends before it:
 // an incomplete download must not become an incomplete program.
-static bool readPayload(FILE* own, uint64_t offset, uint64_t length, std::vector<char>* payload) {
+static bool readPayload(FILE* own, uint64_t offset, uint64_t length,
+                        std::vector<uint8_t>* payload) {
   struct stat info;
   if (fstat(fileno(own), &info) != 0 || static_cast<uint64_t>(info.st_size) < offset ||
       static_cast<uint64_t>(info.st_size) - offset < length)
     return false;
   payload->resize(length);
   return std::fread(payload->data(), 1, length, own) == length;
+}
+
+// The payload is an archive the extractor will install whole: sound, and without a member that
+// is qvp's own file to the game (in any case), which the clean-up would delete again or which
+// would delete qvp.
+static bool checkPayload(const std::vector<uint8_t>& payload, std::string* error) {
+  std::vector<ZipMember> members;
+  if (!readZipArchive(payload.data(), payload.size(), &members, error)) return false;
+  for (const ZipMember& member : members) {
+    if (foldedName(member.name) == foldedName(kExtractorName)) {
+      *error =
+          "member " + shownName(member.name) + " would replace the extractor " + kExtractorName;
+      return false;
+    }
+  }
+  return true;
 }
 
 // A new file: whatever an earlier run left under the name goes first, and a link planted there
@@ -93,6 +112,9 @@ static int runExtractor(const std::string& path, const std::string& install) {
 }
 
 int main() {
+  // An ignored child signal, handed on by whoever started us, would let the system reap qvp
+  // unseen and lose its status.
+  signal(SIGCHLD, SIG_DFL);
   FILE* own = openOwnFile();
   if (!own) {
     std::fputs("file not opened", stdout);
@@ -110,10 +132,15 @@ int main() {
     std::fclose(own);
     return kStatusFailed;
   }
-  std::vector<char> payload;
+  std::vector<uint8_t> payload;
   if (!readPayload(own, offset, length, &payload)) {
     std::fclose(own);
     return failWith("this file is incomplete or damaged; nothing was installed");
+  }
+  std::string refusal;
+  if (!checkPayload(payload, &refusal)) {
+    std::fclose(own);
+    return failWith("the patch is damaged or unsafe, nothing was installed: " + refusal);
   }
 
   const std::string install = defaultInstallDirectory();
@@ -138,7 +165,10 @@ int main() {
   }
 
   int status = runExtractor(extractor, install);
-  if (unlink(extractor.c_str()) != 0)
-    std::fprintf(stderr, "qvkpatch: %s\n", errorText("cannot delete " + extractor).c_str());
+  if (unlink(extractor.c_str()) != 0) {
+    // The update may be in place, but qvp is left in the install directory.
+    int failed = failWith(errorText("cannot delete " + extractor));
+    if (status == 0) status = failed;
+  }
   return status;
 }
