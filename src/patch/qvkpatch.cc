@@ -86,20 +86,53 @@ static int createExtractor(const std::string& path) {
   return fd;
 }
 
-// Runs the extractor with the install directory as its one argument, no shell between, and
-// waits for it. Its failure is ours: the update did not arrive.
-static int runExtractor(const std::string& path, const std::string& install) {
+// Starts the extractor with the install directory as its one argument, no shell between. An
+// interrupt or quit from the terminal while it runs must end qvp, not the installer, which then
+// reports it and still deletes qvp: as the standard library's system does, the installer
+// ignores the two signals until restoreTerminalSignals, and qvp gets them as the installer did.
+static struct sigaction savedInterrupt, savedQuit;
+
+static int spawnExtractor(const std::string& path, const std::string& install, pid_t* child) {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGINT, &ignore, &savedInterrupt);
+  sigaction(SIGQUIT, &ignore, &savedQuit);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  if (savedInterrupt.sa_handler != SIG_IGN) sigaddset(&defaults, SIGINT);
+  if (savedQuit.sa_handler != SIG_IGN) sigaddset(&defaults, SIGQUIT);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(install.c_str()), nullptr};
+  int error = posix_spawn(child, path.c_str(), nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  return error;
+}
+
+static void restoreTerminalSignals() {
+  sigaction(SIGINT, &savedInterrupt, nullptr);
+  sigaction(SIGQUIT, &savedQuit, nullptr);
+}
+
+// Runs the extractor and waits for it. Its failure is ours: the update did not arrive.
+static int runExtractor(const std::string& path, const std::string& install) {
   pid_t child = 0;
-  int error = posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ);
+  int error = spawnExtractor(path, install, &child);
   if (error != 0) {
+    restoreTerminalSignals();
     errno = error;
     return failWith(errorText("cannot run " + path));
   }
   int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return failWith(errorText("lost " + path));
-  }
+  pid_t waited = 0;
+  do {
+    waited = waitpid(child, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  restoreTerminalSignals();
+  if (waited < 0) return failWith(errorText("lost " + path));
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
   if (WIFEXITED(status)) {
     failWith("the update failed: " + path + " ended with status " +

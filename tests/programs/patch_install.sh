@@ -3,8 +3,9 @@
 # ~/.local/share/qvk), leaves exactly the sixteen files of its payload there and no qvp, and
 # updates an existing install (old files under lower-case names included). The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
-# too), and its failure is the installer's, as is a qvp that cannot be deleted; an ignored child
-# signal does not lose qvp's status. The game then reads the upper-case move files.
+# too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt
+# ends qvp, not the installer, and an ignored child signal does not lose qvp's status. The game
+# then reads the upper-case move files.
 set -euo pipefail
 build=$1
 installer="$build/qvkpatch"
@@ -90,6 +91,17 @@ status=0
 [ "$status" = 1 ] || fail "an undeletable qvp made qvkpatch end with $status"
 grep -q "^qvkpatch: cannot delete .*qvp: " "$work/err" || fail "$(cat "$work/err")"
 rmdir "$quoted/qvk/qvp"
+
+# An interrupt from the terminal while qvp runs (sent here to both) ends qvp, not the installer,
+# which reports it and deletes qvp.
+fake_installer 0 'kill -INT $PPID; kill -INT $$'
+status=0
+(cd "$work/fake" && XDG_DATA_HOME="$quoted" perl -e '$SIG{INT} = $SIG{QUIT} = "DEFAULT"; exec @ARGV or die' \
+  ./qvkpatch 2>"$work/err") || status=$?
+[ "$status" = 130 ] || fail "an interrupted qvp made qvkpatch end with $status"
+grep -q "^qvkpatch: the update failed: .*qvp was ended by signal 2$" "$work/err" ||
+  fail "interrupted: no 'ended by signal 2' in '$(cat "$work/err")'"
+[ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after an interrupt"
 
 # Started with the child signal ignored (a launcher may hand that on), the installer still waits
 # for qvp and learns how it ended.
