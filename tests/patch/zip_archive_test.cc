@@ -8,8 +8,10 @@
 
 namespace {
 
-std::vector<ZipMember> sampleMembers() {
-  std::vector<uint8_t> program(70000);
+// A patch's members; the program is small unless asked for, so that the archives stay good
+// fuzz seeds.
+std::vector<ZipMember> sampleMembers(size_t programBytes = 3000) {
+  std::vector<uint8_t> program(programBytes);
   std::mt19937 random(7);
   for (size_t i = 0; i < program.size(); ++i)
     program[i] = static_cast<uint8_t>(i % 3 ? random() : 0);
@@ -41,10 +43,9 @@ bool sameMembers(const std::vector<ZipMember>& a, const std::vector<ZipMember>& 
 }  // namespace
 
 TEST(ZipArchive, MembersReadBackInOrderBehindAProgram) {
-  std::vector<ZipMember> members = sampleMembers();
+  std::vector<ZipMember> members = sampleMembers(70000);  // more than deflate's 32 KB window
   std::string stub = "MZ" + std::string(5000, '\x90') + "PK\x05\x06 not the end record";
   std::vector<uint8_t> zip = zipOf(members, stub);
-  keepAsFuzzSeed(zip);
   std::vector<ZipMember> read;
   std::string error;
   ASSERT_TRUE(readZipArchive(zip.data(), zip.size(), &read, &error)) << error;
