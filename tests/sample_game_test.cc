@@ -3,6 +3,7 @@
 // window, in both clock modes, the player misses the window once: every picture shown while the
 // window is open, and the one held while the death clip opens, must tell nothing of how the
 // move went. The hero stands as he stood when the window opened, and no praise is written.
+// The continue offer, left unanswered, ends on a picture that no longer asks for a key.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -75,13 +76,61 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info) {
   return std::string(info.param.scene) + (info.param.soundClock ? "_SoundClock" : "_TimerClock");
 }
 
-class SampleGame : public ::testing::TestWithParam<Case> {
+// The game loaded from a saved game that starts a scene with some lives, on the headless
+// platform over the sample game's files, with the frames decoded as the player draws them.
+class SampleGameSession {
  protected:
-  void SetUp() override {
-    base = GetParam().scene;
-    if (access((kGameDir + "/" + base + ".avi").c_str(), R_OK) != 0)
-      GTEST_SKIP() << "no sample game in " << kGameDir;
-    // The game's files, and a saved game that resumes this scene at its start.
+  static bool gameWritten() { return access((kGameDir + "/seq01.avi").c_str(), R_OK) == 0; }
+
+  void load(const std::string& scene, int32_t lives, bool soundClock) {
+    base = scene;
+    linkGameFiles();
+    SaveRecord record = {};
+    std::memcpy(record.scene, (base + ".avi").c_str(), base.size() + 4);
+    record.lives = lives;
+    uint8_t bytes[kSaveRecordSize];
+    encodeSaveRecord(record, bytes);
+    install.write("qvk.sav", std::string(bytes, bytes + kSaveRecordSize));
+
+    resetGameState();
+    opensSeen.clear();
+    session = std::make_unique<HeadlessSession>();
+    session->soundClock = soundClock;
+    traceWindow = &session->window;
+    gameTraceHook = recordOpen;
+    openHeadlessSession(*session, current.path(), install.path(), aviMediaLibrary());
+    drawer.reset(makeDecodingFrameDrawer());
+    platform.drawer = drawer.get();
+    runGameCommand(kCommandLoad);
+    ASSERT_EQ(std::string(game.openClipName), base + ".avi");
+  }
+
+  void close() {
+    if (!session) return;
+    closeHeadlessSession(*session);
+    gameTraceHook = nullptr;
+    traceWindow = nullptr;
+  }
+
+  // The picture drawn by the last pass, if it drew one.
+  bool newPicture(std::vector<uint32_t>* picture) {
+    std::lock_guard<std::mutex> hold(session->window.lock);
+    if (session->window.pictures == pictures) return false;
+    pictures = session->window.pictures;
+    *picture = session->window.lastPicture;
+    return true;
+  }
+
+  std::string base;
+  TempDir current;
+  TempDir install;
+  std::unique_ptr<HeadlessSession> session;
+  std::unique_ptr<FrameDrawer> drawer;
+  int pictures = 0;
+
+ private:
+  // The current directory: the game's files, linked.
+  void linkGameFiles() {
     DIR* dir = opendir(kGameDir.c_str());
     ASSERT_TRUE(dir);
     while (dirent* entry = readdir(dir)) {
@@ -90,41 +139,19 @@ class SampleGame : public ::testing::TestWithParam<Case> {
       ASSERT_EQ(symlink(target.c_str(), current.file(entry->d_name).c_str()), 0);
     }
     closedir(dir);
-    SaveRecord record = {};
-    std::memcpy(record.scene, (base + ".avi").c_str(), base.size() + 4);
-    record.lives = kStartLives;
-    uint8_t bytes[kSaveRecordSize];
-    encodeSaveRecord(record, bytes);
-    install.write("qvk.sav", std::string(bytes, bytes + kSaveRecordSize));
-
-    resetGameState();
-    opensSeen.clear();
-    session = std::make_unique<HeadlessSession>();
-    session->soundClock = GetParam().soundClock;
-    traceWindow = &session->window;
-    gameTraceHook = recordOpen;
-    openHeadlessSession(*session, current.path(), install.path(), aviMediaLibrary());
-    drawer.reset(makeDecodingFrameDrawer());
-    platform.drawer = drawer.get();
   }
+};
 
-  void TearDown() override {
-    if (!session) return;
-    closeHeadlessSession(*session);
-    gameTraceHook = nullptr;
-    traceWindow = nullptr;
+class SampleGame : public ::testing::TestWithParam<Case>, public SampleGameSession {
+ protected:
+  void SetUp() override {
+    if (!gameWritten()) GTEST_SKIP() << "no sample game in " << kGameDir;
+    load(GetParam().scene, kStartLives, GetParam().soundClock);
   }
-
-  std::string base;
-  TempDir current;
-  TempDir install;
-  std::unique_ptr<HeadlessSession> session;
-  std::unique_ptr<FrameDrawer> drawer;
+  void TearDown() override { close(); }
 };
 
 TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
-  runGameCommand(kCommandLoad);
-  ASSERT_EQ(std::string(game.openClipName), base + ".avi");
   int rows = 0;
   while (rows < kMoveRows && game.moveTable[rows].frame != kEndRowFrame) ++rows;
   ASSERT_GT(rows, 0);
@@ -134,7 +161,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
   std::vector<bool> moveShown(rows, false);           // a passed row's move was seen acted out
   bool praiseShown = false;
   int target = 0;  // the row to miss next; the rows before it are passed
-  int pressedRow = -1, pictures = 0;
+  int pressedRow = -1;
   size_t opensHandled = 0;
   for (int64_t pass = 0; target < rows; ++pass) {
     ASSERT_LT(pass, 10 * 12 * 3600) << "row " << target << " of " << base << " never missed";
@@ -172,12 +199,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     }
 
     std::vector<uint32_t> picture;
-    {
-      std::lock_guard<std::mutex> hold(session->window.lock);
-      if (session->window.pictures == pictures) continue;
-      pictures = session->window.pictures;
-      picture = session->window.lastPicture;
-    }
+    if (!newPicture(&picture)) continue;
     praiseShown = praiseShown || showsPraise(picture);
     if (std::string(game.openClipName) != sceneClip) continue;
     r = game.moveIndex;
@@ -214,5 +236,42 @@ const Case kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame, ::testing::ValuesIn(kCases), caseName);
+
+// The continue offer is written in white, gold and yellow: the count, "PRESS ANY KEY" and
+// "CONTINUE?".
+bool asksForAKey(const std::vector<uint32_t>& picture) {
+  for (uint32_t pixel : picture)
+    if (pixel == kColourRgb[kWhite] || pixel == kColourRgb[kGold] || pixel == kColourRgb[kYellow])
+      return true;
+  return false;
+}
+
+// With the sound clock, where the last picture of a clip stays a second while the next opens.
+class SampleGameContinue : public ::testing::Test, public SampleGameSession {
+ protected:
+  void SetUp() override {
+    if (!gameWritten()) GTEST_SKIP() << "no sample game in " << kGameDir;
+    load("seq01", 1, true);
+  }
+  void TearDown() override { close(); }
+};
+
+TEST_F(SampleGameContinue, AnOfferLeftUnansweredEndsOnAPictureThatAsksForNoKey) {
+  // The last life is lost at the first window, missed; the offer follows the death clip.
+  bool offerShown = false;
+  const OpenSeen* gameOver = nullptr;
+  for (int64_t pass = 0; !gameOver; ++pass) {
+    ASSERT_LT(pass, 10 * 12 * 600) << "no game over";
+    runHeadlessPass(*session);
+    std::vector<uint32_t> picture;
+    if (newPicture(&picture) && std::string(game.openClipName) == "cont.avi")
+      offerShown = offerShown || asksForAKey(picture);
+    for (const OpenSeen& open : opensSeen)
+      if (open.line == "gameover.avi 0") gameOver = &open;
+  }
+  EXPECT_TRUE(offerShown);
+  EXPECT_FALSE(asksForAKey(gameOver->picture))
+      << "the picture held while gameover.avi opens still offers to continue";
+}
 
 }  // namespace
