@@ -64,6 +64,19 @@ TEST_F(InputPollTest, ButtonWinsOverDirectionsAndBoundsAreCentred) {
   EXPECT_EQ(pollInput(), kInputRight);
 }
 
+// Only exactly one button is the action: two held together count as none, so the stick decides.
+TEST_F(InputPollTest, TwoButtonsAreNoActionAndLeaveTheStickItsSay) {
+  initJoystick();
+  stick(kCentre, kCentre, 2);
+  EXPECT_EQ(pollInput(), 0);
+  stick(60000, kCentre, 2);
+  EXPECT_EQ(pollInput(), kInputRight);
+  stick(kCentre, kCentre, 3);
+  EXPECT_EQ(pollInput(), 0);
+  stick(kCentre, kCentre, 1);
+  EXPECT_EQ(pollInput(), kInputAction);
+}
+
 TEST_F(InputPollTest, KeyboardBeatsTheStickForOnePoll) {
   initJoystick();
   stick(60000, kCentre);

@@ -1,6 +1,7 @@
 // The sequence loader and the playback pump, frame by frame against the virtual sound card and
 // virtual timers.
 #include <cstring>
+#include <memory>
 
 #include "media/media.h"
 #include "test_support.h"
@@ -285,4 +286,51 @@ TEST_F(PumpTest, CheckpointsMoveTheRestartPointOnePerStep) {
   for (int i = 0; i < 200; ++i) checkpointStep();
   EXPECT_EQ(game.hotspotIndex, kHotspotEntries - 1);
   EXPECT_LT(game.resumeMoveIndex, kMoveRows);
+}
+
+// Uncompressed and run-length clips, as the writer stores them, reach the window as their
+// pictures. (A whole uncompressed 320x240 frame would not fit a cache slot: a smaller picture,
+// stretched to the window, white box on black.)
+TEST_F(PumpTest, UncompressedAndRunLengthClipsDrawTheirPictures) {
+  AviClip clip;
+  clip.width = 160;
+  clip.height = 120;
+  clip.palette[200] = 0xFFFFFF;
+  std::vector<uint8_t> picture(size_t(clip.width) * clip.height, 7);
+  for (int y = 20; y < 60; ++y)
+    for (int x = 30; x < 90; ++x) picture[size_t(y) * clip.width + size_t(x)] = 200;
+  clip.frames = {picture, picture};
+
+  std::unique_ptr<FrameDrawer> decoder(makeDecodingFrameDrawer());
+  platform.drawer = decoder.get();
+  platform.media = aviMediaLibrary();
+  for (bool rle : {false, true}) {
+    clip.compressRle = rle;
+    ASSERT_TRUE(writeAviFile(current.file("picture.avi").c_str(), clip));
+    window.lastPicture.clear();
+    openSequence("picture.avi", 0);
+    drawCachedFrame(0);
+    ASSERT_EQ(window.lastPicture.size(), size_t(kPictureWidth) * kPictureHeight);
+    EXPECT_EQ(window.lastPicture[80 * kPictureWidth + 120], 0xFFFFFFu) << rle;  // in the box
+    EXPECT_EQ(window.lastPicture[200 * kPictureWidth + 300], 0u) << rle;        // outside
+    EXPECT_EQ(window.lastPicture[10 * kPictureWidth + 120], 0u) << rle;  // above: rows not flipped
+    closeSequence();
+  }
+}
+
+TEST_F(PumpTest, RefillThatCannotLockIsTriedAtTheNextPass) {
+  VirtualSoundBuffer* buffer = useSound();
+  openSequence("clip.avi", 0);
+  setCursor(0);
+  runMediaSteps();
+  buffer->failLock = true;
+  setCursor(7350);
+  runMediaSteps();
+  EXPECT_EQ(playback.chunkClock, 6);
+  buffer->failLock = false;
+  runMediaSteps();
+  EXPECT_EQ(playback.chunkClock, 7);
+  EXPECT_EQ(buffer->openLocks, 0);
+  EXPECT_EQ(buffer->bytes[0], trackByte(44100));
+  EXPECT_EQ(buffer->bytes[7349], trackByte(44100 + 7349));
 }

@@ -1,5 +1,5 @@
 // qvkcheck against small games damaged on purpose: each kind of fault is reported with its file
-// and line, and a sound game gives no output and exit status 0.
+// and line in the authoring guide's words, and a sound game gives no output and exit status 0.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,12 +11,14 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 const char* const kScenes[] = {"seq01", "seq02", "seq03", "seq04", "seq05", "seq06", "seq07",
                                "seq08", "seq12", "seq13", "seq14", "seq15", "seq16", "seq17"};
 const char* const kGameClips[] = {"4lives.avi", "3lives.avi",  "2lives.avi",
                                   "1lives.avi", "cont.avi",    "gameover.avi",
                                   "missed.avi", "credits.avi", "demo.avi"};
-constexpr int kSceneFrames = 72;  // one row at frame 40: its window closes at 64 (+24 on screen)
+constexpr int kSceneFrames = 72;  // one move at frame 40: its window closes at 52 (+12 counted)
 constexpr int kClipFrames = 20;
 const char kRow[] = "  40  d1   00   d1   d1   d1   d1\r\n";
 const char kHotspots[] = "0\r\n9999\r\n";
@@ -32,6 +34,11 @@ AviClip blankClip(int frames) {
 
 void writeClip(const std::string& path, const AviClip& clip) {
   ASSERT_TRUE(writeAviFile(path.c_str(), clip)) << path;
+}
+
+void replaceClip(const TempDir& game, const std::string& name, const AviClip& clip) {
+  fs::remove(game.file(name));
+  writeClip(game.file(name), clip);
 }
 
 // A whole game, as small as the rules allow, written once and copied for each test.
@@ -54,9 +61,8 @@ class QvkCheckTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    std::filesystem::copy(sound->path(), game.path(),
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::overwrite_existing);
+    fs::copy(sound->path(), game.path(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
 
   // Runs qvkcheck on the test's game: its output, and its exit status in status.
@@ -70,11 +76,6 @@ class QvkCheckTest : public ::testing::Test {
     int result = pipe ? pclose(pipe) : -1;
     status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
     return output;
-  }
-
-  void replaceClip(const std::string& name, const AviClip& clip) {
-    std::filesystem::remove(game.file(name));
-    writeClip(game.file(name), clip);
   }
 
   static TempDir* sound;
@@ -95,249 +96,6 @@ TEST_F(QvkCheckTest, SoundGameGivesNoOutputAndStatusZero) {
   EXPECT_EQ(status, 0);
 }
 
-TEST_F(QvkCheckTest, MissingSceneFilesAreReported) {
-  std::filesystem::remove(game.file("seq05.avi"));
-  std::filesystem::remove(game.file("seq13.txt"));
-  std::filesystem::remove(game.file("seq17.hot"));
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "seq05.avi: missing (scene)\n"));
-  EXPECT_TRUE(reports(out, "seq13.txt: missing (move file)\n"));
-  EXPECT_TRUE(reports(out, "seq17.hot: missing (hotspot file)\n"));
-  EXPECT_EQ(status, 1);
-}
-
-TEST_F(QvkCheckTest, MissingGameClipIsReported) {
-  std::filesystem::remove(game.file("2lives.avi"));
-  std::filesystem::remove(game.file("missed.avi"));
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "2lives.avi: missing (lives clip)\n"));
-  EXPECT_TRUE(reports(out, "missed.avi: missing (missed scene)\n"));
-}
-
-TEST_F(QvkCheckTest, ClipNamedByAMoveFileMustExist) {
-  game.write("seq03.txt", std::string(kRow) + "  90  d2   d1   t1   00   d1   d1\r\n");
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "seq03.txt:2: names seq03d2.avi, which is missing (outcome of no "
-                      "move)\n"));
-  EXPECT_TRUE(reports(out,
-                      "seq03.txt:2: names seq03t1.avi, which is missing (outcome of "
-                      "down)\n"));
-}
-
-TEST_F(QvkCheckTest, NamesThatDifferOnlyInCaseAreReported) {
-  std::filesystem::rename(game.file("seq02.hot"), game.file("SEQ02.HOT"));
-  std::filesystem::rename(game.file("seq04d1.avi"), game.file("Seq04D1.avi"));
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "SEQ02.HOT: differs from seq02.hot, as the game names it, only in "
-                      "case; rename it\n"));
-  EXPECT_TRUE(reports(out, "Seq04D1.avi: differs from seq04d1.avi"));
-  EXPECT_EQ(out.find("missing"), std::string::npos) << out;
-  EXPECT_EQ(status, 1);
-}
-
-TEST_F(QvkCheckTest, RowsOutOfOrderAreReported) {
-  game.write("seq06.txt", std::string(kRow) + "  30  d1   00   d1   d1   d1   d1\r\n");
-  EXPECT_TRUE(reports(check(),
-                      "seq06.txt:2: frame 30 does not follow frame 40: rows must be "
-                      "in ascending frame order\n"));
-}
-
-TEST_F(QvkCheckTest, RowNeedsExactlyOneCorrectMove) {
-  game.write("seq07.txt",
-             "  40  d1   d1   d1   d1   d1   d1\r\n"
-             "  80  d1   00   00   d1   d1   d1\r\n");
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "seq07.txt:1: no correct move"));
-  EXPECT_TRUE(reports(out, "seq07.txt:2: 2 correct moves"));
-}
-
-TEST_F(QvkCheckTest, CorrectMoveAsTheNoMoveOutcomeIsReported) {
-  game.write("seq08.txt", "  40  00   00   d1   d1   d1   d1\r\n");
-  EXPECT_TRUE(reports(check(), "seq08.txt:1: \"00\" as the no-move outcome"));
-}
-
-TEST_F(QvkCheckTest, SecondObjectMoveInARowIsReported) {
-  for (const char* clip : {"seq12t1.avi", "seq12t2.avi"})
-    writeClip(game.file(clip), blankClip(kClipFrames));
-  game.write("seq12.txt", "  40  d1   00   t1   t2   d1   d1\r\n");
-  EXPECT_TRUE(reports(check(), "seq12.txt:1: 2 object moves"));
-}
-
-TEST_F(QvkCheckTest, ShortOrBlankLinesAreReported) {
-  game.write("seq14.txt", std::string(kRow) + "\r\n  90  d1   00   d1\r\n");
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "seq14.txt:2: blank line"));
-  EXPECT_TRUE(reports(out, "seq14.txt:3: has 4 items"));
-}
-
-TEST_F(QvkCheckTest, TokenMakingTooLongAClipNameIsReported) {
-  std::string token(31, 'd');  // seq15 + 31 + .avi = 40 characters
-  game.write("seq15.txt", "  40  " + token + "   00   d1   d1   d1   d1\r\n");
-  EXPECT_TRUE(reports(check(), "seq15.txt:1: token " + token +
-                                   " makes the clip name 40 characters long; at most 39 fit\n"));
-}
-
-TEST_F(QvkCheckTest, MoveFileOverItsLimitIsReported) {
-  std::string text;
-  for (int row = 0; row < 100; ++row)
-    text += std::to_string(40 + 20 * row) + "  d1   00   d1   d1   d1   d1\r\n";
-  game.write("seq16.txt", text);
-  EXPECT_TRUE(reports(check(), "seq16.txt:100: row 100: only 99 rows are read"));
-}
-
-TEST_F(QvkCheckTest, LineLongerThanOneReadIsReported) {
-  game.write("seq16.txt", "  40  d1   00   d1   d1   d1   d1" + std::string(120, ' ') + "\r\n");
-  EXPECT_TRUE(reports(check(), "seq16.txt:1: longer than 126 characters"));
-}
-
-TEST_F(QvkCheckTest, HotspotFileOverItsLimitIsReported) {
-  std::string text;
-  for (int line = 0; line < 101; ++line) text += std::to_string(line * 100) + "\r\n";
-  game.write("seq01.hot", text);
-  EXPECT_TRUE(reports(check(), "seq01.hot:101: only 100 lines are read"));
-}
-
-TEST_F(QvkCheckTest, HotspotListMustEndAboveTheSceneEnd) {
-  game.write("seq02.hot", "0\r\n70\r\n");
-  EXPECT_TRUE(reports(check(),
-                      "seq02.hot:2: the last entry must lie above the scene's last "
-                      "frame (71)"));
-}
-
-TEST_F(QvkCheckTest, HotspotLinesOutOfOrderOrWithoutNumberAreReported) {
-  game.write("seq03.hot", "0\r\n68\r\n66\r\nnone\r\n9999\r\n");
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "seq03.hot:3: frame 66 does not follow frame 68"));
-  EXPECT_TRUE(reports(out, "seq03.hot:4: no frame number"));
-}
-
-TEST_F(QvkCheckTest, ClipOfAnotherSizeIsReported) {
-  AviClip small = blankClip(kClipFrames);
-  small.width = 160;
-  small.height = 120;
-  small.frames.assign(kClipFrames, std::vector<uint8_t>(160 * 120, 0));
-  replaceClip("seq04d1.avi", small);
-  EXPECT_TRUE(reports(check(), "seq04d1.avi: picture is 160x120, demo.avi's 320x240\n"));
-}
-
-TEST_F(QvkCheckTest, ClipOfAnotherRateIsReported) {
-  AviClip fast = blankClip(kClipFrames);
-  fast.framesPerSecond = 15;
-  replaceClip("cont.avi", fast);
-  EXPECT_TRUE(reports(check(), "cont.avi: runs at 15 frames a second, demo.avi's at 12\n"));
-}
-
-// The writer makes only the game's sound format; another is patched into the file's header.
-TEST_F(QvkCheckTest, ClipOfAnotherSoundFormatIsReported) {
-  std::string bytes = game.read("gameover.avi");
-  const std::string format("\x01\x00\x02\x00\x22\x56\x00\x00", 8);  // PCM, 2 channels, 22050
-  size_t at = bytes.find(format);
-  ASSERT_NE(at, std::string::npos);
-  bytes[at + 4] = '\x11';  // 11025 Hz
-  bytes[at + 5] = '\x2B';
-  game.write("gameover.avi", bytes);
-  EXPECT_TRUE(reports(check(),
-                      "gameover.avi: sound is PCM stereo 8-bit 11025 Hz, demo.avi's "
-                      "PCM stereo 8-bit 22050 Hz\n"));
-}
-
-TEST_F(QvkCheckTest, DemoOutsideTheGameFormatIsReported) {
-  AviClip demo = blankClip(kClipFrames);
-  demo.framesPerSecond = 10;
-  replaceClip("demo.avi", demo);
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "demo.avi: runs at 10 frames a second, the game's at 12\n"));
-  // The other clips are compared with demo.avi.
-  EXPECT_TRUE(reports(out, "seq01.avi: runs at 12 frames a second, demo.avi's at 10\n"));
-}
-
-TEST_F(QvkCheckTest, FrameOverThirtyThousandBytesIsReported) {
-  AviClip noisy = blankClip(kClipFrames);
-  std::mt19937 random(7);
-  for (uint8_t& pixel : noisy.frames[5]) pixel = static_cast<uint8_t>(random());
-  replaceClip("seq05d1.avi", noisy);
-  EXPECT_TRUE(reports(check(), "seq05d1.avi: 1 frame over 30000 bytes, the first frame 5 ("));
-}
-
-TEST_F(QvkCheckTest, ClipShorterThanTheFrameCacheIsReported) {
-  replaceClip("missed.avi", blankClip(8));
-  EXPECT_TRUE(reports(check(), "missed.avi: only 8 frames: every clip needs at least 12"));
-}
-
-TEST_F(QvkCheckTest, DamagedClipsAreReported) {
-  std::string bytes = game.read("credits.avi");
-  game.write("credits.avi", bytes.substr(0, bytes.size() * 2 / 3));
-  game.write("1lives.avi", "not a clip at all");
-  std::string out = check();
-  EXPECT_TRUE(reports(out, "credits.avi: has no usable index"));
-  EXPECT_TRUE(reports(out, "1lives.avi: not an AVI file the player can read\n"));
-}
-
-TEST_F(QvkCheckTest, SceneWithDeltaFramesIsAWarning) {
-  AviClip scene = blankClip(kSceneFrames);
-  scene.keyFrameInterval = 0;
-  replaceClip("seq08.avi", scene);
-  EXPECT_TRUE(reports(check(), "seq08.avi: warning: only 1 of its 72 frames are key frames"));
-}
-
-TEST_F(QvkCheckTest, SceneEndingBeforeItsEndRowIsReported) {
-  replaceClip("seq06.avi", blankClip(66));
-  EXPECT_TRUE(reports(check(),
-                      "seq06.txt:1: the scene has 66 frames; its last window closes "
-                      "at frame 52"));
-}
-
-TEST_F(QvkCheckTest, OutcomeClipLongEnoughToBeJudgedIsAWarning) {
-  replaceClip("seq07d1.avi", blankClip(60));
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "seq07d1.avi: warning: 60 frames: while it plays, currentFrame "
-                      "reaches 52, where the first window of seq07.txt opens"));
-  EXPECT_EQ(status, 1);
-}
-
-TEST_F(QvkCheckTest, LivesClipLongEnoughToBeJudgedIsAWarning) {
-  replaceClip("3lives.avi", blankClip(56));
-  EXPECT_TRUE(reports(check(), "3lives.avi: warning: 56 frames"));
-}
-
-TEST_F(QvkCheckTest, CreditsOrDemoThatWouldStartAgainAreWarnings) {
-  replaceClip("credits.avi", blankClip(70));
-  replaceClip("demo.avi", blankClip(70));
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "credits.avi: warning: 70 frames outlast the last window of "
-                      "seq01.txt (line 1)"));
-  EXPECT_TRUE(reports(out, "demo.avi: warning: 70 frames outlast"));
-}
-
-TEST_F(QvkCheckTest, DemoIsMeasuredAgainstTheStartSceneOfInfile) {
-  replaceClip("demo.avi", blankClip(50));
-  EXPECT_EQ(check(), "");  // seq01's window passes at 64
-  game.write("infile.txt", "seq03.avi\r\n");
-  game.write("seq03.txt", "  10  d1   00   d1   d1   d1   d1\r\n");
-  EXPECT_TRUE(
-      reports(check(), "demo.avi: warning: 50 frames outlast the last window of seq03.txt"));
-  game.write("infile.txt", "seq09.avi\r\n");
-  EXPECT_TRUE(reports(check(),
-                      "infile.txt:1: names seq09.avi, which is missing (start "
-                      "scene)"));
-}
-
-TEST_F(QvkCheckTest, CheckpointsInsideOrJustBeforeAWindowAreWarnings) {
-  game.write("seq13.hot", "0\r\n58\r\n9999\r\n");
-  game.write("seq14.hot", "44\r\n9999\r\n");
-  std::string out = check();
-  EXPECT_TRUE(reports(out,
-                      "seq13.hot:2: warning: checkpoint 58 is reached while the window "
-                      "of seq13.txt line 1 is open"));
-  EXPECT_TRUE(reports(out,
-                      "seq14.hot:1: warning: a replay from checkpoint 44 shows less than "
-                      "a second before the window of seq14.txt line 1"));
-}
-
 TEST_F(QvkCheckTest, BadUsageExitsWithTwo) {
   check("--bogus");
   EXPECT_EQ(status, 2);
@@ -346,5 +104,283 @@ TEST_F(QvkCheckTest, BadUsageExitsWithTwo) {
   EXPECT_TRUE(reports(check("--help"), "usage: qvkcheck DIR"));
   EXPECT_EQ(status, 0);
 }
+
+// One way to damage the sound game, and what the checker must say about it.
+struct Damage {
+  const char* behaviour;  // the test's name
+  void (*damage)(const TempDir& game);
+  std::vector<std::string> reports;  // texts the output holds, each a whole line or its start
+  int status = 1;
+};
+
+// The moves of a move file, one line each at 40, 60, 80 and so on.
+std::string moveLines(int count) {
+  std::string text;
+  for (int row = 0; row < count; ++row)
+    text += std::to_string(40 + 20 * row) + "  d1   00   d1   d1   d1   d1\r\n";
+  return text;
+}
+
+const Damage kDamages[] = {
+    {"OneSceneGameIsAcceptedWithANote",
+     [](const TempDir& game) {
+       for (const char* base : kScenes)
+         for (const char* ext : {".avi", ".txt", ".hot", "d1.avi"})
+           if (std::string(base) != "seq01") fs::remove(game.file(base + std::string(ext)));
+     },
+     {"seq02, seq03, seq04, seq05, seq06, seq07, seq08, seq12, seq13, seq14, seq15, seq16, seq17: "
+      "note: not made yet (none of their .avi, .txt and .hot files is here); when the game comes "
+      "to one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
+      "seqNN.avi not found.\" and goes on with the next scene of the order (after seq08, the "
+      "credits)\n"},
+     0},
+    {"FilesOfABegunSceneMustAllBeThere",
+     [](const TempDir& game) {
+       fs::remove(game.file("seq05.avi"));
+       fs::remove(game.file("seq13.txt"));
+       fs::remove(game.file("seq17.hot"));
+       fs::remove(game.file("seq01.hot"));
+     },
+     {"seq05.avi: missing: scene seq05 is begun but has no video; make it, or remove the scene's "
+      "other files to leave it unmade\n",
+      "seq13.txt: missing: scene seq13 is begun but has no move file;",
+      "seq17.hot: missing: scene seq17 is begun but has no hotspot file;",
+      "seq01.hot: missing: every game starts with scene seq01, and it needs its hotspot file\n"}},
+    {"MissingGameClipsSayWhenThePlayerPlaysThem",
+     [](const TempDir& game) {
+       fs::remove(game.file("2lives.avi"));
+       fs::remove(game.file("missed.avi"));
+     },
+     {"2lives.avi: missing: the player plays it after a death that leaves 2 lives; make it\n",
+      "missed.avi: missing: the player plays it before a scene whose treasure was passed by is "
+      "played again; make it\n"}},
+    {"ClipNamedByAMoveFileMustExist",
+     [](const TempDir& game) {
+       game.write("seq03.txt", std::string(kRow) + "  90  d2   d1   t1   00   d1   d1\r\n");
+     },
+     {"seq03.txt:2: the no-move column names seq03d2.avi, which is missing; make it, or change "
+      "the token\n",
+      "seq03.txt:2: the down column names seq03t1.avi, which is missing;"}},
+    {"NamesThatDifferOnlyInCase",
+     [](const TempDir& game) {
+       fs::rename(game.file("seq02.hot"), game.file("SEQ02.HOT"));
+       fs::rename(game.file("seq04d1.avi"), game.file("Seq04D1.avi"));
+     },
+     {"SEQ02.HOT: differs from seq02.hot, as the game names it, only in case; rename it\n",
+      "Seq04D1.avi: differs from seq04d1.avi"}},
+    {"MovesOutOfOrderOrTooClose",
+     [](const TempDir& game) {
+       game.write("seq06.txt", std::string(kRow) + "  30  d1   00   d1   d1   d1   d1\r\n" +
+                                   "  42  d1   00   d1   d1   d1   d1\r\n");
+     },
+     {"seq06.txt:2: frame 30 does not follow frame 40: the lines must be in ascending frame "
+      "order\n",
+      "seq06.txt:3: warning: its window (frames 42 to 54) overlaps the window of line 2 (frames "
+      "30 to 42); leave at least 13 frames between two moves\n"}},
+    {"LineNeedsExactlyOneCorrectMoveAndNoneForNoMove",
+     [](const TempDir& game) {
+       game.write("seq07.txt",
+                  "  40  d1   d1   d1   d1   d1   d1\r\n"
+                  "  80  d1   00   00   d1   d1   d1\r\n"
+                  " 120  00   00   d1   d1   d1   d1\r\n");
+     },
+     {"seq07.txt:1: no correct move: write \"00\" in the column of the key the player must "
+      "press\n",
+      "seq07.txt:2: 2 correct moves (\"00\"); a line has exactly one\n",
+      "seq07.txt:3: \"00\" in the no-move column: when no key is pressed the player opens a file "
+      "named \"x\"; name a death clip there\n"}},
+    {"TreasuresOfALine",
+     [](const TempDir& game) {
+       for (const char* clip : {"seq12t1.avi", "seq12t2.avi"})
+         writeClip(game.file(clip), blankClip(kClipFrames));
+       game.write("seq12.txt",
+                  "  40  d1   00   t1   t2   d1   d1\r\n"
+                  "  80  t1   00   d1   d1   d1   d1\r\n");
+     },
+     {"seq12.txt:1: 2 treasures (tokens starting with t); a line offers at most one\n",
+      "seq12.txt:2: warning: the no-move column names the treasure clip seq12t1.avi: when no key "
+      "is pressed it plays as a death and costs a life; name a death clip there unless that is "
+      "meant\n"}},
+    {"ShortBlankAndLongLines",
+     [](const TempDir& game) {
+       game.write("seq14.txt", std::string(kRow) + "\r\n  90  d1   00   d1\r\n x\r\n");
+       game.write("seq16.txt",
+                  "  40  d1   00   d1   d1   d1   d1" + std::string(120, ' ') + "\r\n");
+     },
+     {"seq14.txt:2: blank line: the player reads it as a move at frame 0 whose every clip is the "
+      "scene itself; delete it\n",
+      "seq14.txt:3: has 4 items; a line is a frame and six tokens (no move, up, down, left, "
+      "right, action)\n",
+      "seq14.txt:4: does not start with a frame number: begin the line with the frame where the "
+      "move's cue starts\n",
+      "seq16.txt:1: longer than 126 characters: the player reads it in pieces and makes a move "
+      "of each; shorten it\n"}},
+    {"TokenMakingTooLongAClipName",
+     [](const TempDir& game) {
+       game.write("seq15.txt", "  40  " + std::string(31, 'd') + "   00   d1   d1   d1   d1\r\n");
+     },
+     {"seq15.txt:1: token " + std::string(31, 'd') +
+      " makes the clip name 40 characters long; at most 39 fit: shorten it\n"}},
+    {"FilesOverThePlayersLimits",
+     [](const TempDir& game) {
+       game.write("seq16.txt", moveLines(100));
+       std::string text;
+       for (int line = 0; line < 101; ++line) text += std::to_string(line * 100) + "\r\n";
+       game.write("seq01.hot", text);
+     },
+     {"seq16.txt:100: the player reads only the first 99 moves of a move file and ignores this "
+      "line and the rest; a scene has at most 99 moves\n",
+      "seq01.hot:101: the player reads only the first 100 lines of a hotspot file and ignores "
+      "this line and the rest; keep a scene to 99 checkpoints and the 9999 line\n"}},
+    {"HotspotLinesInOrderWithNumbersEndingAboveTheScene",
+     [](const TempDir& game) {
+       game.write("seq02.hot", "0\r\n70\r\n");
+       game.write("seq03.hot", "0\r\n68\r\n66\r\nnone\r\n9999\r\n");
+       game.write("seq04.hot", "");
+       game.write("seq05.hot", "80\r\n9999\r\n");
+     },
+     {"seq02.hot:2: the last line must lie above the scene's last frame (71), or the player "
+      "runs past the end of the list and, after a death, replays the scene from frame 0; end "
+      "the file with 9999\n",
+      "seq03.hot:3: frame 66 does not follow frame 68: the lines must be in ascending frame "
+      "order\n",
+      "seq03.hot:4: no frame number: the player counts it as a checkpoint at frame 0; write a "
+      "frame or delete the line\n",
+      "seq04.hot: empty: write the frame the scene starts at (0) on the first line and 9999 on "
+      "the last\n",
+      "seq05.hot:1: the start frame 80 lies beyond the scene's last frame (71); the first line "
+      "is the frame the scene starts at, usually 0\n"}},
+    {"ClipsInAnotherFormat",
+     [](const TempDir& game) {
+       AviClip small = blankClip(kClipFrames);
+       small.width = 160;
+       small.height = 120;
+       small.frames.assign(kClipFrames, std::vector<uint8_t>(160 * 120, 0));
+       replaceClip(game, "seq04d1.avi", small);
+       AviClip fast = blankClip(kClipFrames);
+       fast.framesPerSecond = 15;
+       replaceClip(game, "cont.avi", fast);
+       // The writer makes only the game's sound format; another is patched into the header.
+       std::string bytes = game.read("gameover.avi");
+       size_t at = bytes.find(std::string("\x01\x00\x02\x00\x22\x56\x00\x00", 8));
+       ASSERT_NE(at, std::string::npos);
+       bytes[at + 4] = '\x11';  // 11025 Hz
+       bytes[at + 5] = '\x2B';
+       game.write("gameover.avi", bytes);
+     },
+     {"seq04d1.avi: picture is 160x120, demo.avi's 320x240; make it again as docs/authoring.md "
+      "shows\n",
+      "cont.avi: runs at 15 frames a second, demo.avi's at 12; make it again",
+      "gameover.avi: sound is PCM stereo 8-bit 11025 Hz, demo.avi's PCM stereo 8-bit 22050 Hz; "
+      "make it again"}},
+    {"DemoOutsideTheGameFormat",
+     [](const TempDir& game) {
+       AviClip demo = blankClip(kClipFrames);
+       demo.framesPerSecond = 10;
+       replaceClip(game, "demo.avi", demo);
+     },
+     // The other clips are compared with demo.avi.
+     {"demo.avi: runs at 10 frames a second, the game's at 12; make it again",
+      "seq01.avi: runs at 12 frames a second, demo.avi's at 10; make it again"}},
+    {"FramesTooLargeOrTooFewOrDamaged",
+     [](const TempDir& game) {
+       AviClip noisy = blankClip(kClipFrames);
+       std::mt19937 random(7);
+       for (uint8_t& pixel : noisy.frames[5]) pixel = static_cast<uint8_t>(random());
+       replaceClip(game, "seq05d1.avi", noisy);
+       replaceClip(game, "missed.avi", blankClip(8));
+       std::string bytes = game.read("credits.avi");
+       game.write("credits.avi", bytes.substr(0, bytes.size() * 2 / 3));
+       game.write("1lives.avi", "not a clip at all");
+     },
+     {"seq05d1.avi: 1 frame over 30000 bytes, the first frame 5 (",
+      "bytes): the player cannot show such a frame; make the clip again with less detail (a "
+      "blur) or with Cinepak, as docs/authoring.md shows\n",
+      "missed.avi: only 8 frames: every clip needs at least 12 (one second); make it longer\n",
+      "credits.avi: has no usable index (damaged or cut short?)",
+      "1lives.avi: not an AVI file the player can read; make it again as docs/authoring.md "
+      "shows\n"}},
+    {"SceneWithDeltaFramesIsAWarning",
+     [](const TempDir& game) {
+       AviClip scene = blankClip(kSceneFrames);
+       scene.keyFrameInterval = 0;
+       replaceClip(game, "seq08.avi", scene);
+     },
+     {"seq08.avi: warning: only 1 of its 72 frames are key frames: a replay from a checkpoint "
+      "that is none shows traces of the clip before; make it again with every frame a key "
+      "frame, as docs/authoring.md shows\n"}},
+    {"SceneMustRunOnPastItsLastMove",
+     [](const TempDir& game) { replaceClip(game, "seq06.avi", blankClip(66)); },
+     {"seq06.txt:1: seq06.avi has 66 frames; a scene must run on at least 30 frames past its "
+      "last move (frame 40), or the player may end it before that move's window has closed: "
+      "make it at least 70 frames long\n"}},
+    {"ClipsLongEnoughToBeJudgedAreWarnings",
+     [](const TempDir& game) {
+       replaceClip(game, "seq07d1.avi", blankClip(60));
+       replaceClip(game, "3lives.avi", blankClip(56));
+     },
+     {"seq07d1.avi: warning: 60 frames: the player counts a clip's frames against the scene's "
+      "moves, and from frame 52 of this clip it judges the move of seq07.txt line 1 (frame 40, "
+      "plus 12); keep the clip under 52 frames\n",
+      "3lives.avi: warning: 56 frames:"}},
+    {"CreditsOrDemoThatWouldStartAgainAreWarnings",
+     [](const TempDir& game) {
+       replaceClip(game, "credits.avi", blankClip(70));
+       replaceClip(game, "demo.avi", blankClip(70));
+     },
+     {"credits.avi: warning: 70 frames: it plays over the moves of seq01.txt, and past frame 64 "
+      "(its last move, line 1, frame 40, plus 24) the credits start again instead of ending the "
+      "game; keep it to 64 frames\n",
+      "demo.avi: warning: 70 frames: it plays over the moves of seq01.txt, and past frame 64 "
+      "(its last move, line 1, frame 40, plus 24) the demo goes on with the scene instead of "
+      "ending; keep it to 64 frames\n"}},
+    {"DemoIsMeasuredAgainstTheStartSceneOfInfile",
+     [](const TempDir& game) {
+       replaceClip(game, "demo.avi", blankClip(50));  // within seq01's 64 frames
+       game.write("infile.txt", "seq03.avi\r\n");
+       game.write("seq03.txt", "  10  d1   00   d1   d1   d1   d1\r\n");
+     },
+     {"demo.avi: warning: 50 frames: it plays over the moves of seq03.txt, and past frame 34"}},
+    {"InfileMustNameAStartSceneThatIsThere",
+     [](const TempDir& game) { game.write("infile.txt", "seq09.avi\r\n"); },
+     {"infile.txt:1: names the start scene seq09.avi, which is missing; make it, or name another "
+      "scene\n",
+      "infile.txt:1: names the start scene's move file seq09.txt, which is missing;"}},
+    {"InfileWithoutAWord",
+     [](const TempDir& game) { game.write("infile.txt", "  \r\n"); },
+     {"infile.txt:1: names no start scene: write the scene's file name (seq01.avi) on the first "
+      "line, or delete the file\n"}},
+    {"CheckpointsInAWindowOrPastAMovesFrameAreWarnings",
+     [](const TempDir& game) {
+       game.write("seq13.hot", "0\r\n58\r\n9999\r\n");
+       game.write("seq14.hot", "44\r\n9999\r\n");
+     },
+     {"seq13.hot:2: warning: checkpoint 58 is passed (a second before the picture gets there) "
+      "while the window of seq13.txt line 1 (frame 40) is open, so a death there replays "
+      "without that move; put the checkpoint at least 25 frames after the move\n",
+      "seq14.hot:1: warning: a replay from checkpoint 44 starts after the window of seq14.txt "
+      "line 1 (frame 40) has opened, and misses part of it; put the checkpoint at or before the "
+      "move's frame\n"}},
+};
+
+void PrintTo(const Damage& damage, std::ostream* out) {
+  *out << damage.behaviour;
+}
+
+class QvkCheckDamage : public QvkCheckTest, public ::testing::WithParamInterface<Damage> {};
+
+// Words of the player's insides that an author never meets in the guide.
+const char* const kInsideWords[] = {"currentFrame", "end row", " row", "object", "slot", "table"};
+
+TEST_P(QvkCheckDamage, IsReportedInTheGuidesWords) {
+  GetParam().damage(game);
+  std::string out = check();
+  for (const std::string& text : GetParam().reports) EXPECT_TRUE(reports(out, text));
+  for (const char* word : kInsideWords) EXPECT_EQ(out.find(word), std::string::npos) << out;
+  EXPECT_EQ(status, GetParam().status) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, QvkCheckDamage, ::testing::ValuesIn(kDamages),
+                         [](const auto& test) { return std::string(test.param.behaviour); });
 
 }  // namespace

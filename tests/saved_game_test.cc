@@ -123,6 +123,17 @@ TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   EXPECT_EQ(window.messagesSeen().size(), 2u);
 }
 
+TEST_F(SavedGameTest, FailedReplaceIsReportedAndLeavesNoNewFileBehind) {
+  playSeq03();
+  mkdir(install.file("qvk.sav").c_str(), 0755);  // a directory in the saved game's place
+  install.write("qvk.sav/keep", "x");            // not empty: nothing can be renamed over it
+  saveGame();
+  ASSERT_EQ(window.messagesSeen().size(), 1u);
+  EXPECT_EQ(window.messagesSeen()[0].caption, "File System Error");
+  EXPECT_FALSE(install.exists("qvk.sav.new"));
+  EXPECT_EQ(install.read("qvk.sav/keep"), "x");
+}
+
 TEST_F(SavedGameTest, LoadWithoutASaveStartsANewGame) {
   playSeq03();
   playback.clockFrame = 77;

@@ -97,6 +97,26 @@ TEST_P(WorkedExample, ObjectTakenThenADeathAndTheResumeAtTheCheckpoint) {
   EXPECT_EQ(game.lives, 4);
 }
 
+// A treasure is taken once: taking it again on the row already credited is the row's miss.
+TEST_P(WorkedExample, TakingTheObjectAgainOnTheCreditedRowIsAMiss) {
+  runGameCommand(kCommandNew);
+  playPerfectly([&] { return at("seq01.avi", 300); });
+  runUntil("seq01.avi", 305);
+  press(kKeyUp);
+  runUntilOpened("seq01t1.avi");
+  runUntilOpened("seq01.avi");
+  ASSERT_EQ(judging.objectRow, 8);
+
+  runUntil("seq01.avi", 305);
+  clearEvents();
+  press(kKeyUp);
+  runUntilOpened("seq01d5.avi");
+  EXPECT_TRUE(sawEvent("verdict 8 3"));
+  EXPECT_EQ(livesAtOpen("seq01d5.avi"), 5);  // no life credited the second time
+  EXPECT_EQ(game.lives, 4);
+  EXPECT_FALSE(opened("seq01t1.avi 0"));
+}
+
 TEST_P(WorkedExample, RightAtRowEightMissesTheObject) {
   runGameCommand(kCommandNew);
   playPerfectly([&] { return at("seq01.avi", 300); });

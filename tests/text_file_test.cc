@@ -34,14 +34,41 @@ TEST(DataFiles, CaseInsensitiveFallbackPrefersTheExactName) {
   EXPECT_EQ(openInDirectory(dir.path(), "NONE.AVI", "rb"), nullptr);
 }
 
+// Sets an environment variable for the life of the object and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    hadOld_ = old != nullptr;
+    if (old) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (hadOld_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool hadOld_ = false;
+  std::string old_;
+};
+
 TEST(DataFiles, InstallDirectoryFollowsXdg) {
-  std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-  setenv("XDG_DATA_HOME", "/some/data", 1);
-  EXPECT_EQ(defaultInstallDirectory(), "/some/data/qvk");
-  unsetenv("XDG_DATA_HOME");
-  setenv("HOME", "/home/player", 1);
+  {
+    ScopedEnv data("XDG_DATA_HOME", "/some/data");
+    EXPECT_EQ(defaultInstallDirectory(), "/some/data/qvk");
+  }
+  ScopedEnv data("XDG_DATA_HOME", nullptr);
+  ScopedEnv home("HOME", "/home/player");
   EXPECT_EQ(defaultInstallDirectory(), "/home/player/.local/share/qvk");
-  if (!saved.empty()) setenv("XDG_DATA_HOME", saved.c_str(), 1);
 }
 
 TEST(DataFiles, NamesWithADirectoryPartAreRefused) {

@@ -210,8 +210,8 @@ bool runGamePass(bool* changed = nullptr);
 // The thread's own end: closes the clip, returns to the window, clears the run flags.
 void finishGameThread();
 
-// Every clip the game opens starts with the row current again after a death (the checkpoint's
-// row); the scene flow moves on from there where another row is due.
+// Opens a clip (openSequence); the row current again after a death (the checkpoint's row) is
+// then the current row, and the scene flow moves on from there where another row is due.
 void openClip(const char* fileName, int32_t startFrame);
 
 // The media steps of a pass, in order: three clock polls, each followed by the checkpoint step

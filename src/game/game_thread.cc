@@ -16,8 +16,8 @@ void startJudging() {
 }
 
 void openClip(const char* fileName, int32_t startFrame) {
-  game.moveIndex = game.resumeMoveIndex < 0 ? 0 : static_cast<int32_t>(game.resumeMoveIndex);
   openSequence(fileName, startFrame);
+  game.moveIndex = game.resumeMoveIndex < 0 ? 0 : static_cast<int32_t>(game.resumeMoveIndex);
 }
 
 static MoveRow& currentRow() {

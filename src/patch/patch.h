@@ -51,6 +51,13 @@ bool readZipArchive(const uint8_t* data, size_t size, std::vector<ZipMember>* me
 // True for a name that stays a plain file of the directory it is written into.
 bool isPlainMemberName(const std::string& name);
 
+// A member name as it can be shown in a message: quoted, bytes outside printable ASCII as \xNN.
+std::string shownName(const std::string& name);
+
+// A file name with its ASCII letters in lower case. Two names are one file to the game (and to
+// the system the patch was made for) when their folded names are equal.
+std::string foldedName(const std::string& name);
+
 // Appends a ZIP archive of members, in their order, to *out; its offsets count from (*out)[0],
 // so whatever *out holds already (the extractor program) is part of the archive's file. False
 // with *error for a member too large for the format.
@@ -63,10 +70,13 @@ bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t
 // Writes checked members into the existing directory target, each under its own name, each
 // file complete before it replaces the old one (a temporary file renamed over it). A file whose
 // name differs from a member's only in case is the same file to the game, and is removed once
-// the member is in place. Programs (".EXE") are made executable. False with *error telling
-// what failed; a failure before the first rename leaves the directory as it was.
+// the member is in place. Programs (".EXE") are made executable. The file at keptPath (the
+// running extractor; "" for none) is never replaced or removed: a member that would is refused
+// before anything is written. The directory is read once, so the work grows with the number of
+// members and files, not with their product. False with *error telling what failed; a failure
+// before the first rename leaves the directory as it was.
 bool installMembers(const std::string& target, const std::vector<ZipMember>& members,
-                    std::string* error);
+                    const std::string& keptPath, std::string* error);
 
 // ---------------------------------------------------------------------------------------------
 // Files

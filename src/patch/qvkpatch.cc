@@ -1,8 +1,10 @@
 // qvkpatch: the patch installer. Its file carries a payload behind its own program image, the
 // self-extracting update. It writes the payload into the install directory as the program
 // "qvp", runs it there so that it unpacks the update into that directory, and deletes it again.
-// The installer knows nothing of the update itself, only where the payload lies in its file.
+// Before it writes anything it checks the payload's archive with the extractor's own reader, so
+// a patch that the extractor would refuse leaves no trace, not even a new install directory.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,13 +47,30 @@ static FILE* openOwnFile() {
 
 // Reads the payload from the position the file is at. False when the file ends before it:
 // an incomplete download must not become an incomplete program.
-static bool readPayload(FILE* own, uint64_t offset, uint64_t length, std::vector<char>* payload) {
+static bool readPayload(FILE* own, uint64_t offset, uint64_t length,
+                        std::vector<uint8_t>* payload) {
   struct stat info;
   if (fstat(fileno(own), &info) != 0 || static_cast<uint64_t>(info.st_size) < offset ||
       static_cast<uint64_t>(info.st_size) - offset < length)
     return false;
   payload->resize(length);
   return std::fread(payload->data(), 1, length, own) == length;
+}
+
+// The payload is an archive the extractor will install whole: sound, and without a member that
+// is qvp's own file to the game (in any case), which the clean-up would delete again or which
+// would delete qvp.
+static bool checkPayload(const std::vector<uint8_t>& payload, std::string* error) {
+  std::vector<ZipMember> members;
+  if (!readZipArchive(payload.data(), payload.size(), &members, error)) return false;
+  for (const ZipMember& member : members) {
+    if (foldedName(member.name) == foldedName(kExtractorName)) {
+      *error =
+          "member " + shownName(member.name) + " would replace the extractor " + kExtractorName;
+      return false;
+    }
+  }
+  return true;
 }
 
 // A new file: whatever an earlier run left under the name goes first, and a link planted there
@@ -67,20 +86,53 @@ static int createExtractor(const std::string& path) {
   return fd;
 }
 
-// Runs the extractor with the install directory as its one argument, no shell between, and
-// waits for it. Its failure is ours: the update did not arrive.
-static int runExtractor(const std::string& path, const std::string& install) {
+// Starts the extractor with the install directory as its one argument, no shell between. An
+// interrupt or quit from the terminal while it runs must end qvp, not the installer, which then
+// reports it and still deletes qvp: as the standard library's system does, the installer
+// ignores the two signals until restoreTerminalSignals, and qvp gets them as the installer did.
+static struct sigaction savedInterrupt, savedQuit;
+
+static int spawnExtractor(const std::string& path, const std::string& install, pid_t* child) {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGINT, &ignore, &savedInterrupt);
+  sigaction(SIGQUIT, &ignore, &savedQuit);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  if (savedInterrupt.sa_handler != SIG_IGN) sigaddset(&defaults, SIGINT);
+  if (savedQuit.sa_handler != SIG_IGN) sigaddset(&defaults, SIGQUIT);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(install.c_str()), nullptr};
+  int error = posix_spawn(child, path.c_str(), nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  return error;
+}
+
+static void restoreTerminalSignals() {
+  sigaction(SIGINT, &savedInterrupt, nullptr);
+  sigaction(SIGQUIT, &savedQuit, nullptr);
+}
+
+// Runs the extractor and waits for it. Its failure is ours: the update did not arrive.
+static int runExtractor(const std::string& path, const std::string& install) {
   pid_t child = 0;
-  int error = posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ);
+  int error = spawnExtractor(path, install, &child);
   if (error != 0) {
+    restoreTerminalSignals();
     errno = error;
     return failWith(errorText("cannot run " + path));
   }
   int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return failWith(errorText("lost " + path));
-  }
+  pid_t waited = 0;
+  do {
+    waited = waitpid(child, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  restoreTerminalSignals();
+  if (waited < 0) return failWith(errorText("lost " + path));
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
   if (WIFEXITED(status)) {
     failWith("the update failed: " + path + " ended with status " +
@@ -93,6 +145,9 @@ static int runExtractor(const std::string& path, const std::string& install) {
 }
 
 int main() {
+  // An ignored child signal, handed on by whoever started us, would let the system reap qvp
+  // unseen and lose its status.
+  signal(SIGCHLD, SIG_DFL);
   FILE* own = openOwnFile();
   if (!own) {
     std::fputs("file not opened", stdout);
@@ -110,10 +165,15 @@ int main() {
     std::fclose(own);
     return kStatusFailed;
   }
-  std::vector<char> payload;
+  std::vector<uint8_t> payload;
   if (!readPayload(own, offset, length, &payload)) {
     std::fclose(own);
     return failWith("this file is incomplete or damaged; nothing was installed");
+  }
+  std::string refusal;
+  if (!checkPayload(payload, &refusal)) {
+    std::fclose(own);
+    return failWith("the patch is damaged or unsafe, nothing was installed: " + refusal);
   }
 
   const std::string install = defaultInstallDirectory();
@@ -138,7 +198,10 @@ int main() {
   }
 
   int status = runExtractor(extractor, install);
-  if (unlink(extractor.c_str()) != 0)
-    std::fprintf(stderr, "qvkpatch: %s\n", errorText("cannot delete " + extractor).c_str());
+  if (unlink(extractor.c_str()) != 0) {
+    // The update may be in place, but qvp is left in the install directory.
+    int failed = failWith(errorText("cannot delete " + extractor));
+    if (status == 0) status = failed;
+  }
   return status;
 }

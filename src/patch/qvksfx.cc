@@ -1,7 +1,7 @@
 // qvksfx TARGET: the self-extracting program at the front of the patch payload. It unpacks the
 // ZIP archive carried behind it (offsets count from its own first byte) into the directory
 // TARGET, replacing files of the same names; the whole archive is checked first, so a damaged
-// or hostile patch installs nothing.
+// or hostile patch installs nothing. It never replaces or removes its own file.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +10,7 @@
 
 static constexpr int kStatusFailed = 1;
 static constexpr int kStatusUsage = 2;
+static constexpr const char* kOwnFile = "/proc/self/exe";
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
     return kStatusUsage;
   }
   std::vector<uint8_t> self;
-  if (!readFileBytes("/proc/self/exe", &self)) {
+  if (!readFileBytes(kOwnFile, &self)) {
     std::fprintf(stderr, "qvksfx: cannot read its own file: %s\n", std::strerror(errno));
     return kStatusFailed;
   }
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
                  error.c_str());
     return kStatusFailed;
   }
-  if (!installMembers(argv[1], members, &error)) {
+  // Run as qvp in the directory it unpacks into, its own file is the installer's to delete.
+  if (!installMembers(argv[1], members, kOwnFile, &error)) {
     std::fprintf(stderr, "qvksfx: cannot install the update: %s\n", error.c_str());
     return kStatusFailed;
   }

@@ -1,7 +1,6 @@
 // Reading the patch archive. Everything is checked before anything is handed on: a damaged or
 // hostile patch is refused whole and never half installed.
 #define ZLIB_CONST
-#include <strings.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -34,21 +33,6 @@ struct Entry {
 bool fail(std::string* error, std::string text) {
   *error = std::move(text);
   return false;
-}
-
-// A member name as it can be shown: bytes outside printable ASCII as \xNN.
-std::string shown(const std::string& name) {
-  std::string text = "\"";
-  for (unsigned char c : name) {
-    if (c >= 0x20 && c < 0x7f) {
-      text += static_cast<char>(c);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      text += escaped;
-    }
-  }
-  return text + "\"";
 }
 
 // The end record is the last 22 bytes of the file, or sits before a comment that runs exactly
@@ -96,7 +80,7 @@ bool readCentralEntry(const uint8_t* data, uint64_t* pos, uint64_t end, Entry* e
   entry->headerOffset = readLe32(p + 42);
   *pos += entryBytes;
 
-  const std::string name = shown(entry->name);
+  const std::string name = shownName(entry->name);
   if (!isPlainMemberName(entry->name))
     return fail(error, "member " + name + " would not be a plain file of the target directory");
   if (!isPlainFileEntry(readLe16(p + 4), readLe32(p + 38)))
@@ -120,7 +104,7 @@ bool readCentralEntry(const uint8_t* data, uint64_t* pos, uint64_t end, Entry* e
 // either one alone would unpack something else than it checked.
 bool checkLocalHeader(const uint8_t* data, uint64_t directoryOffset, Entry* entry,
                       std::string* error) {
-  const std::string name = shown(entry->name);
+  const std::string name = shownName(entry->name);
   if (entry->headerOffset > directoryOffset ||
       directoryOffset - entry->headerOffset < kLocalHeaderBytes)
     return fail(error, "member " + name + " lies outside the archive");
@@ -165,11 +149,11 @@ bool unpackEntry(const uint8_t* data, const Entry& entry, ZipMember* member, std
   if (entry.method == kMethodStored) {
     std::copy(in, in + entry.size, member->data.begin());
   } else if (!inflateData(in, entry.compressedSize, &member->data)) {
-    return fail(error, "member " + shown(entry.name) + ": its compressed data is damaged");
+    return fail(error, "member " + shownName(entry.name) + ": its compressed data is damaged");
   }
   uint32_t crc = static_cast<uint32_t>(crc32(0L, member->data.data(), entry.size));
   if (crc != entry.crc)
-    return fail(error, "member " + shown(entry.name) + ": its CRC does not match its contents");
+    return fail(error, "member " + shownName(entry.name) + ": its CRC does not match its contents");
   return true;
 }
 
@@ -180,8 +164,8 @@ bool checkNoOverlap(std::vector<const Entry*> entries, std::string* error) {
   for (size_t i = 1; i < entries.size(); ++i) {
     const Entry* before = entries[i - 1];
     if (before->dataOffset + before->compressedSize > entries[i]->headerOffset)
-      return fail(
-          error, "members " + shown(before->name) + " and " + shown(entries[i]->name) + " overlap");
+      return fail(error, "members " + shownName(before->name) + " and " +
+                             shownName(entries[i]->name) + " overlap");
   }
   return true;
 }
@@ -201,6 +185,9 @@ bool readEntries(const uint8_t* data, size_t size, std::vector<Entry>* entries,
   if (count == 0) return fail(error, "the archive holds no files");
   if (*directoryOffset > end || end - *directoryOffset != directoryBytes)
     return fail(error, "the central directory does not end where the archive's end record is");
+  // The count claimed must fit the directory before it decides how much memory the entries take.
+  if (directoryBytes / kCentralHeaderBytes < count)
+    return fail(error, "the central directory is damaged");
 
   entries->resize(count);
   uint64_t pos = *directoryOffset;
@@ -216,6 +203,28 @@ bool readEntries(const uint8_t* data, size_t size, std::vector<Entry>* entries,
 }
 
 }  // namespace
+
+std::string shownName(const std::string& name) {
+  std::string text = "\"";
+  for (unsigned char c : name) {
+    if (c >= 0x20 && c < 0x7f) {
+      text += static_cast<char>(c);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      text += escaped;
+    }
+  }
+  return text + "\"";
+}
+
+std::string foldedName(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
 
 bool isPlainMemberName(const std::string& name) {
   if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..") return false;
@@ -234,17 +243,19 @@ bool readZipArchive(const uint8_t* data, size_t size, std::vector<ZipMember>* me
   uint64_t directoryOffset = 0;
   if (!readEntries(data, size, &entries, &directoryOffset, error)) return false;
 
-  std::vector<const Entry*> byName;
-  for (const Entry& entry : entries) byName.push_back(&entry);
-  std::sort(byName.begin(), byName.end(), [](const Entry* a, const Entry* b) {
-    return strcasecmp(a->name.c_str(), b->name.c_str()) < 0;
-  });
-  for (size_t i = 1; i < byName.size(); ++i) {
-    if (strcasecmp(byName[i - 1]->name.c_str(), byName[i]->name.c_str()) == 0)
-      return fail(error, "members " + shown(byName[i - 1]->name) + " and " +
-                             shown(byName[i]->name) + " name the same file");
+  std::vector<std::pair<std::string, const Entry*>> byName;
+  std::vector<const Entry*> all;
+  for (const Entry& entry : entries) {
+    byName.emplace_back(foldedName(entry.name), &entry);
+    all.push_back(&entry);
   }
-  if (!checkNoOverlap(byName, error)) return false;
+  std::sort(byName.begin(), byName.end());
+  for (size_t i = 1; i < byName.size(); ++i) {
+    if (byName[i - 1].first == byName[i].first)
+      return fail(error, "members " + shownName(byName[i - 1].second->name) + " and " +
+                             shownName(byName[i].second->name) + " name the same file");
+  }
+  if (!checkNoOverlap(all, error)) return false;
 
   std::vector<ZipMember> unpacked(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {

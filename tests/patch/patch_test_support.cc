@@ -4,6 +4,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +16,17 @@ std::vector<uint8_t> zipOf(const std::vector<ZipMember>& members, const std::str
   std::string error;
   if (!appendZipArchive(members, &out, &error)) throw std::runtime_error(error);
   return out;
+}
+
+void keepAsFuzzSeed(const std::vector<uint8_t>& zip) {
+  const char* dir = std::getenv("QVK_ZIP_FUZZ_SEEDS");
+  if (!dir || !dir[0]) return;
+  char name[64];
+  std::snprintf(name, sizeof name, "/test-%08lx-%zu.zip", crc32(0L, zip.data(), zip.size()),
+                zip.size());
+  std::ofstream out(dir + std::string(name), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(zip.data()), static_cast<std::streamsize>(zip.size()));
+  if (!out) throw std::runtime_error(std::string("cannot write a seed into ") + dir);
 }
 
 uint32_t get32(const std::vector<uint8_t>& bytes, size_t at) {

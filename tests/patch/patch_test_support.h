@@ -27,6 +27,10 @@ struct RawEntry {
 };
 std::vector<uint8_t> storedZipOf(const std::vector<RawEntry>& entries);
 
+// Hands an archive a test made to the ZIP reader's fuzz target as a seed: written into the
+// directory $QVK_ZIP_FUZZ_SEEDS, when that is set, under a name made from its bytes.
+void keepAsFuzzSeed(const std::vector<uint8_t>& zip);
+
 uint32_t get32(const std::vector<uint8_t>& bytes, size_t at);
 void put16(std::vector<uint8_t>* bytes, size_t at, uint32_t value);
 void put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value);

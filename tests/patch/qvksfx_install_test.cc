@@ -1,5 +1,6 @@
 // Installing the members of a checked patch: each file replaced whole, names that differ only in
-// case replaced too, nothing written when the install cannot go through.
+// case replaced too, the running extractor's own file never touched, nothing written when the
+// install cannot go through.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +24,7 @@ mode_t modeOf(const std::string& path) {
 TEST(InstallMembers, WritesEveryMemberUnderItsNameAndProgramsRunnable) {
   ScratchDir target;
   std::string error;
-  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, "", &error)) << error;
   EXPECT_EQ(target.names(), (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT"}));
   EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
   EXPECT_EQ(target.read("QVKAVI.EXE"), "new program");
@@ -38,7 +39,7 @@ TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
   target.write("QVKAVI.EXE", "old program");
   target.write("seq01.hot", "kept");
   std::string error;
-  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, "", &error)) << error;
   EXPECT_EQ(target.names(),
             (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT", "seq01.hot"}));
   EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
@@ -54,7 +55,7 @@ TEST(InstallMembers, OldFilesAreReplacedNotWrittenInto) {
   elsewhere.write("victim", "untouched");
   ASSERT_EQ(symlink(elsewhere.file("victim").c_str(), target.file("SEQ01.TXT").c_str()), 0);
   std::string error;
-  ASSERT_TRUE(installMembers(target.path(), kUpdate, &error)) << error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, "", &error)) << error;
   EXPECT_EQ(elsewhere.read("running"), "old program");
   EXPECT_EQ(elsewhere.read("victim"), "untouched");
   EXPECT_TRUE(S_ISREG(modeOf(target.file("SEQ01.TXT"))));
@@ -66,7 +67,7 @@ TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
   target.write("seq01.txt", "old moves");
   ASSERT_EQ(mkdir(target.file("patch.bat").c_str(), 0755), 0);
   std::string error;
-  EXPECT_FALSE(installMembers(target.path(), kUpdate, &error));
+  EXPECT_FALSE(installMembers(target.path(), kUpdate, "", &error));
   EXPECT_EQ(error, target.file("patch.bat") + " is a directory");
   EXPECT_EQ(target.names(), (std::vector<std::string>{"patch.bat", "seq01.txt"}));
   EXPECT_EQ(target.read("seq01.txt"), "old moves");
@@ -75,10 +76,36 @@ TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
 TEST(InstallMembers, AMissingTargetIsReported) {
   ScratchDir scratch;
   std::string error;
-  EXPECT_FALSE(installMembers(scratch.file("missing"), kUpdate, &error));
+  EXPECT_FALSE(installMembers(scratch.file("missing"), kUpdate, "", &error));
   EXPECT_NE(error.find("cannot use"), std::string::npos) << error;
   scratch.write("file", "");
-  EXPECT_FALSE(installMembers(scratch.file("file"), kUpdate, &error));
+  EXPECT_FALSE(installMembers(scratch.file("file"), kUpdate, "", &error));
   EXPECT_EQ(error, scratch.file("file") + " is not a directory");
   EXPECT_EQ(scratch.names(), std::vector<std::string>{"file"});
+}
+
+// Run as qvp in the directory it unpacks into, the extractor neither replaces its own file with
+// a member of that name nor removes it as another case of one; it knows its file by a link, as
+// /proc/self/exe.
+TEST(InstallMembers, TheRunningExtractorsOwnFileIsNeverReplacedOrRemoved) {
+  ScratchDir target, elsewhere;
+  target.write("qvp", "extractor");
+  target.write("seq01.txt", "old moves");
+  const std::string self = elsewhere.file("exe");
+  ASSERT_EQ(symlink(target.file("qvp").c_str(), self.c_str()), 0);
+  for (const std::string name : {"qvp", "QVP"}) {
+    std::vector<ZipMember> members = kUpdate;
+    members.push_back(member(name, "evil"));
+    std::string error;
+    EXPECT_FALSE(installMembers(target.path(), members, self, &error)) << name;
+    EXPECT_EQ(error,
+              "member \"" + name + "\" would replace the running extractor " + target.file("qvp"));
+    EXPECT_EQ(target.names(), (std::vector<std::string>{"qvp", "seq01.txt"}));
+    EXPECT_EQ(target.read("qvp"), "extractor");
+  }
+  std::string error;
+  ASSERT_TRUE(installMembers(target.path(), kUpdate, self, &error)) << error;
+  EXPECT_EQ(target.names(),
+            (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT", "qvp"}));
+  EXPECT_EQ(target.read("qvp"), "extractor");
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A damaged or hostile patch changes nothing in the install directory: a cut-off installer, a
-# payload with a wrong CRC, members named to land outside the directory, an unreadable own
-# file ("file not opened"), a qvp that cannot be created. Each says what is wrong and ends with
-# a status other than 0. The extractor alone checks its arguments and its archive too.
+# A damaged or hostile patch changes nothing in the install directory, and creates none where
+# there was none: a cut-off installer, a payload with a wrong CRC, members named to land outside
+# the directory or named like the extractor qvp, an unreadable own file ("file not opened"), a
+# qvp that cannot be created. Each says what is wrong and ends with a status other than 0. The
+# extractor alone checks its arguments and its archive too, and never touches its own file.
 set -euo pipefail
 build=$1
 installer="$build/qvkpatch"
@@ -24,16 +25,25 @@ fingerprint() {  # every name under $data, and the contents of every file
 }
 before=$(fingerprint)
 
-# run_damaged NAME FILE STATUS TEXT: FILE as qvkpatch in a directory of its own ends with STATUS
-# and prints TEXT (grep -E, standard error); the install directory is as it was.
-run_damaged() {
-  local name=$1 file=$2 want=$3 text=$4 status=0
+# run_damaged NAME FILE STATUS TEXT [HOME]: FILE as qvkpatch in a directory of its own, with the
+# data home HOME ($data unless given), ends with STATUS and prints TEXT (grep -E, standard
+# error); the install directory is as it was.
+run_once() {
+  local name=$1 file=$2 want=$3 text=$4 home=${5:-$data} status=0
   rm -rf "$work/run" && mkdir "$work/run" && install -m 755 "$file" "$work/run/qvkpatch"
-  (cd "$work/run" && XDG_DATA_HOME="$data" ./qvkpatch >"$work/out" 2>"$work/err") || status=$?
+  (cd "$work/run" && XDG_DATA_HOME="$home" ./qvkpatch >"$work/out" 2>"$work/err") || status=$?
   [ "$status" = "$want" ] || { cat "$work/err"; fail "$name: status $status, not $want"; }
   [ -s "$work/out" ] && fail "$name: printed '$(cat "$work/out")' on standard output"
   grep -Eq "$text" "$work/err" || { cat "$work/err"; fail "$name: no '$text'"; }
   [ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "$name: the install directory changed"; }
+}
+# The same, and then once more where there is no install directory yet: a refused patch does not
+# create one.
+run_damaged() {
+  run_once "$@"
+  run_once "$1 (no install directory)" "$2" "$3" "$4" "$work/fresh"
+  [ -e "$work/fresh" ] && { ls -laR "$work/fresh"; fail "$1: it created the install directory"; }
+  return 0
 }
 
 # Cut off: the payload is not all there, so no qvp is written at all.
@@ -61,8 +71,7 @@ flip_crc "$work/badcrc.payload" 15
 unzip -t "$work/badcrc.payload" >/dev/null 2>&1 && fail "Info-ZIP finds no fault in the bad CRC"
 "$patchdir/attach_payload" "$installer" "$work/badcrc.payload" "$work/badcrc"
 run_damaged "bad CRC" "$work/badcrc" 1 \
-  'qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC does not match its contents'
-grep -q "qvkpatch: the update failed: .*qvp ended with status 1" "$work/err" || fail "$(cat "$work/err")"
+  '^qvkpatch: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC does not match its contents$'
 
 # Hostile names: one plain member first, then one that would land outside the directory.
 printf 'evil\r\n' >"$work/evil"
@@ -71,6 +80,15 @@ for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVI
     "SEQ01.TXT=$work/evil" "$name=$work/evil"
   "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
   run_damaged "member $name" "$work/hostile" 1 "would not be a plain file of the target directory"
+done
+
+# A member named like the extractor, in any case, would be deleted with it, or would delete it.
+for name in qvp QVP Qvp; do
+  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
+    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+  "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
+  run_damaged "member $name" "$work/hostile" 1 \
+    "^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
 done
 
 # Its own file cannot be read ("file not opened", no line end): an execute-only copy run by a
@@ -96,7 +114,7 @@ fi
 # qvp cannot be created: something that is no file stands in its way.
 mkdir "$data/qvk/qvp"
 before=$(fingerprint)
-run_damaged "qvp in the way" "$installer" 1 "^qvkpatch: cannot create .*/qvk/qvp: "
+run_once "qvp in the way" "$installer" 1 "^qvkpatch: cannot create .*/qvk/qvp: "
 rmdir "$data/qvk/qvp"
 before=$(fingerprint)
 
@@ -119,4 +137,23 @@ status=0
 "$payload" "$work/missing" 2>"$work/err" || status=$?
 [ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: cannot use $work/missing: " "$work/err" ||
   fail "the payload without its directory: $status, $(cat "$work/err")"
+status=0
+"$work/badcrc.payload" "$data/qvk" 2>"$work/err" || status=$?
+[ "$status" = 1 ] && grep -q '^qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC' "$work/err" ||
+  fail "the extractor with a bad CRC: $status, $(cat "$work/err")"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
+
+# The extractor run as qvp in the directory it unpacks into never replaces or removes its own
+# file, whatever the case of the member's name.
+for name in qvp QVP; do
+  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
+    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+  install -m 755 "$work/hostile.payload" "$data/qvk/qvp"
+  before=$(fingerprint)
+  status=0
+  "$data/qvk/qvp" "$data/qvk" 2>"$work/err" || status=$?
+  [ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" "$work/err" ||
+    fail "the extractor with a member $name: $status, $(cat "$work/err")"
+  [ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member $name: the install directory changed"; }
+  rm "$data/qvk/qvp"
+done

@@ -3,7 +3,9 @@
 # ~/.local/share/qvk), leaves exactly the sixteen files of its payload there and no qvp, and
 # updates an existing install (old files under lower-case names included). The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
-# too), and its failure is the installer's. The game then reads the upper-case move files.
+# too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt
+# ends qvp, not the installer, and an ignored child signal does not lose qvp's status. The game
+# then reads the upper-case move files.
 set -euo pipefail
 build=$1
 installer="$build/qvkpatch"
@@ -57,13 +59,15 @@ patch "$work/existing"
 [ "$(listing "$work/home/.local/share/qvk")" = "${members[*]} " ] || fail "not in ~/.local/share/qvk"
 
 # The qvp it writes and runs, seen from inside: a payload that copies itself and records its
-# arguments, then ends with the status it is given.
-fake_installer() {  # fake_installer STATUS: $work/fake/qvkpatch carrying that payload
+# arguments, runs COMMAND, then ends with the status it is given. A sound archive follows it, or
+# the installer would not write it out.
+fake_installer() {  # fake_installer STATUS [COMMAND]: $work/fake/qvkpatch carrying that payload
   mkdir -p "$work/fake"
-  {
-    printf '#!/bin/sh\ncp "$0" "$1/qvp.copy"\nprintf "%%s\\n" "$#" "$1" >"$1/qvp.args"\nexit %s\n' "$1"
-    head -c 5000 /dev/urandom
-  } >"$work/fake/payload"
+  printf '#!/bin/sh\ncp "$0" "$1/qvp.copy"\nprintf "%%s\\n" "$#" "$1" >"$1/qvp.args"\n%s\nexit %s\n' \
+    "${2:-}" "$1" >"$work/fake/stub"
+  head -c 5000 /dev/urandom >"$work/fake/SEQ01.TXT"
+  "$build/src/patch/make_payload" "$work/fake/payload" "$work/fake/stub" \
+    "SEQ01.TXT=$work/fake/SEQ01.TXT"
   "$build/src/patch/attach_payload" "$installer" "$work/fake/payload" "$work/fake/qvkpatch"
 }
 fake_installer 0
@@ -79,6 +83,33 @@ status=0
 [ "$status" = 7 ] || fail "a failing qvp (7) made qvkpatch end with $status"
 grep -q "qvkpatch: the update failed: .*qvp ended with status 7" "$work/err" || fail "$(cat "$work/err")"
 [ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after its failure"
+
+# qvp cannot be deleted (it left a directory in its place): the installer says so and fails.
+fake_installer 0 'rm "$0" && mkdir "$0"'
+status=0
+(cd "$work/fake" && XDG_DATA_HOME="$quoted" ./qvkpatch 2>"$work/err") || status=$?
+[ "$status" = 1 ] || fail "an undeletable qvp made qvkpatch end with $status"
+grep -q "^qvkpatch: cannot delete .*qvp: " "$work/err" || fail "$(cat "$work/err")"
+rmdir "$quoted/qvk/qvp"
+
+# An interrupt from the terminal while qvp runs (sent here to both) ends qvp, not the installer,
+# which reports it and deletes qvp.
+fake_installer 0 'kill -INT $PPID; kill -INT $$'
+status=0
+(cd "$work/fake" && XDG_DATA_HOME="$quoted" perl -e '$SIG{INT} = $SIG{QUIT} = "DEFAULT"; exec @ARGV or die' \
+  ./qvkpatch 2>"$work/err") || status=$?
+[ "$status" = 130 ] || fail "an interrupted qvp made qvkpatch end with $status"
+grep -q "^qvkpatch: the update failed: .*qvp was ended by signal 2$" "$work/err" ||
+  fail "interrupted: no 'ended by signal 2' in '$(cat "$work/err")'"
+[ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after an interrupt"
+
+# Started with the child signal ignored (a launcher may hand that on), the installer still waits
+# for qvp and learns how it ended.
+status=0
+(cd "$work/run" && XDG_DATA_HOME="$work/ignored" perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' \
+  ./qvkpatch 2>"$work/err") || status=$?
+[ "$status" = 0 ] || { cat "$work/err"; fail "with SIGCHLD ignored qvkpatch ended with $status"; }
+[ "$(listing "$work/ignored/qvk")" = "${members[*]} " ] || fail "SIGCHLD ignored: $(listing "$work/ignored/qvk")"
 
 # The game finds the patched move files under their upper-case names, in the install directory
 # before the current directory (whose seq01.txt would open seq01d2.avi at frame 20).

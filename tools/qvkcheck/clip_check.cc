@@ -1,6 +1,6 @@
 // The AVI files: readable, with a picture and a sound track in the format of demo.avi (whose
 // sound format the stream buffer takes), at least a frame cache long, every frame small enough
-// for a cache slot.
+// for a cache slot. What is wrong with a clip's format is mended by making the clip again.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +17,8 @@ struct ClipFormat {
 
 static ClipFormat reference;                      // demo.avi's once read
 static std::string referenceName = "the game's";  // whose format reference is
+
+static const char kMakeAgain[] = "; make it again as docs/authoring.md shows";
 
 static int32_t readInt32(const uint8_t* p) {
   return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
@@ -60,16 +62,20 @@ static void compareFormat(const std::string& name, const ClipFormat& f, bool has
   if (f.width != r.width || f.height != r.height)
     problem(name, 0,
             "picture is " + std::to_string(f.width) + "x" + std::to_string(f.height) + ", " +
-                referenceName + " " + std::to_string(r.width) + "x" + std::to_string(r.height));
+                referenceName + " " + std::to_string(r.width) + "x" + std::to_string(r.height) +
+                kMakeAgain);
   if (uint64_t(f.rate) * r.scale != uint64_t(r.rate) * f.scale || f.scale == 0)
     problem(name, 0,
             "runs at " + rateText(f.rate, f.scale) + " frames a second, " + referenceName + " at " +
-                rateText(r.rate, r.scale));
+                rateText(r.rate, r.scale) + kMakeAgain);
   if (!hasSound)
-    problem(name, 0, "has no sound track: the game's clock runs on the sound");
+    problem(name, 0,
+            std::string("has no sound track, and the game's clock runs on the sound") + kMakeAgain +
+                " (silence will do)");
   else if (!sameSound(f.sound, r.sound))
     problem(name, 0,
-            "sound is " + soundText(f.sound) + ", " + referenceName + " " + soundText(r.sound));
+            "sound is " + soundText(f.sound) + ", " + referenceName + " " + soundText(r.sound) +
+                kMakeAgain);
 }
 
 // Frames a cache slot cannot hold, by their number.
@@ -88,12 +94,13 @@ static void checkFrameSizes(const std::string& name, MediaFile* file, int frames
             std::to_string(over) + (over == 1 ? " frame" : " frames") + " over " +
                 std::to_string(kSlotBytes) + " bytes, the first frame " + std::to_string(first) +
                 " (" + std::to_string(firstSize) +
-                " bytes): a frame cache slot cannot hold it, the player shows a blank");
+                " bytes): the player cannot show such a frame; make the clip again with less "
+                "detail (a blur) or with Cinepak, as docs/authoring.md shows");
 }
 
 void readReferenceClip() {
-  std::string path = locateFile("demo.avi", "demo.avi", 0, "the attract-mode demo");
-  if (path.empty()) return;
+  if (!isPresent("demo.avi")) return;  // reported with the game's other clips
+  std::string path = locateFile("demo.avi", "", 0, "");
   std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
   AviFileFacts facts;
   ClipFormat format;
@@ -109,20 +116,20 @@ void readReferenceClip() {
 }
 
 ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line,
-                   const std::string& role, bool isScene) {
+                   const std::string& whenMissing, bool isScene) {
   ClipInfo info;
-  std::string path = locateFile(name, namedBy, line, role);
+  std::string path = locateFile(name, namedBy, line, whenMissing);
   if (path.empty()) return info;
   std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
   AviFileFacts facts;
   if (!file || !describeAviFile(file.get(), &facts)) {
-    problem(name, 0, "not an AVI file the player can read");
+    problem(name, 0, std::string("not an AVI file the player can read") + kMakeAgain);
     return info;
   }
   ClipFormat format;
   bool hasSound = false;
   if (!readFormat(file.get(), facts, &format, &hasSound)) {
-    problem(name, 0, "has no video stream");
+    problem(name, 0, std::string("has no picture (no video stream)") + kMakeAgain);
     return info;
   }
   if (name != "demo.avi") compareFormat(name, format, hasSound);
@@ -132,23 +139,25 @@ ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line
     problem(name, 0,
             "has no usable index (damaged or cut short?): the player finds " +
                 std::to_string(info.frames) + " frames by a scan, its header counts " +
-                std::to_string(facts.headerFrames));
+                std::to_string(facts.headerFrames) + kMakeAgain);
   if (info.frames < kCacheSlots)
     problem(name, 0,
             "only " + std::to_string(info.frames) + " frames: every clip needs at least " +
-                std::to_string(kCacheSlots) + ", the frame cache's length");
+                std::to_string(kCacheSlots) + " (one second); make it longer");
   if (facts.largestFrame > kSlotBytes) checkFrameSizes(name, file.get(), info.frames);
   if (hasSound && sameSound(format.sound, reference.sound)) {
     int64_t soundFrames = facts.soundBytes / kSoundBytesPerFrame;
     if (std::llabs(soundFrames - info.frames) > 1)
       warning(name, 0,
               "its sound lasts " + std::to_string(soundFrames) + " frames, its picture " +
-                  std::to_string(info.frames) + ": with sound the clip ends with its sound");
+                  std::to_string(info.frames) +
+                  ": the player ends a clip with its sound; make both equally long");
   }
   if (isScene && facts.keyFrames < info.frames)
     warning(name, 0,
             "only " + std::to_string(facts.keyFrames) + " of its " + std::to_string(info.frames) +
-                " frames are key frames: opened at a checkpoint that is none, the picture shows "
-                "traces of the clip before");
+                " frames are key frames: a replay from a checkpoint that is none shows traces of "
+                "the clip before; make it again with every frame a key frame, as "
+                "docs/authoring.md shows");
   return info;
 }

@@ -15,7 +15,7 @@ static bool holdsNumber(const char* line) {
 
 void checkHotspotFile(SceneInfo& scene) {
   const std::string file = scene.base + ".hot";
-  std::string path = locateFile(file, file, 0, "hotspot file");
+  std::string path = locateFile(file, file, 0, sceneFileMissing(scene.base, "hotspot file"));
   if (path.empty()) return;
 
   // Its lines as the player reads them.
@@ -27,13 +27,19 @@ void checkHotspotFile(SceneInfo& scene) {
     ++lines;
     if (lines == kHotspotEntries + 1)
       problem(file, lines,
-              "only " + std::to_string(kHotspotEntries) + " lines are read, the rest is ignored");
+              "the player reads only the first " + std::to_string(kHotspotEntries) +
+                  " lines of a hotspot file and ignores this line and the rest; keep a scene to " +
+                  std::to_string(kHotspotEntries - 1) + " checkpoints and the 9999 line");
     if (lines <= kHotspotEntries && !holdsNumber(buffer))
-      problem(file, lines, "no frame number: the entry counts as 0");
+      problem(file, lines,
+              "no frame number: the player counts it as a checkpoint at frame 0; write a frame or "
+              "delete the line");
   }
   std::fclose(in);
   if (lines == 0) {
-    problem(file, 0, "empty: it needs the start frame and, last, a frame above the scene's end");
+    problem(file, 0,
+            "empty: write the frame the scene starts at (0) on the first line and 9999 on the "
+            "last");
     return;
   }
 
@@ -48,17 +54,19 @@ void checkHotspotFile(SceneInfo& scene) {
       problem(file, scene.checkpoints[i].line,
               "frame " + std::to_string(scene.checkpoints[i].frame) + " does not follow frame " +
                   std::to_string(scene.checkpoints[i - 1].frame) +
-                  ": checkpoints must be in ascending order");
+                  ": the lines must be in ascending frame order");
 
   if (scene.frames < 0) return;
   const CheckpointInfo& last = scene.checkpoints.back();
   if (last.frame < scene.frames)
     problem(file, last.line,
-            "the last entry must lie above the scene's last frame (" +
+            "the last line must lie above the scene's last frame (" +
                 std::to_string(scene.frames - 1) +
-                "), as 9999 does: else the checkpoints run on past the list");
+                "), or the player runs past the end of the list and, after a death, replays "
+                "the scene from frame 0; end the file with 9999");
   if (scene.checkpoints.size() > 1 && scene.checkpoints[0].frame >= scene.frames)
     problem(file, 1,
             "the start frame " + std::to_string(scene.checkpoints[0].frame) +
-                " lies beyond the scene's last frame (" + std::to_string(scene.frames - 1) + ")");
+                " lies beyond the scene's last frame (" + std::to_string(scene.frames - 1) +
+                "); the first line is the frame the scene starts at, usually 0");
 }

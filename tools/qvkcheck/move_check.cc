@@ -1,5 +1,6 @@
 // The move file of a scene: first its lines as text (the items of each, the table's limits),
-// then the rows the player's own loader builds from it (clip names, frames, object moves).
+// then the rows the player's own loader builds from it (clip names, frames, object moves). The
+// author knows rows as lines and object moves as treasures, and is told in those words.
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -46,8 +47,8 @@ static std::vector<Piece> readPieces(const std::string& path, const std::string&
     bool ended = length > 0 && buffer[length - 1] == '\n';
     if (!ended && length == sizeof buffer - 1 && !longLineReported) {
       problem(file, line,
-              "longer than 126 characters: the player reads it in pieces and makes a row of "
-              "each");
+              "longer than 126 characters: the player reads it in pieces and makes a move of "
+              "each; shorten it");
       longLineReported = true;
     }
     if (ended) {
@@ -63,21 +64,28 @@ static void checkItems(const Piece& piece, const std::string& file, const std::s
   const std::vector<std::string>& items = piece.tokens;
   if (items.empty()) {
     problem(file, piece.line,
-            "blank line: the player makes a row of it (frame 12, every clip the scene itself)");
+            "blank line: the player reads it as a move at frame 0 whose every clip is the scene "
+            "itself; delete it");
     return;
   }
-  if (!isInteger(items[0])) problem(file, piece.line, "does not start with a frame number");
+  if (!isInteger(items[0]))
+    problem(file, piece.line,
+            "does not start with a frame number: begin the line with the frame where the move's "
+            "cue starts");
   if (items.size() != 7)
     problem(file, piece.line,
             "has " + std::to_string(items.size()) +
-                " items; a row is a frame and six tokens (no move, up, down, left, right, "
+                " items; a line is a frame and six tokens (no move, up, down, left, right, "
                 "action)");
   if (items.size() > 1 && items[1] == "00")
     problem(file, piece.line,
-            "\"00\" as the no-move outcome: a window without a move would open the file \"x\"");
+            "\"00\" in the no-move column: when no key is pressed the player opens a file named "
+            "\"x\"; name a death clip there");
   if (items.size() > 1 && items[1][0] == 't')
     warning(file, piece.line,
-            "the no-move outcome " + items[1] + " is an object clip: it would play as a death");
+            "the no-move column names the treasure clip " + base + items[1] +
+                ".avi: when no key is pressed it plays as a death and costs a life; name a death "
+                "clip there unless that is meant");
 
   int correct = 0, objects = 0;
   for (size_t i = 2; i < items.size() && i < 7; ++i) {
@@ -85,35 +93,38 @@ static void checkItems(const Piece& piece, const std::string& file, const std::s
     objects += items[i][0] == 't';
   }
   if (correct == 0)
-    problem(file, piece.line, "no correct move: one of the five move tokens must be \"00\"");
+    problem(file, piece.line,
+            "no correct move: write \"00\" in the column of the key the player must press");
   if (correct > 1)
     problem(file, piece.line,
-            std::to_string(correct) + " correct moves (\"00\"); a row has exactly one");
+            std::to_string(correct) + " correct moves (\"00\"); a line has exactly one");
   if (objects > 1)
     problem(
         file, piece.line,
-        std::to_string(objects) + " object moves (tokens starting with t); a row has at most one");
+        std::to_string(objects) + " treasures (tokens starting with t); a line offers at most one");
 
   for (size_t i = 1; i < items.size() && i < 7; ++i) {
     std::string clip = base + items[i] + ".avi";
     if (items[i] != "00" && clip.size() > kClipNameSize - 1)
       problem(file, piece.line,
               "token " + items[i] + " makes the clip name " + std::to_string(clip.size()) +
-                  " characters long; at most " + std::to_string(kClipNameSize - 1) + " fit");
+                  " characters long; at most " + std::to_string(kClipNameSize - 1) +
+                  " fit: shorten it");
   }
 }
 
 void checkMoveFile(SceneInfo& scene) {
   const std::string file = scene.base + ".txt";
-  std::string path = locateFile(file, file, 0, "move file");
+  std::string path = locateFile(file, file, 0, sceneFileMissing(scene.base, "move file"));
   if (path.empty()) return;
   std::vector<Piece> pieces = readPieces(path, file);
 
   const int rowsRead = std::min(static_cast<int>(pieces.size()), kMoveRows - 1);
   if (static_cast<int>(pieces.size()) > rowsRead)
     problem(file, pieces[rowsRead].line,
-            "row " + std::to_string(rowsRead + 1) + ": only " + std::to_string(rowsRead) +
-                " rows are read, the rest of the file is ignored");
+            "the player reads only the first " + std::to_string(rowsRead) +
+                " moves of a move file and ignores this line and the rest; a scene has at most " +
+                std::to_string(rowsRead) + " moves");
   for (int i = 0; i < rowsRead; ++i) checkItems(pieces[i], file, scene.base);
 
   // The rows as the player has them.
@@ -137,11 +148,14 @@ void checkMoveFile(SceneInfo& scene) {
     if (row.trigger <= before.trigger)
       problem(file, row.line,
               "frame " + std::to_string(row.trigger) + " does not follow frame " +
-                  std::to_string(before.trigger) + ": rows must be in ascending frame order");
+                  std::to_string(before.trigger) + ": the lines must be in ascending frame order");
     else if (row.trigger <= before.trigger + kMoveFrameOffset)
       warning(file, row.line,
               "its window (frames " + std::to_string(row.trigger) + " to " +
                   std::to_string(row.trigger + kMoveFrameOffset) +
-                  ") overlaps the window of the row before");
+                  ") overlaps the window of line " + std::to_string(before.line) + " (frames " +
+                  std::to_string(before.trigger) + " to " +
+                  std::to_string(before.trigger + kMoveFrameOffset) +
+                  "); leave at least 13 frames between two moves");
   }
 }

@@ -27,8 +27,21 @@ std::vector<std::string> sceneBases() {
   return bases;
 }
 
+bool isPresent(const std::string& name) {
+  for (const std::string& entry : listing)
+    if (strcasecmp(entry.c_str(), name.c_str()) == 0) return true;
+  return false;
+}
+
+std::string sceneFileMissing(const std::string& base, const std::string& what) {
+  if (base == "seq01")
+    return "missing: every game starts with scene seq01, and it needs its " + what;
+  return "missing: scene " + base + " is begun but has no " + what +
+         "; make it, or remove the scene's other files to leave it unmade";
+}
+
 std::string locateFile(const std::string& name, const std::string& namedBy, int line,
-                       const std::string& role) {
+                       const std::string& whenMissing) {
   const std::string* caseOnly = nullptr;
   for (const std::string& entry : listing) {
     if (entry == name) return gameDirectory + "/" + entry;
@@ -41,11 +54,6 @@ std::string locateFile(const std::string& name, const std::string& namedBy, int 
               "differs from " + name + ", as the game names it, only in case; rename it");
     return gameDirectory + "/" + *caseOnly;
   }
-  if (first) {
-    if (namedBy.empty() || namedBy == name)
-      problem(name, 0, "missing (" + role + ")");
-    else
-      problem(namedBy, line, "names " + name + ", which is missing (" + role + ")");
-  }
+  if (first) problem(namedBy.empty() ? name : namedBy, line, whenMissing);
   return "";
 }

@@ -19,11 +19,14 @@
 // Findings
 //
 // A problem breaks the game or makes it behave other than its author meant; a warning is a
-// timing hazard that shows only in some plays. Both are printed as "FILE:LINE: text" (or
-// "FILE: text"), warnings with "warning: " before the text.
+// timing hazard that shows only in some plays; a note tells what the player does with a game
+// that is not finished yet (scenes not made), and fails nothing. All are printed as
+// "FILE:LINE: text" (or "FILE: text"), warnings with "warning: " and notes with "note: " before
+// the text. Every text says what is wrong in the words of the authoring guide, and what to do.
 
 void problem(const std::string& file, int line, const std::string& text);
 void warning(const std::string& file, int line, const std::string& text);
+void note(const std::string& file, const std::string& text);
 void printFindings();  // in the order found
 int problemCount();
 int warningCount();
@@ -38,9 +41,15 @@ int warningCount();
 void setGameDirectory(const std::string& dir);
 // The path of the file the game calls `name`, or "" when there is none. A file whose name
 // differs only in case is reported (once per name) and its path returned. A missing file is
-// reported once per name, at `namedBy`/`line` (the file that needs it, or the name itself).
+// reported once per name with the text whenMissing, at `namedBy`/`line` (the file that names
+// it, or the name itself).
 std::string locateFile(const std::string& name, const std::string& namedBy, int line,
-                       const std::string& role);
+                       const std::string& whenMissing);
+// Whether the directory holds the file, under its name or one that differs only in case.
+bool isPresent(const std::string& name);
+// What to say when a file of a scene is missing: what (its "video", "move file", "hotspot
+// file") is needed by a scene begun, or by seq01, which every game starts with.
+std::string sceneFileMissing(const std::string& base, const std::string& what);
 
 // ---------------------------------------------------------------------------------------------
 // Scenes
@@ -83,9 +92,10 @@ struct ClipInfo {
 };
 // Reads demo.avi as the format every clip must share; reports it when it is not the game's.
 void readReferenceClip();
-// Checks one AVI file against the reference. namedBy/line say who needs it.
+// Checks one AVI file against the reference. namedBy/line say who needs it, whenMissing what
+// to say when it is not there.
 ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line,
-                   const std::string& role, bool isScene);
+                   const std::string& whenMissing, bool isScene);
 
 // Timing between the files: clips long enough to be judged, credits and demo that would
 // start again, scenes that end before their last window, checkpoints inside windows.

@@ -9,7 +9,7 @@ std::string checkStartScene() {
   FILE* probe = openInDirectory(platform.directories.current, "infile.txt", "rb");
   if (!probe) return kDefault;  // none: the program starts with seq01
   std::fclose(probe);
-  std::string path = locateFile("infile.txt", "", 0, "start scene");  // reports a miscased name
+  std::string path = locateFile("infile.txt", "", 0, "");  // reports a miscased name
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return kDefault;
   char line[kLineReadSize] = {};
@@ -18,12 +18,17 @@ std::string checkStartScene() {
 
   char word[kLineReadSize] = {};
   if (std::sscanf(line, "%127s", word) != 1) {
-    problem("infile.txt", 1, "names no start scene");
+    problem("infile.txt", 1,
+            "names no start scene: write the scene's file name (seq01.avi) on the first line, or "
+            "delete the file");
     return kDefault;
   }
   std::string scene = word, base = scene.substr(0, 5);
-  locateFile(scene, "infile.txt", 1, "start scene");
-  locateFile(base + ".txt", "infile.txt", 1, "the start scene's move file");
-  locateFile(base + ".hot", "infile.txt", 1, "the start scene's hotspot file");
+  const std::string fix = ", which is missing; make it, or name another scene";
+  locateFile(scene, "infile.txt", 1, "names the start scene " + scene + fix);
+  locateFile(base + ".txt", "infile.txt", 1,
+             "names the start scene's move file " + base + ".txt" + fix);
+  locateFile(base + ".hot", "infile.txt", 1,
+             "names the start scene's hotspot file " + base + ".hot" + fix);
   return base;
 }

@@ -31,10 +31,11 @@ static void checkSceneEnd(const SceneInfo& scene) {
   int needed = last.trigger + 2 * kMoveFrameOffset + kEndMargin;
   if (scene.frames < needed)
     problem(scene.base + ".txt", last.line,
-            "the scene has " + std::to_string(scene.frames) +
-                " frames; its last window closes at " + frameText(last.trigger + kMoveFrameOffset) +
-                " and the player passes its end row only once currentFrame is past " +
-                std::to_string(last.trigger + 2 * kMoveFrameOffset) + ": make it at least " +
+            scene.base + ".avi has " + std::to_string(scene.frames) +
+                " frames; a scene must run on at least " + std::to_string(needed - last.trigger) +
+                " frames past its last move (" + frameText(last.trigger) +
+                "), or the player may end it before that move's window has closed: make it at "
+                "least " +
                 std::to_string(needed) + " frames long");
 }
 
@@ -44,10 +45,12 @@ static void checkNotJudged(const std::string& clip, int frames, const SceneInfo&
   int opens = first.trigger + kMoveFrameOffset;
   if (frames >= opens)
     warning(clip, 0,
-            std::to_string(frames) + " frames: while it plays, currentFrame reaches " +
-                std::to_string(opens) + ", where the first window of " + scene.base +
-                ".txt opens (line " + std::to_string(first.line) +
-                "), and the clip is judged as the scene; keep it shorter");
+            std::to_string(frames) +
+                " frames: the player counts a clip's frames against the scene's moves, and from "
+                "frame " +
+                std::to_string(opens) + " of this clip it judges the move of " + scene.base +
+                ".txt line " + std::to_string(first.line) + " (" + frameText(first.trigger) +
+                ", plus 12); keep the clip under " + std::to_string(opens) + " frames");
 }
 
 static void checkOutcomeClips(const std::vector<SceneInfo>& scenes,
@@ -85,10 +88,10 @@ static void checkUnjudgedLength(const std::string& clip, int frames, const Scene
   int passes = last.trigger + 2 * kMoveFrameOffset;
   if (frames > passes)
     warning(clip, 0,
-            std::to_string(frames) + " frames outlast the last window of " + scene.base +
-                ".txt (line " + std::to_string(last.line) + "): past currentFrame " +
-                std::to_string(passes) + " the player reaches the end row, and " + consequence +
-                "; keep it to " + std::to_string(passes) + " frames");
+            std::to_string(frames) + " frames: it plays over the moves of " + scene.base +
+                ".txt, and past frame " + std::to_string(passes) + " (its last move, line " +
+                std::to_string(last.line) + ", " + frameText(last.trigger) + ", plus 24) " +
+                consequence + "; keep it to " + std::to_string(passes) + " frames");
 }
 
 static void checkCheckpoints(const SceneInfo& scene) {
@@ -100,18 +103,22 @@ static void checkCheckpoints(const SceneInfo& scene) {
       int opens = row.trigger + kMoveFrameOffset, closes = opens + kMoveFrameOffset;
       if (cp.frame >= opens && cp.frame <= closes) {
         warning(file, cp.line,
-                "checkpoint " + std::to_string(cp.frame) + " is reached while the window of " +
-                    scene.base + ".txt line " + std::to_string(row.line) +
-                    " is open: a death there replays from after that row");
+                "checkpoint " + std::to_string(cp.frame) +
+                    " is passed (a second before the picture gets there) while the window of " +
+                    scene.base + ".txt line " + std::to_string(row.line) + " (" +
+                    frameText(row.trigger) +
+                    ") is open, so a death there replays without that "
+                    "move; put the checkpoint at least 25 frames after the move");
         break;
       }
       if (opens > cp.frame) {  // the row a replay from here starts with
         if (row.trigger < cp.frame)
           warning(file, cp.line,
                   "a replay from checkpoint " + std::to_string(cp.frame) +
-                      " shows less than a second before the window of " + scene.base +
-                      ".txt line " + std::to_string(row.line) + " (" + frameText(row.trigger) +
-                      "), and misses part of it");
+                      " starts after the window of " + scene.base + ".txt line " +
+                      std::to_string(row.line) + " (" + frameText(row.trigger) +
+                      ") has opened, and misses part of it; put the checkpoint at or before "
+                      "the move's frame");
         break;
       }
     }

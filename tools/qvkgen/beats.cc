@@ -2,8 +2,10 @@
 // when the right move is made (the scene) and when it is not (the death clips).
 //
 // Phases count picture frames from the beat's trigger frame: the hazard comes in from phase
-// -20, the window shows phases 0 to 11, the verdict falls at phase 12, and the move is acted
-// out from phase 12 to 24. The world is drawn straight: hazards come from the right.
+// -20, the window shows phases 0 to 11, the verdict falls at phase 12, phases 12 and 13 show
+// the hazard at its closest and the hero still waiting, and the move is acted out from
+// kOutcomePhase (14). Everything is over by phase 32, where the next beat may begin. The world
+// is drawn straight: hazards come from the right.
 #include <algorithm>
 
 #include "qvkgen.h"
@@ -15,8 +17,11 @@ static int travel(int phase, int p0, int p1, int a, int b) {
   return a + (b - a) * (phase - p0) / (p1 - p0);
 }
 
+// A roller or a flyer passes the hero and leaves the screen as the beat ends.
+constexpr int kPassFrames = kBeatFrames - kOutcomePhase;
+
 // The approach shared by rollers, flyers and monsters: fast from the edge of the screen, then
-// slowly closing in while the window is open.
+// slowly closing in while the window is open; at its closest until the outcome shows.
 static int approachX(int phase, int near, int close) {
   if (phase < 0) return travel(phase, -kApproachFrames, 0, kWidth + 30, near);
   return travel(phase, 0, kCueFrames, near, close);
@@ -24,10 +29,12 @@ static int approachX(int phase, int near, int close) {
 
 constexpr int kFlyerY = kGroundY - 32;  // head height
 
+constexpr int kFallFrames = 4;  // a weight's last drop, from the outcome to the ground
+
 static int fallerBottom(int phase) {
   if (phase < 0) return travel(phase, -kApproachFrames, 0, kTopBar - 10, 70);
-  if (phase < kCueFrames) return travel(phase, 0, kCueFrames, 70, 90);
-  return travel(phase, kCueFrames, kCueFrames + 4, 90, kGroundY);
+  if (phase < kOutcomePhase) return travel(phase, 0, kCueFrames, 70, 90);
+  return travel(phase, kOutcomePhase, kOutcomePhase + kFallFrames, 90, kGroundY);
 }
 
 static void drawWeight(Picture& p, const Theme& theme, int phase, bool broken) {
@@ -39,28 +46,33 @@ static void drawWeight(Picture& p, const Theme& theme, int phase, bool broken) {
 void drawHazard(Picture& p, const Theme& theme, Move kind, int phase, int frame) {
   switch (kind) {
     case kUp:
-      if (phase < 32)
-        drawRoller(p, theme, approachX(phase, 170, 132) - travel(phase, 12, 32, 0, 152), frame);
+      if (phase < kBeatFrames)
+        drawRoller(p, theme,
+                   approachX(phase, 170, 132) -
+                       travel(phase, kOutcomePhase, kOutcomePhase + kPassFrames, 0, 152),
+                   frame);
       break;
     case kDown:
-      if (phase < 32)
-        drawFlyer(p, theme, approachX(phase, 170, 132) - travel(phase, 12, 32, 0, 170), kFlyerY,
-                  frame);
+      if (phase < kBeatFrames)
+        drawFlyer(p, theme,
+                  approachX(phase, 170, 132) -
+                      travel(phase, kOutcomePhase, kOutcomePhase + kPassFrames, 0, 170),
+                  kFlyerY, frame);
       break;
     case kLeft:
     case kRight:
-      if (phase < kCueFrames + 4) {
+      if (phase < kOutcomePhase + kFallFrames) {
         drawSafeSpot(p, kHeroX + (kind == kLeft ? -kDodgeStep : kDodgeStep), frame);
         drawWeight(p, theme, phase, false);
-      } else if (phase < 32) {
+      } else if (phase < kBeatFrames) {
         drawFaller(p, theme, kHeroX, kGroundY, true);
       }
       break;
     case kAction:
-      if (phase < kCueFrames + 4)
+      if (phase < kOutcomePhase + 4)
         drawMonster(p, theme, approachX(phase, 175, 150), frame, phase >= 6);
-      if (phase >= kCueFrames + 2 && phase < kCueFrames + 10)
-        drawPoof(p, 150, kGroundY - 24, 10 + (phase - kCueFrames) * 2);
+      if (phase >= kOutcomePhase + 2 && phase < kOutcomePhase + 10)
+        drawPoof(p, 150, kGroundY - 24, 10 + (phase - kOutcomePhase) * 2);
       break;
     default: break;
   }
@@ -68,8 +80,8 @@ void drawHazard(Picture& p, const Theme& theme, Move kind, int phase, int frame)
 
 HeroState heroDuringBeat(Move kind, int phase, int frame) {
   Pose walk = (frame / 3) % 2 ? kWalkA : kWalkB;
-  int q = phase - kCueFrames;  // frames since the verdict
-  if (phase < kCueFrames) return {kHeroX, 0, kStand};
+  int q = phase - kOutcomePhase;  // frames of the move acted out
+  if (q < 0) return {kHeroX, 0, kStand};
   switch (kind) {
     case kUp:
       if (q <= kResolveFrames)
@@ -82,8 +94,12 @@ HeroState heroDuringBeat(Move kind, int phase, int frame) {
     case kLeft:
     case kRight: {
       int side = kind == kLeft ? -kDodgeStep : kDodgeStep;
-      if (q <= kResolveFrames) return {kHeroX + travel(q, 0, 4, 0, side), 0, q < 4 ? walk : kStand};
-      return {kHeroX + travel(q, kResolveFrames, kResolveFrames + 8, side, 0), 0, walk};
+      // Out in a few steps, and back as the beat ends.
+      constexpr int kStepOut = 4, kStepBack = 8;
+      constexpr int kBack = kBeatFrames - kOutcomePhase - kStepBack;
+      if (q <= kBack)
+        return {kHeroX + travel(q, 0, kStepOut, 0, side), 0, q < kStepOut ? walk : kStand};
+      return {kHeroX + travel(q, kBack, kBack + kStepBack, side, 0), 0, walk};
     }
     case kAction:
       if (q <= 6) return {kHeroX, 0, kStrike};
@@ -93,7 +109,7 @@ HeroState heroDuringBeat(Move kind, int phase, int frame) {
   return {kHeroX, 0, q <= kResolveFrames ? kStand : walk};
 }
 
-// The death clips start where the window closed, with the move not made.
+// The death clips start where the window closed, with the move not made: d 0 is phase 12.
 void drawHazardFailing(Picture& p, const Theme& theme, Move kind, int d, int frame) {
   switch (kind) {
     case kUp: drawRoller(p, theme, travel(d, 0, 14, 132, -30), frame); break;
@@ -104,7 +120,7 @@ void drawHazardFailing(Picture& p, const Theme& theme, Move kind, int d, int fra
         drawPoof(p, kHeroX + 6, kFlyerY, 6 + d);
       break;
     case kLeft:
-    case kRight: drawWeight(p, theme, kCueFrames + std::min(d, 4), false); break;
+    case kRight: drawWeight(p, theme, kOutcomePhase + std::min(d, kFallFrames), false); break;
     case kAction: drawMonster(p, theme, travel(d, 0, 4, 150, 126), frame, true); break;
     default: break;
   }

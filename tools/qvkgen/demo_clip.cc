@@ -37,7 +37,7 @@ static void drawHowToPage(Picture& p) {
     y += 28;
   }
   drawCue(p, kUp, 50, y + 4, 20, kGold);
-  drawText(p, 92, y, "GOLD CUE: TAKE THE TREASURE", 1, kGold);
+  drawText(p, 92, y, "GOLD CUE: TAKE THE TREASURE ONCE", 1, kGold);
   drawTextCentred(p, kWidth / 2, 206, "MOVE WHILE THE CUE FLASHES!", 1, kYellow);
   drawTextCentred(p, kWidth / 2, 222, "A MISSED TREASURE BRINGS YOU BACK", 1, kLightBlue);
 }

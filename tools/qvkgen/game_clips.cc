@@ -54,28 +54,36 @@ AviClip renderLivesClip(int lives) {
   return clip;
 }
 
-// Any move while this runs continues the game; the count shows how long is left.
+// Any move while this runs continues the game; the count shows how long is left. Once it has
+// run out the offer is over, and so its last frames, one of which stays on screen while the
+// game-over clip opens, no longer ask for a key.
 AviClip renderContinueClip() {
   AviClip clip = newClip();
   Picture p;
-  for (int f = 0; f < kLongClipFrames; ++f) {
+  for (int f = 0; f < kContinueFrames; ++f) {
+    int count = 3 - f / kCountFrames;
     drawStarField(p, kDarkPurple);
-    drawTextCentred(p, kWidth / 2, 40, "CONTINUE?", 3, kYellow);
-    drawTextCentred(p, kWidth / 2, 90, std::to_string(3 - f / 10), 8, kWhite);
-    drawTextCentred(p, kWidth / 2, 180, "PRESS ANY KEY", 2, (f / 3) % 2 ? kWhite : kGold);
+    if (count > 0) {
+      drawTextCentred(p, kWidth / 2, 40, "CONTINUE?", 3, kYellow);
+      drawTextCentred(p, kWidth / 2, 90, std::to_string(count), 8, kWhite);
+      drawTextCentred(p, kWidth / 2, 180, "PRESS ANY KEY", 2, (f / 3) % 2 ? kWhite : kGold);
+    } else {
+      drawTextCentred(p, kWidth / 2, 110, "TIME IS UP", 3, kGrey);
+    }
     addFrame(clip, p);
   }
-  SoundTrack track = makeTrack(kLongClipFrames);
+  SoundTrack track = makeTrack(kContinueFrames);
   for (int i = 0; i < 3; ++i)
-    addTone(track, {frameTime(i * 10), 0.1, noteFreq(3 + i * 2), 0, kSquare, 0.18, 0, 0.002, 0.04});
-  clip.sound = toPcm(track, kLongClipFrames);
+    addTone(track, {frameTime(i * kCountFrames), 0.1, noteFreq(3 + i * 2), 0, kSquare, 0.18, 0,
+                    0.002, 0.04});
+  clip.sound = toPcm(track, kContinueFrames);
   return clip;
 }
 
 AviClip renderGameOverClip() {
   AviClip clip = newClip();
   Picture p;
-  for (int f = 0; f < kLongClipFrames; ++f) {
+  for (int f = 0; f < kGameOverFrames; ++f) {
     drawStarField(p, kBlack);
     drawTextCentred(p, kWidth / 2, 50, "GAME OVER", 4, kRed);
     fillRect(p, 0, kGroundY, kWidth, kHeight - kGroundY, kDarkStone);
@@ -83,9 +91,9 @@ AviClip renderGameOverClip() {
     drawTextCentred(p, kWidth / 2, 120, "THE QUEST IS LOST", 1, kGrey);
     addFrame(clip, p);
   }
-  SoundTrack track = makeTrack(kLongClipFrames);
+  SoundTrack track = makeTrack(kGameOverFrames);
   addSadPhrase(track, 0.05, 0.3);
-  clip.sound = toPcm(track, kLongClipFrames);
+  clip.sound = toPcm(track, kGameOverFrames);
   return clip;
 }
 

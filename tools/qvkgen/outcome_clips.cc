@@ -85,6 +85,14 @@ static HeroState heroTaking(Move takenWith, int d) {
   }
 }
 
+// The scene resumes before the treasure's window, where the treasure still lies and its cue
+// still flashes; going for it a second time costs a life, and this says so.
+static void drawTakenOnce(Picture& p) {
+  fillRect(p, 20, 22, kWidth - 40, 28, kNavy);
+  drawTextCentred(p, kWidth / 2, 26, "EACH TREASURE IS TAKEN ONCE ONLY:", 1, kGold);
+  drawTextCentred(p, kWidth / 2, 38, "GO FOR IT AGAIN AND YOU LOSE A LIFE", 1, kWhite);
+}
+
 constexpr int kHoldUpAfter = 10;  // frames after taking it
 
 static int takenAt(Move takenWith) {
@@ -116,6 +124,7 @@ AviClip renderTreasureClip(const Scene& scene, int treasure) {
     if (scene.mirrored) mirrorPicture(p);
     drawOutcomeTexts(p, theme.panel, "TREASURE!", (d / 3) % 2 ? kYellow : kGold,
                      movePrompt("NOW GET PAST: ", scene.move(beat)));
+    drawTakenOnce(p);
     addFrame(clip, p);
   }
   SoundTrack track = makeTrack(kClipFrames);

@@ -7,50 +7,8 @@
 #include "qvkgen.h"
 
 void fillPalette(uint32_t (&palette)[256]) {
-  static const uint32_t kColours[kColourCount] = {
-      0x000000,  // black
-      0xFFFFFF,  // white
-      0x808080,  // grey
-      0x404040,  // dark grey
-      0xC0C0C0,  // light grey
-      0xE02020,  // red
-      0x801010,  // dark red
-      0xF08020,  // orange
-      0xF8E030,  // yellow
-      0xE8B820,  // gold
-      0x907010,  // dark gold
-      0x30B030,  // green
-      0x186018,  // dark green
-      0x80E070,  // light green
-      0x3050D0,  // blue
-      0x182870,  // dark blue
-      0x80A8F0,  // light blue
-      0xA0D0F8,  // sky blue
-      0x101838,  // navy
-      0x8040B0,  // purple
-      0x402058,  // dark purple
-      0xF090B0,  // pink
-      0x8A5A2A,  // brown
-      0x4A2E14,  // dark brown
-      0xC89860,  // tan
-      0xE0D0A0,  // sand
-      0x40E0E0,  // cyan
-      0xD8F0F8,  // ice
-      0x207070,  // teal
-      0xF0C8A0,  // skin
-      0x2070D0,  // tunic
-      0x603010,  // hair
-      0x70747C,  // stone
-      0x383A40,  // dark stone
-      0xFF5010,  // lava
-      0xD86848,  // dusk
-      0x587830,  // moss
-      0x080C20,  // night
-      0xE8E0C8,  // bone
-      0x60D040,  // slime
-  };
   std::memset(palette, 0, sizeof palette);
-  for (int i = 0; i < kColourCount; ++i) palette[i] = kColours[i];
+  for (int i = 0; i < kColourCount; ++i) palette[i] = kColourRgb[i];
 }
 
 void fillRect(Picture& p, int x, int y, int w, int h, uint8_t colour) {

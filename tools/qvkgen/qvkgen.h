@@ -79,7 +79,53 @@ enum Colour : uint8_t {
   kNight,
   kBone,
   kSlimeGreen,
+  kPraise,  // the texts that tell a move went well, and nothing else
   kColourCount
+};
+
+// The colour of each Colour, 0xRRGGBB.
+inline constexpr uint32_t kColourRgb[kColourCount] = {
+    0x000000,  // black
+    0xFFFFFF,  // white
+    0x808080,  // grey
+    0x404040,  // dark grey
+    0xC0C0C0,  // light grey
+    0xE02020,  // red
+    0x801010,  // dark red
+    0xF08020,  // orange
+    0xF8E030,  // yellow
+    0xE8B820,  // gold
+    0x907010,  // dark gold
+    0x30B030,  // green
+    0x186018,  // dark green
+    0x80E070,  // light green
+    0x3050D0,  // blue
+    0x182870,  // dark blue
+    0x80A8F0,  // light blue
+    0xA0D0F8,  // sky blue
+    0x101838,  // navy
+    0x8040B0,  // purple
+    0x402058,  // dark purple
+    0xF090B0,  // pink
+    0x8A5A2A,  // brown
+    0x4A2E14,  // dark brown
+    0xC89860,  // tan
+    0xE0D0A0,  // sand
+    0x40E0E0,  // cyan
+    0xD8F0F8,  // ice
+    0x207070,  // teal
+    0xF0C8A0,  // skin
+    0x2070D0,  // tunic
+    0x603010,  // hair
+    0x70747C,  // stone
+    0x383A40,  // dark stone
+    0xFF5010,  // lava
+    0xD86848,  // dusk
+    0x587830,  // moss
+    0x080C20,  // night
+    0xE8E0C8,  // bone
+    0x60D040,  // slime
+    0x60F0A0,  // praise
 };
 
 void fillPalette(uint32_t (&palette)[256]);
@@ -162,19 +208,35 @@ void addDeathSound(SoundTrack& track, Move kind, double at);
 //
 // A scene is a walk through one place; each beat is one move window. A hazard comes in during
 // the 20 frames before the beat's trigger frame, the cue shows during the window (the trigger
-// frame and the 11 after it, on the picture), and the 12 frames after the window show the move
-// made. A beat may also offer a treasure, taken with another move.
+// frame and the 11 after it, on the picture), and then the move made is acted out. A beat may
+// also offer a treasure, taken with another move.
+//
+// The verdict is taken as the window closes, with the window's next picture (phase 12) on
+// screen. A verdict that opens a clip holds that picture for a second, in silence, while the
+// clip opens, and a clip opened at an odd frame plays the sound one frame ahead of the picture.
+// So nothing before phase 14 tells how the move went: not the hero, not the hazard, not a text,
+// not a sound. The outcome shows from kOutcomePhase on, which only a player who passed sees.
 
-constexpr int kFirstTrigger = 40;     // the first window opens late enough that no short clip
-                                      // ever reaches it
-constexpr int kApproachFrames = 20;   // the hazard is in sight this long before the window
-constexpr int kCueFrames = 12;        // the window, in picture frames
-constexpr int kResolveFrames = 12;    // the move, acted out after the verdict
+constexpr int kFirstTrigger = 40;    // the first window opens late enough that no short clip
+                                     // ever reaches it
+constexpr int kApproachFrames = 20;  // the hazard is in sight this long before the window
+constexpr int kCueFrames = 12;       // the window, in picture frames
+constexpr int kUntoldFrames = 2;     // after the window: the held picture and the frame after
+constexpr int kOutcomePhase = kCueFrames + kUntoldFrames;  // the move made shows from here
+constexpr int kResolveFrames = 12;                         // the move, acted out from kOutcomePhase
+constexpr int kBeatFrames = 32;       // a beat holds the hero from its trigger this long
 constexpr int kCheckpointDelay = 28;  // a checkpoint this long after its beat's trigger
 constexpr int kCheckpointPause = 14;  // extra rest after a checkpoint before the next hazard
 constexpr int kOutroFrames = 40;      // the scene runs on this long after its last trigger
 constexpr int kClipFrames = 20;       // death, object, lives and missed clips
-constexpr int kLongClipFrames = 30;   // continue and game over
+constexpr int kGameOverFrames = 30;   // game over
+// The last second of a clip is not played at its pace: with the sound clock the player draws
+// its frames in a blink once the sound runs out, then holds the second-to-last frame while the
+// next clip opens; with the frame timer it never draws them. So a clip has said all it says
+// before its last kUnseenTail frames, and those show how it ends.
+constexpr int kUnseenTail = kCacheSlots;
+constexpr int kCountFrames = 10;  // one number of the continue offer's count
+constexpr int kContinueFrames = 3 * kCountFrames + kUnseenTail;
 constexpr int kCreditsFrames = 216;
 constexpr int kDemoFrames = 216;
 

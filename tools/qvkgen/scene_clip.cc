@@ -6,7 +6,6 @@
 
 constexpr int kIntroFrames = 20;  // the hero walks in
 constexpr int kTitleFrames = 20;  // the title card
-constexpr int kBeatFrames = 32;   // a beat holds the hero from its trigger this long
 constexpr int kWalkSpeed = 2;     // pixels of scroll per frame of walking
 
 // The beat whose window or move is on at frame f (the later one when two are), or -1.
@@ -91,7 +90,7 @@ static std::string sceneTitle(const Scene& scene) {
 }
 
 // One message at a time: the cue of an open window first, then the warning of a hazard on its
-// way, then the praise for a move just made.
+// way, then the praise for a move made, once the move shows.
 static void drawBeatTexts(Picture& p, const Scene& scene, int f) {
   const int line1 = kPanelY + 5, line2 = kPanelY + 23;
   int window = -1, coming = -1, done = -1;
@@ -99,7 +98,7 @@ static void drawBeatTexts(Picture& p, const Scene& scene, int f) {
     int phase = f - scene.trigger(i);
     if (phase >= 0 && phase < kCueFrames) window = i;
     if (phase >= -kApproachFrames && phase < 0) coming = i;
-    if (phase >= kCueFrames && phase <= kCueFrames + kResolveFrames) done = i;
+    if (phase >= kOutcomePhase && phase <= kOutcomePhase + kResolveFrames) done = i;
   }
   if (window >= 0) {
     int phase = f - scene.trigger(window);
@@ -109,8 +108,8 @@ static void drawBeatTexts(Picture& p, const Scene& scene, int f) {
     if (treasure == kNoMove)
       drawTextCentred(p, kWidth / 2, line2, press, 1, kWhite);
     else
-      drawTextCentred(p, kWidth / 2, line2, press + "  -  TREASURE: " + moveKeyName(treasure), 1,
-                      kGold);
+      drawTextCentred(p, kWidth / 2, line2,
+                      press + "  -  TREASURE: " + moveKeyName(treasure) + ", ONCE ONLY", 1, kGold);
   } else if (coming >= 0) {
     drawTextCentred(p, kWidth / 2, line1 + 4,
                     hazardWarning(scene.design->theme, scene.design->beats[coming].move), 1,
@@ -118,7 +117,7 @@ static void drawBeatTexts(Picture& p, const Scene& scene, int f) {
     if (scene.treasure(coming) != kNoMove)
       drawTextCentred(p, kWidth / 2, line2, "A TREASURE! WATCH FOR THE GOLD CUE", 1, kGold);
   } else if (done >= 0) {
-    drawTextCentred(p, kWidth / 2, line1 + 4, "GOOD!", 2, kLightGreen);
+    drawTextCentred(p, kWidth / 2, line1 + 4, "GOOD!", 2, kPraise);
   }
 }
 
@@ -133,8 +132,7 @@ static void drawSceneTexts(Picture& p, const Scene& scene, int f) {
     drawTextCentred(p, kWidth / 2, kPanelY + 12, "GET READY!", 2, kWhite);
   } else if (inOutro(scene, f)) {
     bool last = scene.design->number == static_cast<int>(sceneDesigns().size());
-    drawTextCentred(p, kWidth / 2, kPanelY + 12, last ? "VICTORY!" : "SCENE CLEAR!", 2,
-                    kLightGreen);
+    drawTextCentred(p, kWidth / 2, kPanelY + 12, last ? "VICTORY!" : "SCENE CLEAR!", 2, kPraise);
   } else {
     drawBeatTexts(p, scene, f);
   }
@@ -156,7 +154,7 @@ SoundTrack sceneSound(const Scene& scene) {
     int t = scene.trigger(i);
     addApproachSound(track, beat.move, frameTime(t - kApproachFrames));
     addCueBlip(track, frameTime(t), -0.35);
-    addMoveSound(track, beat.move, frameTime(t + kCueFrames));
+    addMoveSound(track, beat.move, frameTime(t + kOutcomePhase));
     if (beat.treasure != kNoMove) addSparkle(track, frameTime(t - kApproachFrames / 2), 0.3);
   }
   int last = scene.trigger(scene.beats() - 1);

@@ -35,14 +35,16 @@ static const char* const kUsage =
     "  joy X Y BUTTONS         joystick 0 reads this; 'joy none' unplugs it\n"
     "  focus lost|gained       the window loses or gains the keyboard focus\n"
     "  frames N                run N frames of clock (10 passes a frame)\n"
-    "  until CLIP FRAME        run until CLIP is open and currentFrame is at least FRAME\n"
+    "  until CLIP FRAME        run until CLIP is open and currentFrame is at least FRAME; one\n"
+    "                          that can never be met stops the script (trace line never)\n"
     "  end                     run until the game thread has ended\n"
     "\n"
     "Trace lines: open NAME START, close, message CAPTION | TEXT, scene NAME, missed NAME|-,\n"
     "lives N, verdict ROW DECISION, checkpoint INDEX ROW, beep good|bad, judging on|off,\n"
-    "thread start, finish, display windowed|fullscreen, timeout.\n"
+    "thread start, finish, display windowed|fullscreen, timeout, never CLIP FRAME: WHY.\n"
     "\n"
-    "Exit status: 0 the script ran to its end, 2 bad script or option, 3 timeout.\n";
+    "Exit status: 0 the script ran to its end, 2 bad script or option (an until whose clip the\n"
+    "game does not have included), 3 an until or end not met (timeout, or never).\n";
 
 // An hour of game time.
 static constexpr int64_t kTimeoutPasses = 10LL * 12 * 3600;
@@ -99,12 +101,29 @@ static bool parseOptions(int argc, char** argv, Options* options) {
   return !options->script.empty();
 }
 
-static bool clipIsAt(const std::string& clip, int64_t frame) {
-  return playback.aviFile && clip == playback.openClipName && playback.currentFrame >= frame;
+// Runs passes until done() holds; false when an hour of game time has passed first, or when
+// neverMet() has a reason (which goes into failure).
+template <typename Done>
+static bool runUntil(HeadlessSession& session, Done done, std::string* failure) {
+  for (int64_t i = 0;; ++i) {
+    if (done()) return true;
+    if (!untilCanNeverBeMet().empty()) {
+      *failure = untilCanNeverBeMet();
+      return false;
+    }
+    if (i == kTimeoutPasses) {
+      *failure = "timeout";
+      return false;
+    }
+    runHeadlessPass(session);
+    traceStateChanges();
+    untilSeesPass();
+  }
 }
 
-// Runs one command; false when a wait ran out of time.
-static bool runCommand(HeadlessSession& session, const ScriptCommand& command) {
+// Runs one command; false, with the trace line that says why, when a wait was not met.
+static bool runCommand(HeadlessSession& session, const ScriptCommand& command,
+                       std::string* failure) {
   switch (command.kind) {
     case ScriptCommand::kCommand:
       // Windowed only places the real window again.
@@ -135,16 +154,20 @@ static bool runCommand(HeadlessSession& session, const ScriptCommand& command) {
         traceStateChanges();
       }
       break;
-    case ScriptCommand::kUntil:
+    case ScriptCommand::kUntil: {
+      watchUntil(command.name, command.count);
+      bool met = runUntil(
+          session, [&] { return clipIsAt(command.name, command.count); }, failure);
+      stopWatchingUntil();
+      if (!met && *failure != "timeout")
+        *failure = "never " + command.name + " " + std::to_string(command.count) + ": " + *failure;
+      if (!met) return false;
+      break;
+    }
     case ScriptCommand::kEnd:
-      for (int64_t i = 0;; ++i) {
-        bool done = command.kind == ScriptCommand::kEnd ? !virtualGameThreadRunning()
-                                                        : clipIsAt(command.name, command.count);
-        if (done) break;
-        if (i == kTimeoutPasses) return false;
-        runHeadlessPass(session);
-        traceStateChanges();
-      }
+      if (!runUntil(
+              session, [] { return !virtualGameThreadRunning(); }, failure))
+        return false;
       break;
   }
   traceStateChanges();
@@ -174,6 +197,18 @@ int main(int argc, char** argv) {
     }
     media = &session.virtualMedia;
   }
+  // An until whose clip the game does not have is a mistake of the script, told before the run.
+  platform.directories.current = options.gameDir;
+  platform.media = media;
+  for (const ScriptCommand& command : script) {
+    if (command.kind == ScriptCommand::kUntil && !gameHasClip(command.name)) {
+      std::fprintf(stderr,
+                   "qvksim: %s:%d: until %s %lld can never be met: the game has no clip %s\n",
+                   options.script.c_str(), command.line, command.name.c_str(),
+                   static_cast<long long>(command.count), command.name.c_str());
+      return 2;
+    }
+  }
   std::string temporaryInstall;
   if (options.installDir.empty()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvksim-XXXXXX").string();
@@ -194,8 +229,9 @@ int main(int argc, char** argv) {
 
   int status = 0;
   for (const ScriptCommand& command : script) {
-    if (!runCommand(session, command)) {
-      traceLine("timeout");
+    std::string failure;
+    if (!runCommand(session, command, &failure)) {
+      traceLine(failure.c_str());
       status = 3;
       break;
     }

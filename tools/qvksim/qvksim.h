@@ -26,3 +26,15 @@ bool parseScript(const std::string& path, std::vector<ScriptCommand>* script, st
 void startTrace();
 void traceStateChanges();
 void traceLine(const char* text);
+
+// `until`: whether CLIP is open at FRAME or later (the clip's name in any case), and whether the
+// game has such a clip at all.
+bool clipIsAt(const std::string& clip, int64_t frame);
+bool gameHasClip(const std::string& clip);
+// Watching a running `until` for what shows it can never be met: fed every pass and every game
+// event; untilCanNeverBeMet() says why, or is empty.
+void watchUntil(const std::string& clip, int64_t frame);
+void stopWatchingUntil();
+void untilSeesPass();
+void untilSeesEvent(const char* line);
+const std::string& untilCanNeverBeMet();

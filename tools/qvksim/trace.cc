@@ -32,6 +32,7 @@ std::string name(const SharedName& shared) {
 
 void eventHook(const char* line) {
   traceStateChanges();
+  untilSeesEvent(line);
   if (line) printLine(line);
 }
 

@@ -1,0 +1,277 @@
+// The sample game that the build writes into build/game, played by the real game code on the
+// headless platform, its frames decoded as the player draws them. For every scene and every
+// window, in both clock modes, the player misses the window once: every picture shown while the
+// window is open, and the one held while the death clip opens, must tell nothing of how the
+// move went. The hero stands as he stood when the window opened, and no praise is written.
+// The continue offer, left unanswered, ends on a picture that no longer asks for a key.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "../tools/qvkgen/qvkgen.h"
+#include "media/media.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kGameDir = std::string(QVK_BINARY_DIR) + "/game";
+
+// Where the hero is: the pixels of the colours that only he wears.
+std::vector<bool> heroMask(const std::vector<uint32_t>& picture) {
+  std::vector<bool> mask(picture.size());
+  for (size_t i = 0; i < picture.size(); ++i)
+    mask[i] = picture[i] == kColourRgb[kSkin] || picture[i] == kColourRgb[kTunic] ||
+              picture[i] == kColourRgb[kHair];
+  return mask;
+}
+
+// Whether the hero shows where he did not: a hazard passing in front of him only hides him.
+bool heroMovedFrom(const std::vector<bool>& before, const std::vector<bool>& now) {
+  for (size_t i = 0; i < now.size(); ++i)
+    if (now[i] && !before[i]) return true;
+  return false;
+}
+
+bool showsPraise(const std::vector<uint32_t>& picture) {
+  return std::find(picture.begin(), picture.end(), kColourRgb[kPraise]) != picture.end();
+}
+
+uint32_t correctKey(const MoveRow& row) {
+  if (std::strcmp(row.upClip, kCorrectMoveClip) == 0) return kKeyUp;
+  if (std::strcmp(row.downClip, kCorrectMoveClip) == 0) return kKeyDown;
+  if (std::strcmp(row.leftClip, kCorrectMoveClip) == 0) return kKeyLeft;
+  if (std::strcmp(row.rightClip, kCorrectMoveClip) == 0) return kKeyRight;
+  return kKeySpace;
+}
+
+// What the trace hook saw: the clips opened, each with the picture on screen as it opened.
+struct OpenSeen {
+  std::string line;
+  int32_t moveIndex;
+  std::vector<uint32_t> picture;
+};
+std::vector<OpenSeen> opensSeen;
+HeadlessWindow* traceWindow = nullptr;
+
+void recordOpen(const char* line) {
+  if (!line || std::strncmp(line, "open ", 5) != 0) return;
+  std::lock_guard<std::mutex> hold(traceWindow->lock);
+  opensSeen.push_back({line + 5, game.moveIndex, traceWindow->lastPicture});
+}
+
+struct Case {
+  const char* scene;
+  bool soundClock;
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.scene << (c.soundClock ? " with the sound clock" : " with the frame timer");
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+  return std::string(info.param.scene) + (info.param.soundClock ? "_SoundClock" : "_TimerClock");
+}
+
+// The game loaded from a saved game that starts a scene with some lives, on the headless
+// platform over the sample game's files, with the frames decoded as the player draws them.
+class SampleGameSession {
+ protected:
+  static bool gameWritten() { return access((kGameDir + "/seq01.avi").c_str(), R_OK) == 0; }
+
+  void load(const std::string& scene, int32_t lives, bool soundClock) {
+    base = scene;
+    linkGameFiles();
+    SaveRecord record = {};
+    std::memcpy(record.scene, (base + ".avi").c_str(), base.size() + 4);
+    record.lives = lives;
+    uint8_t bytes[kSaveRecordSize];
+    encodeSaveRecord(record, bytes);
+    install.write("qvk.sav", std::string(bytes, bytes + kSaveRecordSize));
+
+    resetGameState();
+    opensSeen.clear();
+    session = std::make_unique<HeadlessSession>();
+    session->soundClock = soundClock;
+    traceWindow = &session->window;
+    traceHook = recordOpen;
+    openHeadlessSession(*session, current.path(), install.path(), aviMediaLibrary());
+    drawer.reset(makeDecodingFrameDrawer());
+    platform.drawer = drawer.get();
+    runGameCommand(kCommandLoad);
+    ASSERT_EQ(std::string(playback.openClipName), base + ".avi");
+  }
+
+  void close() {
+    if (!session) return;
+    closeHeadlessSession(*session);
+    traceHook = nullptr;
+    traceWindow = nullptr;
+  }
+
+  // The picture drawn by the last pass, if it drew one.
+  bool newPicture(std::vector<uint32_t>* picture) {
+    std::lock_guard<std::mutex> hold(session->window.lock);
+    if (session->window.pictures == pictures) return false;
+    pictures = session->window.pictures;
+    *picture = session->window.lastPicture;
+    return true;
+  }
+
+  std::string base;
+  TempDir current;
+  TempDir install;
+  std::unique_ptr<HeadlessSession> session;
+  std::unique_ptr<FrameDrawer> drawer;
+  int pictures = 0;
+
+ private:
+  // The current directory: the game's files, linked.
+  void linkGameFiles() {
+    DIR* dir = opendir(kGameDir.c_str());
+    ASSERT_TRUE(dir);
+    while (dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] == '.') continue;
+      std::string target = kGameDir + "/" + entry->d_name;
+      ASSERT_EQ(symlink(target.c_str(), current.file(entry->d_name).c_str()), 0);
+    }
+    closedir(dir);
+  }
+};
+
+class SampleGame : public ::testing::TestWithParam<Case>, public SampleGameSession {
+ protected:
+  void SetUp() override {
+    if (!gameWritten()) GTEST_SKIP() << "no sample game in " << kGameDir;
+    load(GetParam().scene, kStartLives, GetParam().soundClock);
+  }
+  void TearDown() override { close(); }
+};
+
+TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
+  int rows = 0;
+  while (rows < kMoveRows && game.moveTable[rows].frame != kEndRowFrame) ++rows;
+  ASSERT_GT(rows, 0);
+
+  const std::string sceneClip = base + ".avi", deathClip = base + "d";
+  std::map<int, std::vector<bool>> heroAtWindowOpen;  // by row, this time its window is open
+  std::vector<bool> moveShown(rows, false);           // a passed row's move was seen acted out
+  bool praiseShown = false;
+  int target = 0;  // the row to miss next; the rows before it are passed
+  int pressedRow = -1;
+  size_t opensHandled = 0;
+  for (int64_t pass = 0; target < rows; ++pass) {
+    ASSERT_LT(pass, 10 * 12 * 3600) << "row " << target << " of " << base << " never missed";
+    if (std::string(playback.openClipName) == "cont.avi" && pressedRow != -2) {
+      keyboardHookProc(kKeySpace);  // continue
+      pressedRow = -2;
+    }
+    int32_t r = game.moveIndex;
+    const MoveRow& row = game.moveTable[r];
+    bool inScene = std::string(playback.openClipName) == sceneClip;
+    bool inWindow = inScene && row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
+                    playback.currentFrame <= row.frame + kMoveFrameOffset;
+    if (inWindow && r < target && pressedRow != r) {
+      keyboardHookProc(correctKey(row));
+      pressedRow = r;
+    }
+
+    runHeadlessPass(*session);
+
+    for (; opensHandled < opensSeen.size(); ++opensHandled) {
+      const OpenSeen& open = opensSeen[opensHandled];
+      pressedRow = -1;
+      if (open.line.rfind(deathClip, 0) == 0) {
+        // The picture held while the death clip opens.
+        ASSERT_EQ(open.moveIndex, target) << open.line << ": a death at a row played well";
+        ASSERT_EQ(heroAtWindowOpen.count(target), 1u);
+        EXPECT_FALSE(showsPraise(open.picture))
+            << base << " row " << target << ": praise held on screen as " << open.line;
+        EXPECT_TRUE(heroMask(open.picture) == heroAtWindowOpen[target])
+            << base << " row " << target << ": the hero has moved in the picture held as "
+            << open.line;
+        ++target;
+      }
+      heroAtWindowOpen.clear();
+    }
+
+    std::vector<uint32_t> picture;
+    if (!newPicture(&picture)) continue;
+    praiseShown = praiseShown || showsPraise(picture);
+    if (std::string(playback.openClipName) != sceneClip) continue;
+    r = game.moveIndex;
+    int32_t frame = playback.currentFrame;
+    std::vector<bool> hero = heroMask(picture);
+    if (r < rows && game.moveTable[r].frame <= frame &&
+        frame <= game.moveTable[r].frame + kMoveFrameOffset) {
+      // The window of row r is open, or has just closed with its verdict still to come.
+      EXPECT_FALSE(showsPraise(picture))
+          << base << " row " << r << ": praise at currentFrame " << frame << " in the window";
+      auto [opening, first] = heroAtWindowOpen.try_emplace(r, hero);
+      EXPECT_TRUE(first || opening->second == hero)
+          << base << " row " << r << ": the hero moves at currentFrame " << frame
+          << ", before the verdict";
+    } else if (r > 0 && frame <= game.moveTable[r - 1].frame + 2 * kMoveFrameOffset &&
+               heroAtWindowOpen.count(r - 1) && heroMovedFrom(heroAtWindowOpen[r - 1], hero)) {
+      moveShown[r - 1] = true;  // row r - 1 passed, and within a second its move shows
+    }
+  }
+
+  // The checks above can see what they look for: the praise and the moves show after passes.
+  EXPECT_TRUE(praiseShown) << base << ": no praise anywhere";
+  for (int r = 0; r + 1 < rows; ++r)
+    EXPECT_TRUE(moveShown[r]) << base << " row " << r << ": the move made never showed";
+}
+
+const Case kCases[] = {
+    {"seq01", true},  {"seq02", true},  {"seq03", true},  {"seq04", true},  {"seq05", true},
+    {"seq06", true},  {"seq07", true},  {"seq08", true},  {"seq12", true},  {"seq13", true},
+    {"seq14", true},  {"seq15", true},  {"seq16", true},  {"seq17", true},  {"seq01", false},
+    {"seq02", false}, {"seq03", false}, {"seq04", false}, {"seq05", false}, {"seq06", false},
+    {"seq07", false}, {"seq08", false}, {"seq12", false}, {"seq13", false}, {"seq14", false},
+    {"seq15", false}, {"seq16", false}, {"seq17", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame, ::testing::ValuesIn(kCases), caseName);
+
+// The continue offer is written in white, gold and yellow: the count, "PRESS ANY KEY" and
+// "CONTINUE?".
+bool asksForAKey(const std::vector<uint32_t>& picture) {
+  for (uint32_t pixel : picture)
+    if (pixel == kColourRgb[kWhite] || pixel == kColourRgb[kGold] || pixel == kColourRgb[kYellow])
+      return true;
+  return false;
+}
+
+// With the sound clock, where the last picture of a clip stays a second while the next opens.
+class SampleGameContinue : public ::testing::Test, public SampleGameSession {
+ protected:
+  void SetUp() override {
+    if (!gameWritten()) GTEST_SKIP() << "no sample game in " << kGameDir;
+    load("seq01", 1, true);
+  }
+  void TearDown() override { close(); }
+};
+
+TEST_F(SampleGameContinue, AnOfferLeftUnansweredEndsOnAPictureThatAsksForNoKey) {
+  // The last life is lost at the first window, missed; the offer follows the death clip.
+  bool offerShown = false;
+  std::vector<uint32_t> held;  // as gameover.avi opens
+  for (int64_t pass = 0; held.empty(); ++pass) {
+    ASSERT_LT(pass, 10 * 12 * 600) << "no game over";
+    runHeadlessPass(*session);
+    std::vector<uint32_t> picture;
+    if (newPicture(&picture) && std::string(playback.openClipName) == "cont.avi")
+      offerShown = offerShown || asksForAKey(picture);
+    for (const OpenSeen& open : opensSeen)
+      if (open.line == "gameover.avi 0") held = open.picture;
+  }
+  EXPECT_TRUE(offerShown);
+  EXPECT_FALSE(asksForAKey(held))
+      << "the picture held while gameover.avi opens still offers to continue";
+}
+
+}  // namespace
