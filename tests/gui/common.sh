@@ -129,6 +129,17 @@ popupOpen() {
   return 1
 }
 
+# Runs the command every 0.1 s until it succeeds, for up to $1 seconds; fails after that.
+waitUntil() {
+  local limit=$1 start
+  shift
+  start=$(date +%s)
+  until "$@"; do
+    [ $(($(date +%s) - start)) -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
 aboutBoxes() {
   { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l
 }
@@ -174,6 +185,20 @@ waitForChange() {
     [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.2
   done
+}
+
+# Waits up to $1 seconds for the client area to show picture $2; prints the seconds.
+waitForPicture() {
+  local limit=$1 start now
+  start=$(date +%s%N)
+  while :; do
+    clientShot "$WORK/now.png"
+    now=$(date +%s%N)
+    differs "$WORK/now.png" "$2" || break
+    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+  echo $(((now - start) / 1000000))
 }
 
 # Whether the client area is showing moving pictures: two shots half a second apart differ.

@@ -21,8 +21,8 @@ differs "$WORK/demo0.png" "$WORK/title.png" || fail "the demo's first frame look
 chooseAndExpect() {
   local item=$1 picture=$2 start now
   clickAt $GAME_MENU
-  sleep 0.5
-  popupOpen || fail "the Game menu did not open"
+  waitUntil 3 popupOpen || fail "the Game menu did not open"
+  sleep 0.2
   start=$(date +%s%N)
   clickAt $item
   while :; do
@@ -56,11 +56,12 @@ waitForChange 4 "$WORK/title.png" >/dev/null || fail "Load did not go on to the 
 framesChange || fail "the loaded game's frames do not change"
 echo "then the scene plays"
 
-# The close button during New's wait: the command finishes, then the window closes.
-menu g t
-sleep 1
+# The close button during New's wait (New while the loaded game runs, so that nothing is idle
+# when the attract mode looks, ten seconds after start-up): the command finishes, then the
+# window closes.
 clickAt $GAME_MENU
-sleep 0.5
+waitUntil 3 popupOpen || fail "the Game menu did not open"
+sleep 0.2
 clickAt $NEW_ITEM
 wmctrl -i -c "$WINDOW"
 for _ in $(seq 500); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done

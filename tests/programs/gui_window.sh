@@ -27,17 +27,15 @@ sleep 0.5
 expectWindowed
 echo "Windowed puts a moved and resized window back"
 
+oneBox() { [ "$(aboutBoxes)" = 1 ]; }
 clickAt $ABOUT_ITEM
-sleep 0.5
-boxes=$(aboutBoxes)
-[ "$boxes" = 1 ] || fail "one click on About opened $boxes About boxes, not 1"
+waitUntil 3 oneBox || fail "one click on About opened $(aboutBoxes) About boxes, not 1"
 popupOpen && fail "a menu is open after the click on About"
 echo "one click on About opens the box"
 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers alt+a
-sleep 0.5
-boxes=$(aboutBoxes)
-[ "$boxes" = 2 ] || fail "Alt+A left $boxes About boxes open, not 2"
+twoBoxes() { [ "$(aboutBoxes)" = 2 ]; }
+waitUntil 3 twoBoxes || fail "Alt+A left $(aboutBoxes) About boxes open, not 2"
 echo "Alt+A opens another"
 box=$(xdotool search --name '^About Quarnvale II$' | head -n1)
 wmctrl -i -c "$box"
