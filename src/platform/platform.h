@@ -79,6 +79,10 @@ struct Window {
   // Runs task on the window thread, later (the real window) or at once (headless). The timer
   // service uses it so that the attract mode runs on the same thread as the menu commands.
   virtual void runOnWindowThread(void (*task)()) = 0;
+  // A real-time wait of the game (waitUnlessStopped). The real window, waited on by its own
+  // thread, keeps being painted meanwhile and holds everything else that reaches it until the
+  // waiting command is done. False when the wait was cut short by a stop request.
+  virtual bool wait(uint32_t ms);
   // Except for showMessage, no call waits for the window thread: a thread that the window
   // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
@@ -323,7 +327,7 @@ struct Platform {
   SoundDevice* (*createSoundDevice)() = nullptr;
   MediaLibrary* media = nullptr;
   FrameDrawer* drawer = nullptr;
-  // Real waits take real time (waitUnlessStopped); headless ones return at once.
+  // Real waits take real time (the window's wait); headless ones return at once.
   bool realTimeWaits = false;
   // Headless, the game thread is virtual: starting it only resets its state, and the caller
   // runs its passes one by one against virtual time.

@@ -22,7 +22,11 @@ bool waitUnlessStopped(uint32_t ms) {
   return !stopRequested();
 }
 
+bool Window::wait(uint32_t ms) {
+  return waitUnlessStopped(ms);
+}
+
 bool platformWait(uint32_t ms) {
-  if (platform.realTimeWaits) return waitUnlessStopped(ms);
-  return !stopRequested();
+  if (!platform.realTimeWaits) return !stopRequested();
+  return platform.window ? platform.window->wait(ms) : waitUnlessStopped(ms);
 }

@@ -84,6 +84,7 @@ void storePicture(const uint32_t* pixels, int width, int height) {
     shell.picture.assign(pixels, pixels + static_cast<size_t>(width) * height);
     shell.pictureWidth = width;
     shell.pictureHeight = height;
+    shell.pictureShown = true;
   }
   invalidateClient();
 }
@@ -118,27 +119,34 @@ static void paintTitle(cairo_t* cr) {
                  shell.title.width - 1, shell.title.height - 1);
 }
 
-static void paintNewestPicture(cairo_t* cr) {
+// The newest picture; the title while a game or the demo has shown none yet. False when there
+// is nothing to show.
+static bool paintNewestPicture(cairo_t* cr) {
   // A copy, so the game thread never waits for the painting.
   static std::vector<uint32_t> copy;
   int width, height;
   {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
+    if (!shell.pictureShown) return false;
     copy = shell.picture;
     width = shell.pictureWidth;
     height = shell.pictureHeight;
   }
   if (!copy.empty()) paintStretched(cr, copy.data(), width, height, width, height);
+  return true;
 }
 
+// The title is painted while nothing plays; it stays on the window (and is painted again) until
+// the game or demo that starts shows its first picture.
 gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_paint(cr);
   bool playing = readFlagLocked(game.demoActive) || readFlagLocked(game.gameActive);
-  if (playing)
-    paintNewestPicture(cr);
-  else
-    paintTitle(cr);
+  if (!playing) {
+    std::lock_guard<std::mutex> hold(shell.pictureLock);
+    shell.pictureShown = false;
+  }
+  if (!playing || !paintNewestPicture(cr)) paintTitle(cr);
   return TRUE;
 }
 

@@ -14,7 +14,9 @@ gulong keyPressHandler = 0;
 gulong keyReleaseHandler = 0;
 
 gboolean onKeyEvent(GtkWidget*, GdkEventKey* event, gpointer) {
-  keyboardHookProc(virtualKeyOf(event));
+  uint32_t virtualKey = virtualKeyOf(event);
+  if (!holdWhileWaiting([virtualKey] { keyboardHookProc(virtualKey); }))
+    keyboardHookProc(virtualKey);
   return FALSE;  // never swallowed: menu mnemonics still work
 }
 

@@ -1,14 +1,14 @@
-// The entry of qvkavi: the desktop platform, the main window, the start-up and shutdown order,
-// and the main loop. The command line is not used (GTK takes its own options from it).
+// The entry of qvkavi: the command line, the desktop platform, the main window, the start-up
+// and shutdown order, and the main loop.
 #include "shell/shell.h"
 
 namespace {
 
 // The platform of the desktop: the real directories, window, joystick, timers, sound device,
 // AVI reader and frame decoder, and waits that take real time.
-void setUpPlatform() {
+void setUpPlatform(const std::string& gameDirectory) {
   platform.directories.install = defaultInstallDirectory();
-  platform.directories.current = std::string(1, '.');  // (a literal trips a GCC 12 false warning)
+  platform.directories.current = gameDirectory;
   platform.window = shellWindow();
   platform.joystick = sdlJoystick();
   platform.timers = createTimerService();
@@ -24,15 +24,28 @@ void setUpPlatform() {
 // stream buffer while nothing plays.
 bool focusHeld = false;
 
-gboolean onFocusChange(GtkWidget*, GdkEventFocus* event, gpointer) {
-  bool gained = event->in != 0;
-  if (gained == focusHeld) return FALSE;
+void changeFocus(bool gained) {
+  if (gained == focusHeld) return;
   focusHeld = gained;
   if (gained)
     onFocusGained();
   else
     onFocusLost();
+}
+
+gboolean onFocusChange(GtkWidget*, GdkEventFocus* event, gpointer) {
+  bool gained = event->in != 0;
+  if (!holdWhileWaiting([gained] { changeFocus(gained); })) changeFocus(gained);
   return FALSE;
+}
+
+// The close button while a command waits: the window closes when the command is done.
+void closeMainWindow() {
+  if (shell.mainWindow) gtk_widget_destroy(shell.mainWindow);
+}
+
+gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer) {
+  return holdWhileWaiting(closeMainWindow);
 }
 
 void onCreate(GtkWidget* window) {
@@ -67,13 +80,17 @@ int main(int argc, char** argv) {
   // SDL would turn SIGINT and SIGTERM into events of a queue that nobody reads, and the program
   // could then not be ended by a signal.
   g_setenv("SDL_NO_SIGNAL_HANDLERS", "1", TRUE);
+  std::string gameDirectory;
+  int exitStatus = 0;
+  if (!readCommandLine(&argc, &argv, &gameDirectory, &exitStatus)) return exitStatus;
   if (!gtk_init_check(&argc, &argv)) return 0;
   shell.uiThread = std::this_thread::get_id();
-  setUpPlatform();
+  setUpPlatform(gameDirectory);
 
   GtkWidget* window = createMainWindow();
   if (!window) return 0;
   setUpKeyboardHook();
+  g_signal_connect(window, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
   g_signal_connect(window, "destroy", G_CALLBACK(onDestroy), nullptr);
   onCreate(window);
 

@@ -28,8 +28,20 @@ constexpr MenuItem kMenu[] = {
     {nullptr, "_About", kCommandAbout},
 };
 
-void onMenuItem(GtkMenuItem*, gpointer commandId) {
-  runCommand(GPOINTER_TO_INT(commandId));
+void onMenuItem(GtkMenuItem*, gpointer data) {
+  int commandId = GPOINTER_TO_INT(data);
+  if (holdWhileWaiting([commandId] { runCommand(commandId); })) return;
+  runCommand(commandId);
+}
+
+// An item of the menu bar itself (About) is chosen with one click, as it is on release after a
+// longer press: GTK would only select it when the click is quick.
+gboolean onBarItemRelease(GtkWidget* item, GdkEventButton* event, gpointer) {
+  GtkWidget* bar = gtk_widget_get_parent(item);
+  if (event->button != GDK_BUTTON_PRIMARY || !GTK_IS_MENU_SHELL(bar)) return FALSE;
+  if (gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != item) return FALSE;
+  gtk_menu_shell_activate_item(GTK_MENU_SHELL(bar), item, TRUE);
+  return TRUE;
 }
 
 GtkWidget* buildMenuBar() {
@@ -40,6 +52,7 @@ GtkWidget* buildMenuBar() {
     GtkWidget* item = gtk_menu_item_new_with_mnemonic(entry.label);
     g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GINT_TO_POINTER(entry.commandId));
     if (!entry.menu) {
+      g_signal_connect(item, "button-release-event", G_CALLBACK(onBarItemRelease), nullptr);
       gtk_menu_shell_append(GTK_MENU_SHELL(bar), item);
       continue;
     }
@@ -121,8 +134,9 @@ bool onUiThread() {
   return std::this_thread::get_id() == shell.uiThread;
 }
 
-static gboolean runPosted(gpointer fn) {
-  reinterpret_cast<void (*)()>(fn)();
+static gboolean runPosted(gpointer data) {
+  auto fn = reinterpret_cast<void (*)()>(data);
+  if (!holdWhileWaiting(fn)) fn();
   return G_SOURCE_REMOVE;
 }
 
@@ -259,6 +273,11 @@ struct ShellWindow : Window {
   void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
   void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
   void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
+  bool wait(uint32_t ms) override {
+    if (!onUiThread()) return waitUnlessStopped(ms);
+    waitOnUiThread(ms);
+    return true;
+  }
 };
 
 }  // namespace

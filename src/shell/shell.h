@@ -4,7 +4,9 @@
 //
 // Contents
 //   Shell state        the main window's widgets and drawing resources
+//   Command line       qvkavi [GAME_DIR]
 //   Main window        creation, commands, shutdown, the window seam of the platform
+//   Waits              the window thread's waits, during which the window stays alive
 //   Display            display modes, client size, painting, the newest picture
 //   About box
 //   Keys               GDK keys as virtual-key codes; the hook as key handlers
@@ -17,7 +19,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -47,12 +51,23 @@ struct ShellState {
   std::vector<uint32_t> picture;
   int pictureWidth = 0;
   int pictureHeight = 0;
+  // Whether the window shows that picture or still the title: a game shows the title until its
+  // first picture comes (through the wait of its first open, for one).
+  bool pictureShown = false;
   std::atomic<bool> repaintQueued{false};
 
   std::thread::id uiThread;
 };
 
 extern ShellState shell;
+
+// ---------------------------------------------------------------------------------------------
+// Command line
+
+// Reads `qvkavi [GAME_DIR]` (GTK's options are taken out too). True: the program goes on to
+// play the game in gameDirectory. False: it ends with exitStatus (after --help, --version or a
+// bad argument, each printed).
+bool readCommandLine(int* argc, char*** argv, std::string* gameDirectory, int* exitStatus);
 
 // ---------------------------------------------------------------------------------------------
 // Main window
@@ -75,6 +90,17 @@ bool onUiThread();
 // Runs fn on the user-interface thread: at once when called there, else from an idle callback.
 // fn must check that the window still exists.
 void runOnUiThread(void (*fn)());
+
+// ---------------------------------------------------------------------------------------------
+// Waits on the window thread
+
+// Waits ms milliseconds while the window goes on being painted; what else reaches the window
+// meanwhile is held (holdWhileWaiting) and runs after the waiting command.
+void waitOnUiThread(uint32_t ms);
+
+// Holds work for later when a wait runs on the window thread (or held work has not run yet);
+// false when there is nothing to wait for and the caller runs it now.
+bool holdWhileWaiting(std::function<void()> work);
 
 // ---------------------------------------------------------------------------------------------
 // Display

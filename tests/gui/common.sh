@@ -51,11 +51,14 @@ startDisplay() {
   wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 }
 
-# Starts qvkavi in a copy-free game directory with its own install directory; waits for the
-# window and sets WINDOW.
+# Starts qvkavi with its own install directory; waits for the window and sets WINDOW. Without
+# arguments it starts in the game directory; with arguments (qvkavi GAME_DIR) in an empty
+# directory of its own.
 startGame() {
-  mkdir -p "$WORK/data"
-  (cd "$GAME" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI") \
+  local dir=$GAME
+  mkdir -p "$WORK/data" "$WORK/elsewhere"
+  [ $# -gt 0 ] && dir=$WORK/elsewhere
+  (cd "$dir" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI" "$@") \
     >"$WORK/qvkavi.log" 2>&1 &
   GAME_PID=$!
   WINDOW=""
@@ -103,6 +106,44 @@ menu() {
   sleep 0.3
 }
 
+# Clicks the first mouse button at (X, Y) of the window's inside (the menu bar's corner).
+clickAt() {
+  local x y
+  read -r x y _ _ <<<"$(geometry)"
+  xdotool mousemove $((x + $1)) $((y + $2)) click 1
+}
+
+# Places of the menu bar's items and of the Game menu's first items.
+GAME_MENU="27 10"
+ABOUT_ITEM="145 10"
+NEW_ITEM="40 35"
+LOAD_ITEM="40 60"
+
+# Whether a menu of the program is open: its popup is the program's one window that the window
+# manager does not frame.
+popupOpen() {
+  local w
+  for w in $(xdotool search --onlyvisible --class qvkavi 2>/dev/null); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+
+# Runs the command every 0.1 s until it succeeds, for up to $1 seconds; fails after that.
+waitUntil() {
+  local limit=$1 start
+  shift
+  start=$(date +%s)
+  until "$@"; do
+    [ $(($(date +%s) - start)) -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
+aboutBoxes() {
+  { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l
+}
+
 # Closes the main window as its close button does and checks that the program ends with exit
 # code 0 within a second.
 closeAndExpectExit() {
@@ -144,6 +185,20 @@ waitForChange() {
     [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.2
   done
+}
+
+# Waits up to $1 seconds for the client area to show picture $2; prints the seconds.
+waitForPicture() {
+  local limit=$1 start now
+  start=$(date +%s%N)
+  while :; do
+    clientShot "$WORK/now.png"
+    now=$(date +%s%N)
+    differs "$WORK/now.png" "$2" || break
+    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+  echo $(((now - start) / 1000000))
 }
 
 # Whether the client area is showing moving pictures: two shots half a second apart differ.

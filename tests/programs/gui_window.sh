@@ -27,22 +27,25 @@ sleep 0.5
 expectWindowed
 echo "Windowed puts a moved and resized window back"
 
-for _ in 1 2; do
-  xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
-  xdotool key --clearmodifiers alt+a
-  sleep 0.5
-done
-boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
-[ "$boxes" = 2 ] || fail "$boxes About boxes open, not 2"
+oneBox() { [ "$(aboutBoxes)" = 1 ]; }
+clickAt $ABOUT_ITEM
+waitUntil 3 oneBox || fail "one click on About opened $(aboutBoxes) About boxes, not 1"
+popupOpen && fail "a menu is open after the click on About"
+echo "one click on About opens the box"
+xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
+xdotool key --clearmodifiers alt+a
+twoBoxes() { [ "$(aboutBoxes)" = 2 ]; }
+waitUntil 3 twoBoxes || fail "Alt+A left $(aboutBoxes) About boxes open, not 2"
+echo "Alt+A opens another"
 box=$(xdotool search --name '^About Quarnvale II$' | head -n1)
 wmctrl -i -c "$box"
 sleep 0.5
-boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
+boxes=$(aboutBoxes)
 [ "$boxes" = 2 ] || fail "the close button closed an About box"
 xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
 xdotool key Return
 sleep 0.5
-boxes=$(xdotool search --name '^About Quarnvale II$' | wc -l)
+boxes=$(aboutBoxes)
 [ "$boxes" = 1 ] || fail "OK left $boxes About boxes open"
 echo "About: two boxes, the close button does nothing, OK closes one"
 

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# New and Load wait one second while the scene's first second of sound is loaded. The window
+# stays alive through the wait: the menu closes at once and the window is painted, with the
+# picture the player is to see then (New: the last picture of the previous clip; Load from the
+# title: the title), and the scene plays after the wait. Closing the window during the wait
+# ends the program once the command is done.
+BUILD=$1 SOURCE=$2
+export SDL_AUDIODRIVER=dummy  # a sound device: the wait belongs to opening a clip with sound
+source "$SOURCE/tests/gui/common.sh"
+
+startDisplay
+startGame
+expectedTitle "$WORK/title.png"
+# New from the title shows the demo's cached first frame, the last picture of the open clip.
+"$BUILD/qvkprobe" "$GAME/demo.avi" --frame 0 --out "$WORK/demo0.ppm" >/dev/null
+convert "$WORK/demo0.ppm" "$WORK/demo0.png"
+differs "$WORK/demo0.png" "$WORK/title.png" || fail "the demo's first frame looks like the title"
+
+# Chooses Game > ITEM with the mouse, then waits (up to a generous 5 s) for a moment in which
+# the menu is closed and the window shows picture $2. Prints how long that took.
+chooseAndExpect() {
+  local item=$1 picture=$2 start now
+  clickAt $GAME_MENU
+  waitUntil 3 popupOpen || fail "the Game menu did not open"
+  sleep 0.2
+  start=$(date +%s%N)
+  clickAt $item
+  while :; do
+    now=$(date +%s%N)
+    if ! popupOpen; then
+      clientShot "$WORK/now.png"
+      differs "$WORK/now.png" "$picture" || break
+    fi
+    [ $(((now - start) / 1000000)) -lt 5000 ] || return 1
+  done
+  echo $(((now - start) / 1000000))
+}
+
+after=$(chooseAndExpect "$NEW_ITEM" "$WORK/demo0.png") ||
+  fail "New: the menu did not close to show the last picture while the scene loads"
+echo "New: menu closed and the last picture painted during the wait (seen after $after ms)"
+after=$(waitForChange 4 "$WORK/demo0.png") || fail "New did not go on to seq01"
+framesChange || fail "the game's frames do not change after the wait"
+echo "then seq01 plays"
+
+menu g t
+sleep 1
+clientShot "$WORK/stopped.png"
+differs "$WORK/stopped.png" "$WORK/title.png" && fail "Stop did not bring back the title"
+
+# Load from the title: the title stays on the window through the wait, also where the menu was.
+after=$(chooseAndExpect "$LOAD_ITEM" "$WORK/title.png") ||
+  fail "Load: the menu did not close over the title while the scene loads"
+echo "Load: menu closed over the title during the wait (seen after $after ms)"
+waitForChange 4 "$WORK/title.png" >/dev/null || fail "Load did not go on to the scene"
+framesChange || fail "the loaded game's frames do not change"
+echo "then the scene plays"
+
+# The close button during New's wait (New while the loaded game runs, so that nothing is idle
+# when the attract mode looks, ten seconds after start-up): the command finishes, then the
+# window closes.
+clickAt $GAME_MENU
+waitUntil 3 popupOpen || fail "the Game menu did not open"
+sleep 0.2
+clickAt $NEW_ITEM
+wmctrl -i -c "$WINDOW"
+for _ in $(seq 500); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+kill -0 "$GAME_PID" 2>/dev/null && fail "still running 5 s after the window was closed during New"
+rc=0
+wait "$GAME_PID" || rc=$?
+GAME_PID=""
+[ "$rc" = 0 ] || fail "closed during New's wait: exit code $rc"
+echo "closing during the wait ends the program with exit code 0"

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Debian package that `cpack -G DEB` makes in the build directory: its control fields (the
+# dependencies found by dpkg-shlibdeps), exactly the files it should hold, and its programs and
+# sample game working from a root it is unpacked into.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+for tool in cpack dpkg dpkg-deb dpkg-shlibdeps file; do
+  command -v $tool >/dev/null || skip "$tool is not installed (scripts/bootstrap installs it)"
+done
+grep -q '^QVK_SANITIZE:STRING=.' "$build/CMakeCache.txt" && skip "a sanitizer build is not packaged"
+[ -x "$build/src/shell/qvkavi" ] || skip "qvkavi is not built"
+[ -f "$build/game/demo.avi" ] || skip "no sample game in $build/game"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+unset DISPLAY WAYLAND_DISPLAY
+
+(cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack failed"; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+arch=$(dpkg --print-architecture)
+deb=$work/out/qvkavi_${version}-1_${arch}.deb
+[ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/out")"
+echo "$(basename "$deb"), $(($(stat -c %s "$deb") / 1024)) KiB"
+
+# Control fields. Every shared library that the programs link brings its package.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = qvkavi ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version-1" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+[ "$(field Section)" = games ] || fail "Section: $(field Section)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+[ -n "$(field Description)" ] || fail "no Description"
+depends=$(field Depends)
+for package in libc6 libstdc++6 libgtk-3-0 libglib2.0-0 libsdl2-2.0-0 libavcodec libavformat \
+  libswscale libavutil; do
+  tr ',' '\n' <<<"$depends" | awk -v p="$package" 'index($1, p) == 1 && $2 == "(>=" { found = 1 }
+    END { exit !found }' || fail "Depends lacks $package: $depends"
+done
+echo "control fields right; Depends: $depends"
+
+# The files: the player and every tool, the menu entry, the icons and the sample game, nothing
+# else.
+{
+  echo /usr/bin/qvkavi
+  for dir in "$source"/tools/*/; do echo "/usr/bin/$(basename "$dir")"; done
+  echo /usr/share/applications/qvkavi.desktop
+  for size in 16 32 48; do echo "/usr/share/icons/hicolor/${size}x${size}/apps/qvkavi.png"; done
+  for file in "$build"/game/*; do echo "/usr/share/qvkavi/game/$(basename "$file")"; done
+} | sort >"$work/expected"
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort >"$work/files"
+diff "$work/expected" "$work/files" >"$work/diff" || { cat "$work/diff"; fail "files differ"; }
+echo "files: the programs, the menu entry, the icons, the sample game ($(wc -l <"$work/files"))"
+
+# Unpacked into a root of its own: the programs run, are stripped, and the package's qvkgen
+# writes exactly the game that the package holds, which qvkcheck finds sound.
+root=$work/root
+dpkg -x "$deb" "$root"
+[ "$("$root/usr/bin/qvkavi" --version)" = "qvkavi $version" ] || fail "qvkavi --version"
+file -L "$root"/usr/bin/* | grep -q 'not stripped' && fail "programs are not stripped"
+"$root/usr/bin/qvkgen" "$work/game" >/dev/null || fail "qvkgen failed"
+diff -r "$work/game" "$root/usr/share/qvkavi/game" >/dev/null || fail "the packaged game is not qvkgen's"
+check=$("$root/usr/bin/qvkcheck" "$root/usr/share/qvkavi/game" 2>&1) || fail "qvkcheck: $check"
+[ -z "$check" ] || fail "qvkcheck: $check"
+echo "qvkavi --version, qvkgen and qvkcheck run from the unpacked package"
+
+# The menu entry plays the packaged game.
+entry=$root/usr/share/applications/qvkavi.desktop
+grep -qx 'Exec=qvkavi "/usr/share/qvkavi/game"' "$entry" || fail "$(grep Exec "$entry")"
+grep -qx 'Icon=qvkavi' "$entry" || fail "the menu entry has no icon qvkavi"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "the menu entry is not valid"
+fi
+echo "the menu entry plays /usr/share/qvkavi/game"
