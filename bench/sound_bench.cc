@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 
 namespace {
 

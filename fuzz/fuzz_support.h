@@ -9,6 +9,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "platform/dib_picture.h"
 #include "platform/headless.h"
 
 inline HeadlessWindow fuzzWindow;

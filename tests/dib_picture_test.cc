@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/dib_picture.h"
 #include "test_support.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "../tools/qvkgen/qvkgen.h"
+#include "game/save_record.h"
 #include "media/media.h"
 #include "test_support.h"
 

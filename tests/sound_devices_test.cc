@@ -1,5 +1,5 @@
-// The two sound devices behind SoundDevice: the virtual sound card of the tests, and the SDL
-// device's mixer driven by hand.
+// The SDL device's mixer, driven by hand. (The virtual sound card of the tests is driven by the
+// sound, pump and scenario tests.)
 #include <memory>
 #include <thread>
 
@@ -24,111 +24,6 @@ void fill(SoundBuffer* buffer, uint32_t size, uint8_t value) {
 }
 
 }  // namespace
-
-TEST(VirtualSoundCard, CursorsMoveOnlyWhenAdvanced) {
-  VirtualSoundDevice device;
-  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
-  SoundBuffer* beep = device.createBuffer(kGameFormat, 5186);
-  device.advance(1000);
-  EXPECT_EQ(positionOf(stream), 0u);  // not playing
-
-  stream->play(true);
-  beep->play(false);
-  device.advance(5000);
-  EXPECT_EQ(positionOf(stream), 5000u);
-  EXPECT_EQ(positionOf(beep), 5000u);
-  device.advance(186);  // the beep reaches its end: stopped, back at the start
-  EXPECT_EQ(positionOf(beep), 0u);
-  EXPECT_FALSE(static_cast<VirtualSoundBuffer*>(beep)->playing);
-  device.advance(44100 - 5186 + 10);  // the stream wraps
-  EXPECT_EQ(positionOf(stream), 10u);
-
-  stream->stop();
-  device.advance(3000);
-  EXPECT_EQ(positionOf(stream), 10u);
-  stream->play(true);
-  device.advance(3000);
-  EXPECT_EQ(positionOf(stream), 3010u);
-}
-
-TEST(VirtualSoundCard, LockGivesASecondRegionWhenTheRangeWraps) {
-  VirtualSoundDevice device;
-  auto* buffer = static_cast<VirtualSoundBuffer*>(device.createBuffer(kGameFormat, 100));
-  uint8_t *region1, *region2;
-  uint32_t length1, length2;
-  ASSERT_TRUE(buffer->lock(90, 30, &region1, &length1, &region2, &length2));
-  EXPECT_EQ(region1, buffer->bytes.data() + 90);
-  EXPECT_EQ(length1, 10u);
-  EXPECT_EQ(region2, buffer->bytes.data());
-  EXPECT_EQ(length2, 20u);
-  EXPECT_EQ(buffer->openLocks, 1);
-  EXPECT_TRUE(buffer->unlock(region1, length1, region2, length2));
-  EXPECT_EQ(buffer->openLocks, 0);
-  EXPECT_FALSE(buffer->unlock(region1, length1, region2, length2));  // nothing locked
-
-  ASSERT_TRUE(buffer->lock(0, 100, &region1, &length1, &region2, &length2));
-  EXPECT_EQ(length1, 100u);
-  EXPECT_EQ(region2, nullptr);
-  EXPECT_EQ(length2, 0u);
-  EXPECT_FALSE(buffer->lock(0, 101, &region1, &length1, &region2, &length2));
-  EXPECT_FALSE(buffer->lock(100, 1, &region1, &length1, &region2, &length2));
-}
-
-TEST(VirtualSoundCard, SwitchesMakeCallsFail) {
-  VirtualSoundDevice device;
-  auto* buffer = static_cast<VirtualSoundBuffer*>(device.createBuffer(kGameFormat, 100));
-  uint8_t *region1, *region2;
-  uint32_t length1, length2, position;
-  buffer->failLock = true;
-  EXPECT_FALSE(buffer->lock(0, 10, &region1, &length1, &region2, &length2));
-  EXPECT_EQ(region1, nullptr);
-  EXPECT_EQ(length1, 0u);
-  buffer->failGetPosition = true;
-  EXPECT_FALSE(buffer->getCurrentPosition(&position));
-  EXPECT_EQ(buffer->positionReads, 1);
-  device.failCreateBuffer = true;
-  EXPECT_EQ(device.createBuffer(kGameFormat, 100), nullptr);
-  EXPECT_EQ(device.buffers.size(), 1u);
-}
-
-TEST(VirtualSoundCard, RecordsTheCallsInOrder) {
-  VirtualSoundDevice device;
-  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
-  SoundBuffer* beep = device.createBuffer(kGameFormat, 5186);
-  stream->setCurrentPosition(0);
-  stream->setVolume(-1);
-  EXPECT_FALSE(stream->setVolume(1));
-  EXPECT_FALSE(stream->setCurrentPosition(44100));
-  stream->play(true);
-  beep->play(false);
-  stream->stop();
-  beep->release();
-  EXPECT_FALSE(beep->play(false));
-  EXPECT_EQ(
-      device.eventsSeen(),
-      (std::vector<std::string>{"create 1 44100", "create 2 5186", "position 1 0", "volume 1 -1",
-                                "play 1 loop", "play 2 once", "stop 1", "release 2"}));
-  device.clearEvents();
-  EXPECT_TRUE(device.eventsSeen().empty());
-}
-
-TEST(VirtualSoundCard, AdvancesWhileOtherThreadsCall) {
-  VirtualSoundDevice device;
-  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
-  stream->play(true);
-  std::thread caller([&] {
-    for (int i = 0; i < 1000; ++i) {
-      uint32_t position;
-      stream->getCurrentPosition(&position);
-      if (i % 100 == 0) stream->play(true);
-    }
-  });
-  for (int i = 0; i < 1000; ++i) device.advance(441);
-  caller.join();
-  EXPECT_EQ(positionOf(stream), 441000u % 44100u);
-}
-
-// ---------------------------------------------------------------------------------------------
 
 class SdlMixer : public ::testing::Test {
  protected:

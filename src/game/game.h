@@ -138,7 +138,6 @@ extern GameState game;
 // Reads gameActive or demoActive in a short hold of stateLock of its own.
 bool readFlagLocked(const std::atomic<bool>& flag);
 
-// ---------------------------------------------------------------------------------------------
 // Scene tables: loading
 
 // Reads fileName (install directory first, then the current directory) into the move table;
@@ -153,8 +152,7 @@ void loadHotspotFile(const char* fileName);
 // ---------------------------------------------------------------------------------------------
 // Saved game
 
-constexpr int kSaveRecordSize = 50;
-constexpr int kSaveNameSize = 15;
+constexpr int kSaveNameSize = 15;  // a saved game keeps this much of a name
 
 // Writes the position into the install directory's qvk.sav. The previous saved game stays
 // whole until the new one is completely written.
@@ -163,20 +161,6 @@ void saveGame();
 // Restores the saved position (or sets up a new game at the first scene when there is none)
 // and loads its scene's tables. Returns the frame the scene restarts at.
 int32_t loadGame();
-
-// The 50-byte record and its file form (every LF stored as CR LF), for the tools and tests.
-struct SaveRecord {
-  char missedScene[kSaveNameSize];
-  int32_t lives;
-  char scene[kSaveNameSize];
-  int32_t restartFrame;
-  int32_t moveIndex;
-  int32_t hotspotIndex;
-  int32_t resumeMoveIndex;
-};
-void encodeSaveRecord(const SaveRecord& record, uint8_t (&bytes)[kSaveRecordSize]);
-// Decodes a file's bytes; returns how many bytes of the record they held (up to 50).
-int decodeSaveFile(const uint8_t* fileBytes, size_t fileSize, uint8_t (&bytes)[kSaveRecordSize]);
 
 // ---------------------------------------------------------------------------------------------
 // Game thread
@@ -199,11 +183,9 @@ struct JudgingState {
 
 extern JudgingState judging;
 
-// The game thread's entry: resets the judging state, then runs passes until the thread ends
-// or is asked to stop.
+// The game thread's entry: startJudging, then passes until the thread ends or must stop.
 void gameThreadProc();
-// Resets the judging state as every start of the thread does.
-void startJudging();
+void startJudging();  // resets the judging state, as every start of the thread does
 // One pass of the loop; false once the thread has ended through finishGameThread. Returns
 // through changed whether the pass moved anything (the clock, the picture, the input).
 bool runGamePass(bool* changed = nullptr);
@@ -242,10 +224,8 @@ void makeSceneCurrent(const char* base);
 
 // One fair random bit from the game's generator.
 int randomCoin();
-// Seeds the generator from the clock's seconds, as start-up does.
-void seedRandom();
-// Seeds the generator with seed and draws the five numbers that start-up discards.
-void seedRandomFrom(uint32_t seed);
+void seedRandom();                   // from the clock's seconds, as start-up does
+void seedRandomFrom(uint32_t seed);  // and draws the five numbers that start-up discards
 // The generator's state, for tools and tests: seed it, and force the results of the next draws
 // ("10011": 1, 0, 0, 1, 1), after which the generator takes over again.
 void setRandomSeed(uint32_t seed);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/game.h"
+#include "game/save_record.h"
 
 static constexpr const char* kSaveFileName = "qvk.sav";
 static constexpr const char* kSaveFailedText = "Failed to create save file C:\\QVK\\QVK.Sav";

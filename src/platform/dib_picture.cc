@@ -2,7 +2,8 @@
 // title picture is stored. Rows are stored bottom row first unless the height is negative.
 #include <cstring>
 
-#include "platform/platform.h"
+#include "base/base.h"
+#include "platform/dib_picture.h"
 
 namespace {
 

@@ -12,6 +12,13 @@
 
 #include "platform/platform.h"
 
+// The real sound device's mixer with no audio device behind it: it mixes only when mixSdlSound
+// is called (deterministic tests of the mixer, the benchmark).
+SoundDevice* createSdlMixerDevice();
+// The next bytes of output of every playing buffer of device (made by createSdlSoundDevice or
+// createSdlMixerDevice), mixed as the audio callback mixes them, with the play cursors moved on.
+void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);
+
 struct RecordedMessage {
   std::string text;
   std::string caption;

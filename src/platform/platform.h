@@ -11,7 +11,6 @@
 //   Resources                     the program's own resources (the beeps, pictures, icons)
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
-//   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
 //   Stop requests                 how a game thread is ended without killing it
 //   Diagnostics                   the debug print, which is discarded; the event trace
 //   Platform                      the one set of platform objects the game uses
@@ -141,8 +140,7 @@ TimerService* createTimerService();
 // A sound buffer plays its bytes once or in a loop; its play cursor is the byte it plays next.
 // Every method is safe against calls on the same buffer from other threads.
 
-// The sound every clip of the game carries: 22050 Hz, 8-bit unsigned stereo, 12 frames of
-// picture per second.
+// The sound every clip carries: 22050 Hz, 8-bit unsigned stereo, 12 frames of picture a second.
 constexpr int kFramesPerSecond = 12;
 constexpr int kSoundBytesPerSecond = 44100;
 constexpr int kSoundBytesPerFrame = kSoundBytesPerSecond / kFramesPerSecond;  // 3675
@@ -176,14 +174,6 @@ struct SoundBuffer {
   virtual void release() = 0;  // the buffer is gone afterwards
 };
 
-// The regions of a lock of count bytes from offset in a buffer of size bytes: the second one
-// starts at the buffer's start when the range wraps. False for an empty or oversized range.
-bool lockRegions(uint8_t* bytes, uint32_t size, uint32_t offset, uint32_t count, uint8_t** region1,
-                 uint32_t* length1, uint8_t** region2, uint32_t* length2);
-// Whether the regions handed back to unlock lie inside the buffer (the second may be empty).
-bool regionsInside(const uint8_t* bytes, uint32_t size, const uint8_t* region1, uint32_t length1,
-                   const uint8_t* region2, uint32_t length2);
-
 struct SoundDevice {
   virtual ~SoundDevice() = default;  // releases the buffers it still has
   // nullptr when the device cannot make such a buffer.
@@ -198,12 +188,6 @@ constexpr int32_t kSilentVolume = -10000;
 // format (22050 Hz, 8-bit unsigned stereo; SDL converts for the hardware), with a mixer in the
 // audio callback. Its buffers must be in that format. nullptr when there is no audio device.
 SoundDevice* createSdlSoundDevice();
-// The same mixer with no audio device behind it: it mixes only when mixSdlSound is called
-// (deterministic tests of the mixer, the benchmark).
-SoundDevice* createSdlMixerDevice();
-// The next bytes of output of every playing buffer of device (made by one of the two above),
-// mixed as the audio callback mixes them, with the play cursors moved on.
-void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);
 
 // ---------------------------------------------------------------------------------------------
 // Resources
@@ -218,8 +202,7 @@ bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 // An open AVI file as the game reads it: its first video stream and its first audio stream,
 // either of which may be absent. Reads past a stream's end, or on an absent stream, fail.
 
-// A bitmap information header and a whole 256-colour table. (A buffer of 1024 bytes would cut
-// the table at 246 colours and show the last ten black.)
+// A bitmap information header and a whole 256-colour table (1024 bytes would cut it at 246).
 constexpr int kVideoFormatSize = 40 + 256 * 4;
 
 struct MediaFile {
@@ -262,27 +245,6 @@ struct FrameDrawer {
 };
 
 // ---------------------------------------------------------------------------------------------
-// Pictures
-//
-// A packed device-independent bitmap as stored in the program's resources: a 40-byte
-// information header, its colour table and 8-bit pixels, uncompressed or BI_RLE8. Decoded to
-// 32-bit 0x00RRGGBB pixels, top row first; pixels the compressed data skip keep colour 0.
-
-struct DecodedPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;  // width * height
-};
-
-constexpr uint32_t kBitmapRgb = 0;   // uncompressed
-constexpr uint32_t kBitmapRle8 = 1;  // BI_RLE8
-constexpr int kBitmapInfoHeaderSize = 40;
-
-// False (and an empty picture) for anything but an 8-bit picture of sane size whose header and
-// colour table are whole; compressed data that end early or run past the edges are cut off.
-bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture);
-
-// ---------------------------------------------------------------------------------------------
 // Stop requests
 //
 // A game thread is never killed: it is asked to stop, and honours the request at its next safe
@@ -292,9 +254,7 @@ bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture);
 // The flag the calling thread watches (nullptr: never asked to stop, as on the window thread).
 extern thread_local const std::atomic<bool>* threadStopRequest;
 
-// Whether the calling thread has been asked to stop.
-bool stopRequested();
-
+bool stopRequested();  // whether the calling thread has been asked to stop
 // Waits ms milliseconds of real time, or less when the calling thread is asked to stop.
 // False when the wait was cut short.
 bool waitUnlessStopped(uint32_t ms);
@@ -302,7 +262,7 @@ bool waitUnlessStopped(uint32_t ms);
 // ---------------------------------------------------------------------------------------------
 // Diagnostics
 
-// Diagnostics that the game writes and nobody reads: discarded unless the build turns them on.
+// What the game writes and nobody reads: discarded unless the build turns it on.
 void debugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The event trace that qvksim prints. When the hook is set, the places where the game's events
@@ -334,8 +294,7 @@ struct Platform {
   bool virtualGameThread = false;
 };
 
-// A wait of the game: real time on the desktop, none headless. False when cut short by a stop
-// request.
+// A wait of the game: real time on the desktop, none headless. False when cut short.
 bool platformWait(uint32_t ms);
 
 extern Platform platform;

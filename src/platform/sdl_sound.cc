@@ -14,7 +14,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
+#include "platform/sound_regions.h"
 
 namespace {
 

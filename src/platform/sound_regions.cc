@@ -2,7 +2,7 @@
 // every kind of buffer: a range that runs past the buffer's end wraps to its start.
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/sound_regions.h"
 
 bool lockRegions(uint8_t* bytes, uint32_t size, uint32_t offset, uint32_t count, uint8_t** region1,
                  uint32_t* length1, uint8_t** region2, uint32_t* length2) {

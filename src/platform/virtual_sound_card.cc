@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/headless.h"
+#include "platform/sound_regions.h"
 
 namespace {
 

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "platform/dib_picture.h"
 
 // ---------------------------------------------------------------------------------------------
 // Shell state
