@@ -47,6 +47,13 @@ struct HandAvi {
 
 std::string buildHandAvi(const HandAvi& layout);
 
+// A file whose video stream's OpenDML super index names one standard index `entries` times.
+// The movie list holds `frames` frames, then `zeroBytes` of zeros (empty chunks of no stream, as
+// a walk reads them), then that standard index, `indexBytes` long, which lists no chunk.
+// Written sparse at path, so the zeros take no room on disk. False when it cannot be written.
+bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::string>& frames,
+                            uint32_t entries, uint64_t zeroBytes, uint32_t indexBytes);
+
 // A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
 std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);
 
