@@ -188,8 +188,9 @@ void BM_AviFrameRead(benchmark::State& state) {
 BENCHMARK(BM_AviFrameRead)->Unit(benchmark::kMicrosecond);
 
 // Opening a file: a scene of the sample game's kind, and a 100 MB file whose OpenDML super index
-// names one 46 MiB standard index 200000 times, after 52 MiB of empty chunks for the walk over
-// its movie list. Opening costs about one read of the file however hostile its index.
+// names two standard indexes in turn 200000 times, a small one and one of 46 MiB, with 52 MiB of
+// empty chunks between them for the walk over its movie list. Opening costs about one read of
+// the file however hostile its index.
 void BM_AviOpen(benchmark::State& state) {
   const std::string& path = state.range(0) ? benchFiles().hostile : fileFor(0);
   uint64_t reads = 0, bytes = 0;

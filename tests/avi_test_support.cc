@@ -255,6 +255,21 @@ std::string buildHandAvi(const HandAvi& layout) {
   return b.bytes;
 }
 
+// A standard index of the video stream, size bytes long, that lists no chunk.
+static std::string emptyStandardIndex(uint32_t size) {
+  RiffBuilder index;
+  index.code("ix00");
+  index.u32(size - 8);
+  index.u16(2);
+  index.bytes += '\0';
+  index.bytes += '\1';  // an index of chunks
+  index.u32(0);         // nEntriesInUse
+  index.code("00dc");
+  index.u64(0);  // qwBaseOffset
+  index.u32(0);
+  return index.bytes;
+}
+
 bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::string>& frames,
                             uint32_t entries, uint64_t zeroBytes, uint32_t indexBytes) {
   constexpr uint32_t kIndexHeader = 8 + 24;  // chunk header, standard index header
@@ -288,35 +303,26 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
   b.end();
   b.end();
   b.end();
-  // The movie list: the frames as the plain file has them, then the zeros and the index.
-  std::string movieData = plain.substr(movi + 12);  // up to the end: no index follows
+  // The movie list: the frames as the plain file has them, a small index, the zeros, the index.
+  std::string movieData = plain.substr(movi + 12) + emptyStandardIndex(kIndexHeader);
   size_t moviStart = b.pos();
   b.code("LIST");
   uint64_t moviSize = 4 + movieData.size() + zeroBytes + indexBytes;
   b.u32(uint32_t(moviSize));
   b.code("movi");
   b.raw(movieData);
-  uint64_t indexAt = b.pos() + zeroBytes;
-  for (uint32_t i = 0; i < entries; ++i) b.patch64(firstEntry + 16 * size_t(i), indexAt);
+  uint64_t smallIndexAt = b.pos() - kIndexHeader, indexAt = b.pos() + zeroBytes;
+  for (uint32_t i = 0; i < entries; ++i)
+    b.patch64(firstEntry + 16 * size_t(i), i % 2 ? indexAt : smallIndexAt);
   uint64_t total = moviStart + 8 + moviSize;
   b.patch32(4, uint32_t(total - 8));
 
-  RiffBuilder index;
-  index.code("ix00");
-  index.u32(indexBytes - 8);
-  index.u16(2);
-  index.bytes += '\0';
-  index.bytes += '\1';  // an index of chunks
-  index.u32(0);         // nEntriesInUse: it lists no chunk
-  index.code("00dc");
-  index.u64(0);  // qwBaseOffset
-  index.u32(0);
-
+  std::string index = emptyStandardIndex(indexBytes);
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   bool written = std::fwrite(b.bytes.data(), 1, b.bytes.size(), file) == b.bytes.size() &&
                  std::fseek(file, long(indexAt), SEEK_SET) == 0 &&
-                 std::fwrite(index.bytes.data(), 1, index.bytes.size(), file) == index.bytes.size();
+                 std::fwrite(index.data(), 1, index.size(), file) == index.size();
   written = std::fclose(file) == 0 && written;
   return written && truncate(path.c_str(), off_t(total)) == 0;
 }

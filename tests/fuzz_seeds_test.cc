@@ -31,7 +31,7 @@ void expectSeed(const std::string& target, const std::string& name, const std::s
 
 TEST(FuzzSeeds, DamagedAviFilesAreSeedsOfTheAviReader) {
   TempDir dir;
-  // A super index that names one standard index again and again, after empty chunks.
+  // A super index that names two standard indexes again and again, around empty chunks.
   ASSERT_TRUE(writeHostileOpenDmlAvi(dir.file("s.avi"), {patternBytes(40, 1), patternBytes(41, 2)},
                                      64, 64, 256));
   expectSeed("avi_file", "super_index_repeats.avi", dir.read("s.avi"));

@@ -143,11 +143,19 @@ bool readIndexChunk(IndexBuilder& builder, int stream, uint64_t offset, uint64_t
   if (offset < *next || offset > layout.fileSize || layout.fileSize - offset < 8) return false;
   if (!window.read(offset, header, 8)) return false;
   uint64_t size = readLe32(header + 4);
-  if (size > layout.fileSize - offset - 8) return false;
+  if (size > layout.fileSize - offset - 8 || size < kIndexHeaderBytes) return false;
   *next = offset + 8 + size;
-  scratch.resize(size);
-  if (!window.read(offset + 8, scratch.data(), size)) return false;
-  return readStandardIndex(builder, stream, scratch.data(), size);
+  // The index header, then only as many entries as it says are in use.
+  scratch.resize(kIndexHeaderBytes);
+  if (!window.read(offset + 8, scratch.data(), kIndexHeaderBytes)) return false;
+  uint64_t stride = 4 * uint64_t(readLe16(scratch.data()));
+  uint64_t used = kIndexHeaderBytes + std::min(size - kIndexHeaderBytes,
+                                               stride * uint64_t(readLe32(scratch.data() + 4)));
+  scratch.resize(used);
+  if (!window.read(offset + 8 + kIndexHeaderBytes, scratch.data() + kIndexHeaderBytes,
+                   used - kIndexHeaderBytes))
+    return false;
+  return readStandardIndex(builder, stream, scratch.data(), used);
 }
 
 // The stream's "indx" chunk: a super index of standard indexes, or a standard index itself.
