@@ -63,7 +63,7 @@ std::string bitmapFormat(int width, int height, int bitCount, uint32_t compressi
   f.u16(1);
   f.u16(uint32_t(bitCount));
   f.u32(compression);
-  f.u32(uint32_t(width * height));
+  f.u32(uint32_t(width) * uint32_t(height));
   f.u32(0);
   f.u32(0);
   f.u32(uint32_t(colours));
