@@ -55,6 +55,7 @@ struct AviFileFacts {
   int32_t keyFrames = 0;
   int32_t largestFrame = 0;  // bytes
   int64_t soundBytes = 0;
+  uint64_t openReads = 0, openBytesRead = 0;  // what opening the file cost: reads and bytes
 };
 bool describeAviFile(MediaFile* file, AviFileFacts* facts);
 
@@ -92,6 +93,20 @@ void encodeMsrleFrame(const uint8_t* picture, const uint8_t* previous, int width
 FrameDrawer* decodingFrameDrawer();
 // A decoding drawer of its own, with no picture yet (tools, tests); release with delete.
 FrameDrawer* makeDecodingFrameDrawer();
+
+// The picture a video format describes, from the fields of its bitmap information header. rows
+// is the height without its sign (a negative height stores the rows top row first), so even
+// the height -2^31 has one.
+struct PictureFormat {
+  int32_t width = 0;
+  uint32_t rows = 0;
+  bool topDown = false;
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;  // as stored
+  uint32_t coloursUsed = 0;  // 0 when the format is too short to say
+};
+// False when format is too short to hold the fields up to the compression code.
+bool readPictureFormat(const uint8_t* format, int32_t formatSize, PictureFormat* picture);
 
 // The libavcodec decoder a video format (bitmap information header) is decoded with, as the
 // drawer chooses it; nullptr when there is none.
@@ -133,8 +148,9 @@ struct SequenceState {
 
 extern SequenceState sequence;
 
-// A start frame is at most this, so sound positions stay inside 32 bits.
-constexpr int32_t kLastStartFrame = 1 << 19;
+// A clip plays at most this many frames (twelve hours), and starts at most here, so that its
+// sound positions stay inside 32 bits; a file with more ends here.
+constexpr int32_t kMostClipFrames = 1 << 19;
 
 // Opens fileName (current directory) at startFrame: resets the clock, fills the frame cache,
 // then starts the sound (one-second preload and wait) or the FrameTimer.

@@ -120,6 +120,17 @@ static void pictureStep() {
   game.lastLoadedSlot = slot;
 }
 
+// Whether the clip's sound goes on at soundReadPos: a clip plays at most kMostClipFrames.
+static bool soundToCome() {
+  return game.soundReadPos < kMostClipFrames * kSoundBytesPerFrame;
+}
+
+// Whether pictures of the clip lie under the sound at soundReadPos. A track that ends before
+// them goes on in silence until they end, so the clip never stops before its last picture.
+static bool picturesToCome() {
+  return game.soundReadPos / kSoundBytesPerFrame < game.sequenceLength;
+}
+
 // Refills the chunk the play cursor has just left, once the cursor has been seen inside it, so
 // the sound card never plays half-written sound. Its sound is heard five chunks later.
 static void refillStep(int32_t cursorChunk) {
@@ -140,9 +151,12 @@ static void refillStep(int32_t cursorChunk) {
 
   uint32_t capacity = length1 < kChunkBytes ? length1 : kChunkBytes;
   int32_t bytes = 0;
-  if (game.aviFile->readAudio(game.soundReadPos / 2, kChunkBytes / kBytesPerSample, region1,
-                              capacity, &bytes)) {
-    std::memset(region1 + bytes, kSilence, capacity - bytes);  // the track's last, short chunk
+  if (soundToCome() &&
+      (game.aviFile->readAudio(game.soundReadPos / 2, kChunkBytes / kBytesPerSample, region1,
+                               capacity, &bytes) ||
+       picturesToCome())) {
+    // The track's last, short chunk, or silence under pictures that outlast the track.
+    std::memset(region1 + bytes, kSilence, capacity - bytes);
     game.chunkClock++;
     game.lastFilledChunk = chunk;
     game.soundReadPos += kChunkBytes;

@@ -1,4 +1,5 @@
 // The sequence loader: opening a clip at a start frame, its frame cache, and closing it.
+#include <algorithm>
 #include <cstring>
 
 #include "media/media.h"
@@ -43,8 +44,10 @@ static void fillCache(MediaFile* file, int32_t startFrame) {
 }
 
 // One second of sound into the whole stream buffer; what the track lacks is silence, so the end
-// of a short clip does not replay the previous clip's sound.
-static void preloadSound(MediaFile* file, int32_t startFrame) {
+// of a short clip does not replay the previous clip's sound. False when no sound went into the
+// buffer (the track has none from startFrame on, or the buffer could not be locked): the
+// clip then plays on the FrameTimer, as a clip without a sound track does.
+static bool preloadSound(MediaFile* file, int32_t startFrame) {
   SoundBuffer* buffer = game.streamBuffer;
   uint8_t *region1 = nullptr, *region2 = nullptr;
   uint32_t length1 = 0, length2 = 0;
@@ -60,16 +63,21 @@ static void preloadSound(MediaFile* file, int32_t startFrame) {
   game.chunkClock = startFrame / 2 + kChunks;
   for (uint8_t& filled : game.chunkFilled) filled = 1;
   game.soundReadPos += kStreamBufferBytes;
-  // The last chunk that holds sound of this clip: where its drain ends if the whole track fits.
-  if (bytes > 0) game.lastFilledChunk = (bytes - 1) / kChunkBytes;
+  // The last chunk that holds this clip, its sound or the silence under its last pictures: where
+  // its drain ends if the whole clip fits.
+  int64_t clipBytes = std::max<int64_t>(
+      bytes, std::min<int64_t>(kStreamBufferBytes,
+                               int64_t{game.sequenceLength - startFrame} * kSoundBytesPerFrame));
+  if (bytes > 0) game.lastFilledChunk = static_cast<int32_t>((clipBytes - 1) / kChunkBytes);
   if (locked) buffer->unlock(region1, length1, region2, length2);
   buffer->setCurrentPosition(0);
   buffer->setVolume(-1);
+  return bytes > 0;
 }
 
 void openSequence(const char* fileName, int32_t startFrame) {
   if (startFrame < 0) startFrame = 0;
-  if (startFrame > kLastStartFrame) startFrame = kLastStartFrame;
+  if (startFrame > kMostClipFrames) startFrame = kMostClipFrames;
   traceGameEvent("open %s %d", fileName, startFrame);
 
   game.drawDown = 0;
@@ -100,18 +108,18 @@ void openSequence(const char* fileName, int32_t startFrame) {
   game.aviFile = file;
   copyText(game.openClipName, kClipNameSize, fileName);
   // A file that could not be opened has no frames, so the clock ends it at once.
-  game.sequenceLength = file ? file->frameCount() : 0;
+  game.sequenceLength = file ? std::clamp(file->frameCount(), 0, kMostClipFrames) : 0;
   readFormat(file);
   fillCache(file, startFrame);
 
-  sequence.soundClock = game.streamBuffer && file && file->hasAudio();
+  sequence.soundClock =
+      game.streamBuffer && file && file->hasAudio() && preloadSound(file, startFrame);
   if (!sequence.soundClock) {
     if (platform.timers)
       game.frameTimerId = platform.timers->setEvent(kFrameTimerMs, frameTimerTick, true);
     return;
   }
 
-  preloadSound(file, startFrame);
   // The buffer is stopped during the wait; the window still shows the previous clip.
   if (!platformWait(1000)) return;
   drawCachedFrame(game.drawSlot);

@@ -48,8 +48,14 @@ std::string defaultInstallDirectory();
 // name without regard to case; else dir + "/" + name. Never throws.
 std::string resolveInDirectory(const std::string& dir, const char* name);
 
-// Opens name in dir (fopen modes), with the case-insensitive fallback. nullptr on failure, and
-// for a name with a directory part.
+// Opens path for reading when it is a regular file; -1 for anything else (missing, a
+// directory, a named pipe, a device), at once: a named pipe is never waited on.
+int openRegularFile(const char* path);
+// The same as a stream (mode "rb"); nullptr for anything but a regular file.
+FILE* openDataFile(const std::string& path);
+
+// Opens name in dir for reading (mode "r" or "rb") with the case-insensitive fallback, as
+// openDataFile does. nullptr on failure, and for a name with a directory part.
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode);
 
 // Creates dir and its missing parents. True when dir exists afterwards.
