@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "avi_test_support.h"
 #include "media/media.h"
 #include "platform/platform.h"
 
@@ -72,11 +73,11 @@ struct DiscardingWindow : Window {
 
 struct BenchFiles {
   std::string directory;
-  std::string rle, cinepak;  // empty when it could not be made
+  std::string rle, cinepak, hostile;  // empty when it could not be made
   int cinepakFrames = 0;
 
   ~BenchFiles() {
-    for (const std::string& path : {rle, cinepak})
+    for (const std::string& path : {rle, cinepak, hostile})
       if (!path.empty()) std::remove(path.c_str());
     rmdir(directory.c_str());
   }
@@ -117,6 +118,9 @@ const BenchFiles& benchFiles() {
         "sine=sample_rate=22050:duration=3 -c:v cinepak -c:a pcm_u8 -ac 2 -ar 22050 '" +
         cinepak + "'";
     if (std::system(command.c_str()) == 0) made.cinepak = cinepak;
+    std::string hostile = made.directory + "/hostile.avi";
+    if (writeHostileOpenDmlAvi(hostile, {std::string(300, '\1')}, 200000, 52u << 20, 46u << 20))
+      made.hostile = hostile;
     return made;
   }();
   return files;
@@ -183,6 +187,28 @@ void BM_AviFrameRead(benchmark::State& state) {
       double(allocations.load() - allocationsBefore) / double(state.iterations());
 }
 BENCHMARK(BM_AviFrameRead)->Unit(benchmark::kMicrosecond);
+
+// Opening a file: a scene of the sample game's kind, and a 100 MB file whose OpenDML super index
+// names two standard indexes in turn 200000 times, a small one and one of 46 MiB, with 52 MiB of
+// empty chunks between them for the walk over its movie list. Opening costs about one read of
+// the file however hostile its index.
+void BM_AviOpen(benchmark::State& state) {
+  const std::string& path = state.range(0) ? benchFiles().hostile : fileFor(0);
+  uint64_t reads = 0, bytes = 0;
+  for (auto _ : state) {
+    std::unique_ptr<MediaFile> file(path.empty() ? nullptr : openAviFile(path.c_str()));
+    AviFileFacts facts;
+    if (!file || !describeAviFile(file.get(), &facts)) {
+      state.SkipWithError("no test file");
+      return;
+    }
+    reads = facts.openReads;
+    bytes = facts.openBytesRead;
+  }
+  state.counters["reads"] = double(reads);
+  state.counters["MB read"] = double(bytes) / 1e6;
+}
+BENCHMARK(BM_AviOpen)->Arg(0)->Arg(1)->ArgName("hostile")->Unit(benchmark::kMillisecond);
 
 // The ffmpeg program on the same file: its own decoding time ("rtime" of -benchmark, without
 // its start-up) per frame; with range(1), converting to 32-bit pixels as we do.

@@ -1,6 +1,7 @@
-// Any bytes as an AVI file: the reader opens it or refuses it; every read stays inside the
-// caller's buffer and says truly how much it gave; reads past the end fail; and every frame it
-// gives goes through the MS-RLE decoder, as the game draws it, without fault.
+// Any bytes as an AVI file: the reader opens it or refuses it, at about the cost of one read of
+// the file; every read stays inside the caller's buffer and says truly how much it gave; reads
+// past the end fail; and every frame it gives goes through the MS-RLE decoder, as the game
+// draws it, without fault.
 #include <cstring>
 
 #include "fuzz_support.h"
@@ -57,6 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   writeFuzzFile("clip.avi", data, size);
   MediaFile* file = aviMediaLibrary()->open("clip.avi");
   if (!file) return 0;
+
+  // Every walk over the file at open moves forward through it, in windows: a few reads, and a
+  // few times its bytes, whatever it says.
+  AviFileFacts facts;
+  fuzzCheck(describeAviFile(file, &facts));
+  fuzzCheck(facts.openReads <= 64 + size / 4096 && facts.openBytesRead <= 10 * size + 1024);
 
   static uint8_t format[kVideoFormatSize + kGuardBytes];
   static uint8_t slot[kSlotBytes + kGuardBytes];

@@ -1,5 +1,7 @@
 #include "avi_test_support.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -61,7 +63,7 @@ std::string bitmapFormat(int width, int height, int bitCount, uint32_t compressi
   f.u16(1);
   f.u16(uint32_t(bitCount));
   f.u32(compression);
-  f.u32(uint32_t(width * height));
+  f.u32(uint32_t(width) * uint32_t(height));
   f.u32(0);
   f.u32(0);
   f.u32(uint32_t(colours));
@@ -251,6 +253,78 @@ std::string buildHandAvi(const HandAvi& layout) {
     b.end();
   }
   return b.bytes;
+}
+
+// A standard index of the video stream, size bytes long, that lists no chunk.
+static std::string emptyStandardIndex(uint32_t size) {
+  RiffBuilder index;
+  index.code("ix00");
+  index.u32(size - 8);
+  index.u16(2);
+  index.bytes += '\0';
+  index.bytes += '\1';  // an index of chunks
+  index.u32(0);         // nEntriesInUse
+  index.code("00dc");
+  index.u64(0);  // qwBaseOffset
+  index.u32(0);
+  return index.bytes;
+}
+
+bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::string>& frames,
+                            uint32_t entries, uint64_t zeroBytes, uint32_t indexBytes) {
+  constexpr uint32_t kIndexHeader = 8 + 24;  // chunk header, standard index header
+  if (indexBytes < kIndexHeader) return false;
+  HandAvi layout;
+  layout.audio = false;
+  layout.index = HandIndex::none;
+  layout.frames = frames;
+  std::string plain = buildHandAvi(layout);  // its hdrl, with room made for the super index
+  size_t strl = plain.find("strl");
+  size_t movi = plain.find("movi") - 8;
+  RiffBuilder b;
+  b.raw(plain.substr(0, 12));
+  b.beginList("LIST", "hdrl");
+  b.raw(plain.substr(24, strl - 8 - 24));  // avih
+  b.beginList("LIST", "strl");
+  size_t strlEnd = strl + 4 + readLe32(reinterpret_cast<const uint8_t*>(&plain[strl - 4])) - 4;
+  b.raw(plain.substr(strl + 4, strlEnd - (strl + 4)));  // strh, strf
+  b.begin("indx");
+  b.u16(4);
+  b.u16(0);  // bIndexSubType, bIndexType: an index of indexes
+  b.u32(entries);
+  b.code("00dc");
+  for (int i = 0; i < 3; ++i) b.u32(0);
+  size_t firstEntry = b.pos();
+  for (uint32_t i = 0; i < entries; ++i) {
+    b.u64(0);  // qwOffset, patched below
+    b.u32(indexBytes);
+    b.u32(0);
+  }
+  b.end();
+  b.end();
+  b.end();
+  // The movie list: the frames as the plain file has them, a small index, the zeros, the index.
+  std::string movieData = plain.substr(movi + 12) + emptyStandardIndex(kIndexHeader);
+  size_t moviStart = b.pos();
+  b.code("LIST");
+  uint64_t moviSize = 4 + movieData.size() + zeroBytes + indexBytes;
+  b.u32(uint32_t(moviSize));
+  b.code("movi");
+  b.raw(movieData);
+  uint64_t smallIndexAt = b.pos() - kIndexHeader, indexAt = b.pos() + zeroBytes;
+  for (uint32_t i = 0; i < entries; ++i)
+    b.patch64(firstEntry + 16 * size_t(i), i % 2 ? indexAt : smallIndexAt);
+  uint64_t total = moviStart + 8 + moviSize;
+  b.patch32(4, uint32_t(total - 8));
+
+  std::string index = emptyStandardIndex(indexBytes);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool written = std::fwrite(b.bytes.data(), 1, b.bytes.size(), file) == b.bytes.size() &&
+                 std::fseek(file, long(indexAt), SEEK_SET) == 0 &&
+                 std::fwrite(index.data(), 1, index.size(), file) == index.size();
+  written = std::fclose(file) == 0 && written;
+  return written && truncate(path.c_str(), off_t(total)) == 0;
 }
 
 bool haveFfmpeg() {

@@ -47,6 +47,14 @@ struct HandAvi {
 
 std::string buildHandAvi(const HandAvi& layout);
 
+// A file whose video stream's OpenDML super index names two standard indexes in turn, `entries`
+// times in all, neither of which lists a chunk. The movie list holds `frames` frames, the first
+// index, `zeroBytes` of zeros (empty chunks of no stream, as a walk reads them), and the second
+// index, `indexBytes` long. Written sparse at path, so the zeros take no room on disk. False
+// when it cannot be written.
+bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::string>& frames,
+                            uint32_t entries, uint64_t zeroBytes, uint32_t indexBytes);
+
 // A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
 std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);
 

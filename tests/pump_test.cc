@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "avi_test_support.h"
 #include "media/media.h"
 #include "test_support.h"
 
@@ -28,6 +29,21 @@ class PumpTest : public HeadlessTest {
   VirtualSoundBuffer* useSound() {
     playback.streamBuffer = sound.createBuffer(WaveFormat{}, kStreamBufferBytes);
     return static_cast<VirtualSoundBuffer*>(playback.streamBuffer);
+  }
+  // An AVI file in the current directory, read by our own reader: its frames name their
+  // numbers as virtual frames do, and its sound track, soundFrames frames of it, comes one
+  // chunk per frame. Clips are then opened from the current directory.
+  void writeAviClip(const char* name, int32_t frames, int32_t soundFrames) {
+    HandAvi layout;
+    for (int32_t n = 0; n < frames; ++n) {
+      std::string tag = "VFRM";
+      tag.append(reinterpret_cast<const char*>(&n), sizeof n);
+      layout.frames.push_back(tag);
+    }
+    for (int32_t n = 0; n < soundFrames; ++n)
+      layout.sound.push_back(std::string(kSoundBytesPerFrame, char(n)));
+    current.write(name, buildHandAvi(layout));
+    platform.media = aviMediaLibrary();
   }
   uint32_t cursor() { return static_cast<VirtualSoundBuffer*>(playback.streamBuffer)->cursor; }
   void setCursor(uint32_t bytes) { playback.streamBuffer->setCurrentPosition(bytes); }
@@ -237,6 +253,77 @@ TEST_F(PumpTest, MissingAndSilentFilesEnd) {
   }
   EXPECT_TRUE(playback.sequenceEnded);
   EXPECT_EQ(messages().size(), 1u);  // the message comes once per open
+}
+
+TEST_F(PumpTest, SoundStreamWithoutSoundPlaysOnTheFrameTimer) {
+  writeAviClip("nosound.avi", 3, 0);
+  useSound();
+  openSequence("nosound.avi", 0);
+  EXPECT_FALSE(playback.soundClock);
+  EXPECT_NE(playback.frameTimerId, 0u);
+  for (int tick = 0; tick < 100 && !playback.sequenceEnded; ++tick) {
+    timers.advance(kFrameTimerMs);
+    sound.advance(kSoundBytesPerFrame);
+    runMediaSteps();
+  }
+  EXPECT_TRUE(playback.sequenceEnded);
+  EXPECT_EQ(playback.currentFrame, 3);
+
+  // Nor is there sound when the track ends before the start frame.
+  writeAviClip("short.avi", 60, 20);
+  openSequence("short.avi", 30);
+  EXPECT_NE(playback.frameTimerId, 0u);
+  while (!playback.sequenceEnded) {
+    timers.advance(kFrameTimerMs);
+    runMediaSteps();
+  }
+  EXPECT_EQ(playback.currentFrame, 60);
+}
+
+TEST_F(PumpTest, SoundThatEndsBeforeThePicturesGoesOnInSilence) {
+  writeAviClip("short.avi", 60, 20);
+  VirtualSoundBuffer* buffer = useSound();
+  openSequence("short.avi", 0);
+  ASSERT_TRUE(playback.soundClock);
+  drawer.clear();
+  bool silenceAfterTheTrack = false;
+  while (!playback.sequenceEnded && playback.currentFrame < 200) {
+    sound.advance(367);
+    runMediaSteps();
+    // The seventh refill, into chunk 0, is of frames 24 and 25, after the track's end.
+    if (playback.soundReadPos == 26 * kSoundBytesPerFrame)
+      silenceAfterTheTrack = buffer->bytes[0] == 128 && buffer->bytes[kChunkBytes - 1] == 128;
+  }
+  ASSERT_TRUE(playback.sequenceEnded);
+  EXPECT_TRUE(silenceAfterTheTrack);
+  std::vector<int32_t> drawn = drawer.framesDrawn();
+  ASSERT_FALSE(drawn.empty());
+  for (size_t i = 1; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], drawn[i - 1] + 1) << i;
+  EXPECT_EQ(drawn.back(), 58);
+
+  // A track that outlasts the pictures still ends the clip with its sound.
+  writeAviClip("long.avi", 20, 40);
+  openSequence("long.avi", 0);
+  playToTheEnd(sound);
+  EXPECT_TRUE(playback.sequenceEnded);
+  EXPECT_GE(playback.soundReadPos, 40 * kSoundBytesPerFrame);
+}
+
+TEST_F(PumpTest, ClipsEndWithinTheFramesAClipCanHave) {
+  useSound();
+  media.addClip("endless.avi", 1 << 30);
+  openSequence("endless.avi", kMostClipFrames + 100);
+  EXPECT_EQ(playback.sequenceLength, kMostClipFrames);
+  EXPECT_EQ(playback.currentFrame, kMostClipFrames);
+  playToTheEnd(sound);
+  EXPECT_TRUE(playback.sequenceEnded);
+
+  // From a little before the end, the sound runs out there, and the clip ends.
+  openSequence("endless.avi", kMostClipFrames - 100);
+  playToTheEnd(sound);
+  EXPECT_TRUE(playback.sequenceEnded);
+  EXPECT_LE(playback.soundReadPos, kMostClipFrames * kSoundBytesPerFrame + kChunkBytes);
+  EXPECT_LE(playback.currentFrame, kMostClipFrames + kCacheSlots);
 }
 
 TEST_F(PumpTest, FocusLostInSoundModeHoldsTheClock) {

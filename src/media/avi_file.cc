@@ -5,7 +5,6 @@
 // A video read of frame n gives that frame's stored bytes; a sound read of n samples gives
 // n blocks of the sound track from any sample position, across chunk boundaries. Damaged,
 // cut-short and hostile files either fail to open or open with what can be read of them.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,14 @@ namespace {
 constexpr uint32_t kMaxHeaderListBytes = 16u << 20;  // hdrl is a few kilobytes in real files
 constexpr uint32_t kStreamHeaderBytes = 48;          // strh up to dwSampleSize
 constexpr uint32_t kMainHeaderBytes = 40;            // avih up to dwHeight
+
+// What opening a file may cost at most. The walks over the file at open move forward, each
+// about one read of the file in windows (FileWindow): the RIFF forms, two streams' indexes, the
+// idx1 index and the movie lists. A file that costs more is cut off where the reads stop.
+constexpr uint64_t kOpenPasses = 16;
+constexpr uint64_t kOpenBytesSpare = kMaxHeaderListBytes + (1u << 20);
+constexpr uint64_t kOpenBytesPerRead = 2048;
+constexpr uint64_t kOpenReadsSpare = 64;
 
 // Calls visit(id, data, size) for each whole chunk in data; a chunk cut short ends the walk.
 template <typename Visit>
@@ -76,12 +83,12 @@ void parseHeaderList(AviLayout& layout, const uint8_t* data, uint64_t size, uint
 // One RIFF form from begin to end: "AVI " (headers, movie list, idx1) or "AVIX" (a further
 // movie list of a large file). A movie list cut short by the end of the file is kept as far
 // as it goes.
-bool parseForm(AviLayout& layout, uint64_t begin, uint64_t end, bool first) {
+bool parseForm(AviLayout& layout, FileWindow& window, uint64_t begin, uint64_t end, bool first) {
   bool headerSeen = false;
   uint64_t pos = begin;
   uint8_t header[12];
   while (pos < end && end - pos >= 8) {
-    if (!readAt(layout.fd, pos, header, std::min<uint64_t>(12, end - pos))) break;
+    if (!window.read(pos, header, std::min<uint64_t>(12, end - pos))) break;
     uint32_t id = readLe32(header);
     uint64_t size = readLe32(header + 4);
     uint32_t listType = end - pos >= 12 ? readLe32(header + 8) : 0;
@@ -97,7 +104,7 @@ bool parseForm(AviLayout& layout, uint64_t begin, uint64_t end, bool first) {
     } else if (first && id == kList && listType == kHeaderList && !headerSeen) {
       if (size > kMaxHeaderListBytes || size < 4) return false;
       std::vector<uint8_t> body(size - 4);
-      if (!readAt(layout.fd, pos + 12, body.data(), body.size())) return false;
+      if (!readAt(layout, pos + 12, body.data(), body.size())) return false;
       parseHeaderList(layout, body.data(), body.size(), pos + 12);
       headerSeen = true;
     } else if (first && id == kOldIndex) {
@@ -111,19 +118,20 @@ bool parseForm(AviLayout& layout, uint64_t begin, uint64_t end, bool first) {
 
 // The whole file: the first RIFF form "AVI " and the "AVIX" forms after it.
 bool parseFile(AviLayout& layout) {
+  FileWindow window(layout);
   uint8_t header[12];
-  if (layout.fileSize < 12 || !readAt(layout.fd, 0, header, 12)) return false;
+  if (layout.fileSize < 12 || !window.read(0, header, 12)) return false;
   if (readLe32(header) != kRiff || readLe32(header + 8) != kAviForm) return false;
   uint64_t size = readLe32(header + 4);
   // Writers that could not seek back leave the size 0; the form then runs to the end.
   uint64_t end = size < 4 ? layout.fileSize : std::min(layout.fileSize, 8 + size);
-  if (!parseForm(layout, 12, end, true)) return false;
+  if (!parseForm(layout, window, 12, end, true)) return false;
   uint64_t pos = 8 + size + (size & 1);
   while (size >= 4 && pos < layout.fileSize && layout.fileSize - pos >= 12) {
-    if (!readAt(layout.fd, pos, header, 12)) break;
+    if (!window.read(pos, header, 12)) break;
     if (readLe32(header) != kRiff || readLe32(header + 8) != kAviExtension) break;
     size = readLe32(header + 4);
-    parseForm(layout, pos + 12, std::min(layout.fileSize, pos + 8 + size), false);
+    parseForm(layout, window, pos + 12, std::min(layout.fileSize, pos + 8 + size), false);
     pos += 8 + size + (size & 1);
   }
   return true;
@@ -133,7 +141,8 @@ struct AviFile final : MediaFile {
   AviLayout layout;
   AviStream* video = nullptr;
   AviStream* audio = nullptr;
-  uint32_t soundBlock = 1;  // bytes per sound sample (WAVEFORMATEX nBlockAlign)
+  uint32_t soundBlock = 1;                    // bytes per sound sample (WAVEFORMATEX nBlockAlign)
+  uint64_t openReads = 0, openBytesRead = 0;  // what opening the file cost
 
   ~AviFile() override {
     if (layout.fd >= 0) close(layout.fd);
@@ -165,7 +174,7 @@ struct AviFile final : MediaFile {
     if (!video || frame < 0 || size_t(frame) >= video->chunks.size()) return false;
     const AviChunk& chunk = video->chunks[size_t(frame)];
     if (bufferSize < 0 || chunk.size > uint32_t(bufferSize)) return false;
-    if (!readAt(layout.fd, chunk.offset, buffer, chunk.size)) return false;
+    if (!readAt(layout, chunk.offset, buffer, chunk.size)) return false;
     if (bytesRead) *bytesRead = int32_t(chunk.size);
     return true;
   }
@@ -188,7 +197,7 @@ struct AviFile final : MediaFile {
     while (left > 0 && chunk != audio->chunks.end()) {
       uint64_t skip = pos - chunk->streamBytes;
       uint64_t take = std::min<uint64_t>(left, chunk->size - skip);
-      if (!readAt(layout.fd, chunk->offset + skip, out, take)) return false;
+      if (!readAt(layout, chunk->offset + skip, out, take)) return false;
       out += take;
       pos += take;
       left -= take;
@@ -209,16 +218,18 @@ AviStream* firstStream(AviLayout& layout, uint32_t type) {
 }  // namespace
 
 MediaFile* openAviFile(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(path);
   if (fd < 0) return nullptr;
   auto* file = new AviFile;
   file->layout.fd = fd;
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0) {
     delete file;
     return nullptr;
   }
   file->layout.fileSize = uint64_t(info.st_size);
+  file->layout.mostReads = kOpenReadsSpare + file->layout.fileSize / kOpenBytesPerRead;
+  file->layout.mostBytes = kOpenBytesSpare + kOpenPasses * file->layout.fileSize;
   if (!parseFile(file->layout)) {
     delete file;
     return nullptr;
@@ -228,6 +239,9 @@ MediaFile* openAviFile(const char* path) {
   file->audio = firstStream(file->layout, kAudioStream);
   if (file->audio && file->audio->format.size() >= 14)
     file->soundBlock = std::max<uint32_t>(1, readLe16(file->audio->format.data() + 12));
+  file->openReads = file->layout.reads;
+  file->openBytesRead = file->layout.bytesRead;
+  file->layout.mostReads = file->layout.mostBytes = UINT64_MAX;
   return file;
 }
 
@@ -240,6 +254,8 @@ bool describeAviFile(MediaFile* media, AviFileFacts* facts) {
   facts->indexKind = kIndexNames[int(layout.indexKind)];
   facts->streams = int(layout.streams.size());
   facts->headerFrames = layout.headerFrames;
+  facts->openReads = file->openReads;
+  facts->openBytesRead = file->openBytesRead;
   if (file->video) {
     facts->videoStream = int(file->video - layout.streams.data());
     facts->videoHandler = file->video->handler;

@@ -70,13 +70,33 @@ struct AviLayout {
   std::vector<Range> movieLists;  // data of every 'movi' list, the AVIX ones included
   Range oldIndex{0, 0};           // data of the idx1 chunk, if any
   AviIndexKind indexKind = AviIndexKind::none;
+  uint64_t reads = 0, bytesRead = 0;  // what the file has cost so far
+  // Reads stop here: opening costs about one read of the file, and a file that would cost many
+  // times more is damaged past use.
+  uint64_t mostReads = UINT64_MAX, mostBytes = UINT64_MAX;
 };
 
 constexpr uint32_t kMaxFormatBytes = 65536;  // longer strf chunks are cut
 constexpr int kMaxStreams = 100;             // chunk ids carry two decimal digits
 
-// Reads exactly size bytes at offset; false on a short read.
-bool readAt(int fd, uint64_t offset, void* buffer, uint64_t size);
+// Reads exactly size bytes at offset, counted in layout; false on a short read.
+bool readAt(AviLayout& layout, uint64_t offset, void* buffer, uint64_t size);
+
+// A stretch of the file that moves only forward: the walks over the file's chunks at open read
+// their small headers through it, so a file of many small chunks costs one read per window, not
+// one per chunk. A larger read goes to the file itself. Every walk moves forward through the
+// file, so each costs about one read of every byte it passes.
+struct FileWindow {
+  static constexpr uint64_t kBytes = 64 << 10;
+  static constexpr uint64_t kLargestWindowed = kBytes / 4;
+
+  explicit FileWindow(AviLayout& l) : layout(l) {}
+  bool read(uint64_t offset, void* buffer, uint64_t size);
+
+  AviLayout& layout;
+  std::vector<uint8_t> bytes;  // the file from begin on
+  uint64_t begin = 0;
+};
 
 // Fills every stream's chunk list from the file's OpenDML indexes, its idx1 index, or by walking
 // the movie lists, in that order of preference, and sets layout.indexKind.

@@ -44,13 +44,17 @@ struct FrameFormat {
 };
 
 bool readFrameFormat(const uint8_t* format, int32_t formatSize, FrameFormat* out) {
-  if (!format || formatSize < kBitmapHeaderBytes) return false;
-  out->width = int32_t(readLe32(format + 4));
-  out->height = int32_t(readLe32(format + 8));
-  out->bitCount = readLe16(format + 14);
-  out->compression = readLe32(format + 16);
-  return out->width > 0 && out->width <= kMaxDimension && out->height != 0 &&
-         out->height >= -kMaxDimension && out->height <= kMaxDimension;
+  PictureFormat picture;
+  if (formatSize < kBitmapHeaderBytes || !readPictureFormat(format, formatSize, &picture))
+    return false;
+  if (picture.width <= 0 || picture.width > kMaxDimension || picture.rows == 0 ||
+      picture.rows > kMaxDimension)
+    return false;
+  out->width = picture.width;
+  out->height = picture.topDown ? -int32_t(picture.rows) : int32_t(picture.rows);
+  out->bitCount = picture.bitCount;
+  out->compression = picture.compression;
+  return true;
 }
 
 AVCodecID codecFor(uint32_t compression) {
@@ -272,6 +276,20 @@ struct DecodingFrameDrawer final : FrameDrawer {
 };
 
 }  // namespace
+
+bool readPictureFormat(const uint8_t* format, int32_t formatSize, PictureFormat* picture) {
+  constexpr int32_t kThroughCompression = 20, kThroughColoursUsed = 36;
+  *picture = PictureFormat{};
+  if (!format || formatSize < kThroughCompression) return false;
+  picture->width = int32_t(readLe32(format + 4));
+  uint32_t height = readLe32(format + 8);
+  picture->topDown = int32_t(height) < 0;
+  picture->rows = picture->topDown ? 0u - height : height;
+  picture->bitCount = readLe16(format + 14);
+  picture->compression = readLe32(format + 16);
+  if (formatSize >= kThroughColoursUsed) picture->coloursUsed = readLe32(format + 32);
+  return true;
+}
 
 FrameDrawer* decodingFrameDrawer() {
   static DecodingFrameDrawer drawer;

@@ -36,8 +36,9 @@ constexpr int kSlotBytes = 30000;
 constexpr uint32_t kFrameTimerMs = 83;
 constexpr int kClipNameSize = 40;    // a clip name and its terminator
 constexpr int32_t kFullVolume = -1;  // hundredths of a decibel
-// A start frame is at most this, so sound positions stay inside 32 bits.
-constexpr int32_t kLastStartFrame = 1 << 19;
+// A clip plays at most this many frames (twelve hours), and starts at most here, so that its
+// sound positions stay inside 32 bits; a file with more ends here.
+constexpr int32_t kMostClipFrames = 1 << 19;
 
 // ---------------------------------------------------------------------------------------------
 // Playback state
@@ -114,6 +115,7 @@ struct AviFileFacts {
   int32_t keyFrames = 0;
   int32_t largestFrame = 0;  // bytes
   int64_t soundBytes = 0;
+  uint64_t openReads = 0, openBytesRead = 0;  // what opening the file cost: reads and bytes
 };
 bool describeAviFile(MediaFile* file, AviFileFacts* facts);
 
@@ -152,6 +154,20 @@ FrameDrawer* decodingFrameDrawer();
 // A decoding drawer of its own, with no picture yet (tools, tests); release with delete.
 FrameDrawer* makeDecodingFrameDrawer();
 
+// The picture a video format describes, from the fields of its bitmap information header. rows
+// is the height without its sign (a negative height stores the rows top row first), so even
+// the height -2^31 has one.
+struct PictureFormat {
+  int32_t width = 0;
+  uint32_t rows = 0;
+  bool topDown = false;
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;  // as stored
+  uint32_t coloursUsed = 0;  // 0 when the format is too short to say
+};
+// False when format is too short to hold the fields up to the compression code.
+bool readPictureFormat(const uint8_t* format, int32_t formatSize, PictureFormat* picture);
+
 // The libavcodec decoder a video format (bitmap information header) is decoded with, as the
 // drawer chooses it; nullptr when there is none.
 const char* decoderNameForFormat(const uint8_t* format, int32_t formatSize);
@@ -173,14 +189,17 @@ void initSound();
 void initStreamBuffer();
 
 // Locks count bytes of the stream buffer from offset and reads the open clip's sound track from
-// soundReadPos into them. What a read that runs into the track's end lacks is silence; a failed
-// read leaves the bytes as they were, or makes them silence with silenceOnFailure.
+// soundReadPos into them, while the clip's sound goes on (a clip plays at most kMostClipFrames).
+// What a read that runs into the track's end lacks is silence; a failed read leaves the bytes as
+// they were, or makes them silence with silenceOnFailure.
 struct StreamFill {
   bool locked = false;  // false: nothing was read or written
   bool read = false;
   int32_t bytes = 0;  // bytes of sound read
 };
 StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailure);
+// Whether the clip's sound goes on at soundReadPos.
+bool soundToCome();
 
 // Plays one of the two beeps once, from its start.
 enum Beep { kGoodBeep, kBadBeep };

@@ -91,6 +91,12 @@ void pictureStep() {
   playback.lastLoadedSlot = slot;
 }
 
+// Whether pictures of the clip lie under the sound at soundReadPos. A track that ends before
+// them goes on in silence until they end, so the clip never stops before its last picture.
+static bool picturesToCome() {
+  return playback.soundReadPos / kSoundBytesPerFrame < playback.sequenceLength;
+}
+
 // A chunk is refilled only after the cursor has been seen inside the chunk after it, so the
 // sound card never plays half-written sound. Its sound is heard five chunks later.
 void refillStep(int32_t cursorChunk) {
@@ -98,11 +104,12 @@ void refillStep(int32_t cursorChunk) {
   int32_t chunk = cursorChunk == 0 ? kChunks - 1 : cursorChunk - 1;
   if (playback.chunkFilled[chunk]) return;
 
-  StreamFill fill = fillStreamBuffer(chunk * kChunkBytes, kChunkBytes, false);
+  bool silenceUnderPictures = soundToCome() && picturesToCome();
+  StreamFill fill = fillStreamBuffer(chunk * kChunkBytes, kChunkBytes, silenceUnderPictures);
   if (!fill.locked) return;
   playback.chunkFilled[chunk] = true;
-  playback.soundExhausted = !fill.read;
-  if (!fill.read) return;
+  playback.soundExhausted = !fill.read && !silenceUnderPictures;
+  if (playback.soundExhausted) return;
   playback.chunkClock++;
   playback.lastFilledChunk = chunk;
   playback.soundReadPos += kChunkBytes;

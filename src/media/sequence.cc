@@ -1,4 +1,5 @@
 // The sequence loader: opening a clip at a start frame, its frame cache, and closing it.
+#include <algorithm>
 #include <cstring>
 
 #include "media/media.h"
@@ -28,22 +29,29 @@ static void fillCache(MediaFile* file, int32_t startFrame) {
 }
 
 // One second of sound into the whole stream buffer; what the track lacks is silence, so the end
-// of a short clip does not replay the previous clip's sound.
-static void preloadSound(int32_t startFrame) {
+// of a short clip does not replay the previous clip's sound. False when no sound went into the
+// buffer (the track has none from startFrame on, or the buffer could not be locked): the
+// clip then plays on the FrameTimer, as a clip without a sound track does.
+static bool preloadSound(int32_t startFrame) {
   StreamFill fill = fillStreamBuffer(0, kStreamBufferBytes, true);
   int32_t bytes = fill.read ? fill.bytes : 0;
   playback.chunkClock = startFrame / 2 + kChunks;
   for (bool& filled : playback.chunkFilled) filled = true;
   playback.soundReadPos += kStreamBufferBytes;
-  // The last chunk that holds sound of this clip: where its drain ends if the whole track fits.
-  if (bytes > 0) playback.lastFilledChunk = (bytes - 1) / kChunkBytes;
+  // The last chunk that holds this clip, its sound or the silence under its last pictures: where
+  // its drain ends if the whole clip fits.
+  int64_t clipBytes = std::max<int64_t>(
+      bytes, std::min<int64_t>(kStreamBufferBytes, int64_t{playback.sequenceLength - startFrame} *
+                                                       kSoundBytesPerFrame));
+  if (bytes > 0) playback.lastFilledChunk = static_cast<int32_t>((clipBytes - 1) / kChunkBytes);
   playback.streamBuffer->setCurrentPosition(0);
   playback.streamBuffer->setVolume(kFullVolume);
+  return bytes > 0;
 }
 
 void openSequence(const char* fileName, int32_t startFrame) {
   if (startFrame < 0) startFrame = 0;
-  if (startFrame > kLastStartFrame) startFrame = kLastStartFrame;
+  if (startFrame > kMostClipFrames) startFrame = kMostClipFrames;
   traceEvent("open %s %d", fileName, startFrame);
 
   playback.drawDown = false;
@@ -70,18 +78,18 @@ void openSequence(const char* fileName, int32_t startFrame) {
   playback.aviFile = file;
   copyText(playback.openClipName, kClipNameSize, fileName);
   // A file that could not be opened has no frames, so the clock ends it at once.
-  playback.sequenceLength = file ? file->frameCount() : 0;
+  playback.sequenceLength = file ? std::clamp(file->frameCount(), 0, kMostClipFrames) : 0;
   readFormat(file);
   fillCache(file, startFrame);
 
-  playback.soundClock = playback.streamBuffer && file && file->hasAudio();
+  playback.soundClock =
+      playback.streamBuffer && file && file->hasAudio() && preloadSound(startFrame);
   if (!playback.soundClock) {
     if (platform.timers)
       playback.frameTimerId = platform.timers->setEvent(kFrameTimerMs, frameTimerTick, true);
     return;
   }
 
-  preloadSound(startFrame);
   // The buffer is stopped during the wait; the window still shows the previous clip.
   if (!platformWait(1000)) return;
   drawCachedFrame(playback.drawSlot);

@@ -100,6 +100,10 @@ void playBeep(Beep beep) {
   if (buffer) buffer->play(false);
 }
 
+bool soundToCome() {
+  return playback.soundReadPos < int64_t{kMostClipFrames} * kSoundBytesPerFrame;
+}
+
 StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailure) {
   StreamFill fill;
   MediaFile* file = playback.aviFile;
@@ -111,9 +115,10 @@ StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailu
     return fill;
   fill.locked = true;
   uint32_t capacity = std::min(length1, count);
-  fill.read = file->readAudio(playback.soundReadPos / kBytesPerSample,
-                              static_cast<int32_t>(count) / kBytesPerSample, region1,
-                              static_cast<int32_t>(capacity), &fill.bytes);
+  fill.read =
+      soundToCome() && file->readAudio(playback.soundReadPos / kBytesPerSample,
+                                       static_cast<int32_t>(count) / kBytesPerSample, region1,
+                                       static_cast<int32_t>(capacity), &fill.bytes);
   if (!fill.read) fill.bytes = 0;
   if (fill.read || silenceOnFailure)
     std::memset(region1 + fill.bytes, kSilence, capacity - fill.bytes);

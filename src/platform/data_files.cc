@@ -2,8 +2,10 @@
 // a fallback to a name that differs only in case (the game's data comes from a case-insensitive
 // file system).
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -42,9 +44,37 @@ std::string resolveInDirectory(const std::string& dir, const char* name) {
   return found;
 }
 
+int openRegularFile(const char* path) {
+  // The kind of file is known before the open, which would wait for a named pipe's writer, and
+  // checked again after it, in case the name was given to something else in between.
+  struct stat info;
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+static FILE* openStream(const std::string& path, const char* mode) {
+  int fd = openRegularFile(path.c_str());
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, mode);
+  if (!file) close(fd);
+  return file;
+}
+
+FILE* openDataFile(const std::string& path) {
+  return openStream(path, "rb");
+}
+
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode) {
   // Game data names plain files of its directory; a name that climbs out of it (from a damaged
   // save or move file) is no data file of ours.
   if (std::strchr(name, '/')) return nullptr;
-  return std::fopen(resolveInDirectory(dir, name).c_str(), mode);
+  return openStream(resolveInDirectory(dir, name), mode);
 }

@@ -2,8 +2,7 @@
 // each with a real implementation (the desktop program) and a headless one (tests, qvksim).
 //
 // Contents
-//   Directories and data files   where the game's files are found
-//   Text files                    line reads as the game's text files are read
+//   Directories and data files   where the game's files are found, how a line is read
 //   Window                        message boxes, pictures, display-mode changes
 //   Joystick                      joystick 0
 //   Timers                        one-shot and periodic timer events
@@ -29,8 +28,7 @@
 //
 // The install directory stands for the game's own folder (move and hotspot files first, the
 // saved game); the current directory holds the AVI files and infile.txt. Game data was authored
-// on a case-insensitive file system, so every lookup falls back to a name that differs only in
-// case.
+// on a case-insensitive file system: every lookup falls back to a name differing only in case.
 
 struct Directories {
   std::string install;  // $XDG_DATA_HOME/qvk, or ~/.local/share/qvk
@@ -41,13 +39,16 @@ struct Directories {
 // name without regard to case; else dir + "/" + name. Never throws.
 std::string resolveInDirectory(const std::string& dir, const char* name);
 
-// Opens name in dir (fopen modes), with the case-insensitive fallback. nullptr on failure, and
-// for a name with a directory part.
+// Opens path for reading when it is a regular file; -1 for anything else (missing, a
+// directory, a named pipe, a device), at once: a named pipe is never waited on.
+int openRegularFile(const char* path);
+// The same as a stream (mode "rb"); nullptr for anything but a regular file.
+FILE* openDataFile(const std::string& path);
+
+// Opens name in dir for reading (mode "r" or "rb") with the case-insensitive fallback, as
+// openDataFile does. nullptr on failure, and for a name with a directory part.
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode);
 
-// ---------------------------------------------------------------------------------------------
-// Text files
-//
 // Reads one line the way the game's files were always read: at most size - 1 characters, up to
 // and including the line end, with every CR LF pair delivered as a single LF. Every other byte,
 // 0x1A included, is data. Returns false at the end of the file (nothing read).
@@ -95,7 +96,6 @@ struct Window {
 struct JoystickCaps {
   uint32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
 };
-
 struct JoystickPosition {
   uint32_t x = 0, y = 0, buttonNumber = 0;
 };
@@ -180,8 +180,8 @@ struct SoundDevice {
   virtual SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) = 0;
 };
 
-// A one-shot buffer that reaches its end stops, and its cursor goes back to 0, so that the next
-// play sounds it again from the start. Volumes run from -10000 (silent) to 0 (full).
+// A one-shot buffer that reaches its end stops with its cursor back at 0, so the next play
+// sounds it again. Volumes run from -10000 (silent) to 0 (full).
 constexpr int32_t kSilentVolume = -10000;
 
 // The real sound device: SDL2 audio on the default output, opened for the game's own sound
@@ -191,9 +191,8 @@ SoundDevice* createSdlSoundDevice();
 
 // ---------------------------------------------------------------------------------------------
 // Resources
-//
-// The program's own resources, compiled into it: the wave images "GBEEP" and "BBEEP". The bytes
-// stay valid for the rest of the run. False when there is no resource of that name.
+
+// A resource compiled into the program ("GBEEP", "TITLE"): bytes valid for the rest of the run.
 bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 
 // ---------------------------------------------------------------------------------------------
@@ -275,8 +274,8 @@ void traceState();
 // ---------------------------------------------------------------------------------------------
 // Platform
 //
-// The platform objects in use. Start-up (or a test) sets them before anything else runs; a
-// missing object disables its feature.
+// The platform objects in use, set by start-up (or a test) first; a missing one disables its
+// feature.
 
 struct Platform {
   Directories directories;

@@ -9,8 +9,8 @@
 #include "qvkcheck.h"
 
 struct ClipFormat {
-  int width = kPictureWidth;
-  int height = kPictureHeight;
+  int64_t width = kPictureWidth;
+  int64_t height = kPictureHeight;
   uint32_t rate = kFramesPerSecond, scale = 1;
   WaveFormat sound;  // its defaults are the game's: PCM, stereo, 22050 Hz, 8 bits
 };
@@ -19,10 +19,6 @@ static ClipFormat reference;                      // demo.avi's once read
 static std::string referenceName = "the game's";  // whose format reference is
 
 static const char kMakeAgain[] = "; make it again as docs/authoring.md shows";
-
-static int32_t readInt32(const uint8_t* p) {
-  return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-}
 
 static std::string soundText(const WaveFormat& f) {
   std::string text = f.formatTag == 1 ? "PCM" : "format " + std::to_string(f.formatTag);
@@ -47,10 +43,12 @@ static bool readFormat(MediaFile* file, const AviFileFacts& facts, ClipFormat* f
                        bool* hasSound) {
   uint8_t header[kVideoFormatSize];
   int32_t size = 0;
-  if (!file->hasVideo() || !file->readVideoFormat(header, sizeof header, &size) || size < 16)
+  PictureFormat picture;
+  if (!file->hasVideo() || !file->readVideoFormat(header, sizeof header, &size) ||
+      !readPictureFormat(header, size, &picture))
     return false;
-  format->width = readInt32(header + 4);
-  format->height = std::abs(readInt32(header + 8));
+  format->width = picture.width;
+  format->height = picture.rows;
   format->rate = facts.videoRate;
   format->scale = facts.videoScale;
   *hasSound = file->hasAudio() && file->readAudioFormat(&format->sound);
@@ -151,7 +149,8 @@ ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line
       warning(name, 0,
               "its sound lasts " + std::to_string(soundFrames) + " frames, its picture " +
                   std::to_string(info.frames) +
-                  ": the player ends a clip with its sound; make both equally long");
+                  ": the clip lasts as long as the longer of the two (short sound is carried on in "
+                  "silence, a short picture stands still); make both equally long");
   }
   if (isScene && facts.keyFrames < info.frames)
     warning(name, 0,

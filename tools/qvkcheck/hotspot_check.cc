@@ -19,11 +19,12 @@ void checkHotspotFile(SceneInfo& scene) {
   if (path.empty()) return;
 
   // Its lines as the player reads them.
-  FILE* in = std::fopen(path.c_str(), "rb");
+  FILE* in = openDataFile(path);
   if (!in) return;
   char buffer[kLineReadSize];
   int lines = 0;
-  while (readTextLine(in, buffer, sizeof buffer)) {
+  // One line past what the player reads is enough to know the rest is ignored.
+  while (lines <= kHotspotEntries && readTextLine(in, buffer, sizeof buffer)) {
     ++lines;
     if (lines == kHotspotEntries + 1)
       problem(file, lines,

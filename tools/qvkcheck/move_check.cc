@@ -36,12 +36,13 @@ static bool isInteger(const std::string& word) {
 // The reads the player makes: at most 127 characters each, so a long line comes in pieces.
 static std::vector<Piece> readPieces(const std::string& path, const std::string& file) {
   std::vector<Piece> pieces;
-  FILE* in = std::fopen(path.c_str(), "rb");
+  FILE* in = openDataFile(path);
   if (!in) return pieces;
   char buffer[kLineReadSize];
   int line = 1;
   bool longLineReported = false;
-  while (readTextLine(in, buffer, sizeof buffer)) {
+  // One read past the rows the player takes is enough to know the rest is ignored.
+  while (pieces.size() < size_t(kMoveRows) && readTextLine(in, buffer, sizeof buffer)) {
     pieces.push_back({line, splitWords(buffer)});
     size_t length = std::strlen(buffer);
     bool ended = length > 0 && buffer[length - 1] == '\n';
@@ -134,7 +135,7 @@ void checkMoveFile(SceneInfo& scene) {
     const MoveRow& row = game.moveTable[i];
     RowInfo info;
     info.line = pieces[i].line;
-    info.trigger = row.frame - kMoveFrameOffset;
+    info.trigger = int64_t{row.frame} - kMoveFrameOffset;
     info.objectMove = row.objectMove;
     for (const char* clip :
          {row.missClip, row.upClip, row.downClip, row.leftClip, row.rightClip, row.actionClip})

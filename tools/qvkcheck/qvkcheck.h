@@ -54,16 +54,17 @@ std::string sceneFileMissing(const std::string& base, const std::string& what);
 // ---------------------------------------------------------------------------------------------
 // Scenes
 
+// Frames are 64-bit here: the checker adds windows and margins to whatever frames a file holds.
 struct RowInfo {
-  int line = 0;     // line of the move file
-  int trigger = 0;  // the frame the file gives (the table stores it 12 higher)
+  int line = 0;         // line of the move file
+  int64_t trigger = 0;  // the frame the file gives (the table stores it 12 higher)
   int objectMove = 0;
   std::vector<std::string> clips;  // the six clip names as the player builds them, "x" for "00"
 };
 
 struct CheckpointInfo {
   int line = 0;
-  int frame = 0;
+  int64_t frame = 0;
 };
 
 struct SceneInfo {

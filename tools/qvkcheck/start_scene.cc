@@ -10,7 +10,7 @@ std::string checkStartScene() {
   if (!probe) return kDefault;  // none: the program starts with seq01
   std::fclose(probe);
   std::string path = locateFile("infile.txt", "", 0, "");  // reports a miscased name
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = openDataFile(path);
   if (!file) return kDefault;
   char line[kLineReadSize] = {};
   readTextLine(file, line, sizeof line);

@@ -21,14 +21,14 @@ static int clipFrames(const std::map<std::string, ClipInfo>& clips, const std::s
   return at == clips.end() ? -1 : at->second.frames;
 }
 
-static std::string frameText(int frame) {
+static std::string frameText(int64_t frame) {
   return "frame " + std::to_string(frame);
 }
 
 static void checkSceneEnd(const SceneInfo& scene) {
   if (scene.rows.empty() || scene.frames < 0) return;
   const RowInfo& last = scene.rows.back();
-  int needed = last.trigger + 2 * kMoveFrameOffset + kEndMargin;
+  int64_t needed = last.trigger + 2 * kMoveFrameOffset + kEndMargin;
   if (scene.frames < needed)
     problem(scene.base + ".txt", last.line,
             scene.base + ".avi has " + std::to_string(scene.frames) +
@@ -42,7 +42,7 @@ static void checkSceneEnd(const SceneInfo& scene) {
 // A clip that plays while row `first` of `scene` is current must end before its window.
 static void checkNotJudged(const std::string& clip, int frames, const SceneInfo& scene) {
   const RowInfo& first = scene.rows.front();
-  int opens = first.trigger + kMoveFrameOffset;
+  int64_t opens = first.trigger + kMoveFrameOffset;
   if (frames >= opens)
     warning(clip, 0,
             std::to_string(frames) +
@@ -85,7 +85,7 @@ static void checkOutcomeClips(const std::vector<SceneInfo>& scenes,
 static void checkUnjudgedLength(const std::string& clip, int frames, const SceneInfo& scene,
                                 const std::string& consequence) {
   const RowInfo& last = scene.rows.back();
-  int passes = last.trigger + 2 * kMoveFrameOffset;
+  int64_t passes = last.trigger + 2 * kMoveFrameOffset;
   if (frames > passes)
     warning(clip, 0,
             std::to_string(frames) + " frames: it plays over the moves of " + scene.base +
@@ -100,7 +100,7 @@ static void checkCheckpoints(const SceneInfo& scene) {
   for (size_t i = 0; i + 1 < scene.checkpoints.size(); ++i) {  // the last one closes the list
     const CheckpointInfo& cp = scene.checkpoints[i];
     for (const RowInfo& row : scene.rows) {
-      int opens = row.trigger + kMoveFrameOffset, closes = opens + kMoveFrameOffset;
+      int64_t opens = row.trigger + kMoveFrameOffset, closes = opens + kMoveFrameOffset;
       if (cp.frame >= opens && cp.frame <= closes) {
         warning(file, cp.line,
                 "checkpoint " + std::to_string(cp.frame) +

@@ -32,10 +32,6 @@ int usage() {
   return kExitUsage;
 }
 
-uint32_t le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 // A four-character code as text, or its number when it is not printable (0, 1, 2 ...).
 std::string codeText(uint32_t code) {
   char text[5] = {char(code), char(code >> 8), char(code >> 16), char(code >> 24), 0};
@@ -60,16 +56,17 @@ void printVideo(MediaFile* file, const AviFileFacts& facts) {
     std::printf("video: stream %d, no usable format\n", facts.videoStream);
     return;
   }
-  int32_t width = int32_t(le32(&format[4])), height = int32_t(le32(&format[8]));
-  uint32_t bits = format[14] | format[15] << 8, compression = le32(&format[16]);
+  PictureFormat picture;
+  readPictureFormat(format.data(), size, &picture);
+  uint32_t bits = picture.bitCount, compression = picture.compression;
   const char* decoder = decoderNameForFormat(format.data(), size);
-  std::printf("video: stream %d, %dx%d%s, %u bits, compression %s%s, handler %s\n",
-              facts.videoStream, width, height < 0 ? -height : height,
-              height < 0 ? " (top-down)" : "", bits, codeText(compression).c_str(),
-              compressionName(compression), codeText(facts.videoHandler).c_str());
+  std::printf("video: stream %d, %dx%u%s, %u bits, compression %s%s, handler %s\n",
+              facts.videoStream, picture.width, picture.rows, picture.topDown ? " (top-down)" : "",
+              bits, codeText(compression).c_str(), compressionName(compression),
+              codeText(facts.videoHandler).c_str());
   std::printf("codec: %s\n", decoder ? decoder : "none (the player cannot draw these frames)");
   if (bits <= 8) {
-    uint32_t colours = le32(&format[32]);
+    uint32_t colours = picture.coloursUsed;
     if (colours == 0) colours = 1u << bits;
     uint32_t stored = (uint32_t(size) - 40) / 4, read = (kVideoFormatSize - 40) / 4;
     std::printf("colours: %u used, %u in the table%s\n", colours, stored,
