@@ -156,17 +156,18 @@ static void stopGame() {
 
 bool runGameCommand(int commandId) {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
-  struct Running {
-    Running() { ++commandsRunning; }
-    ~Running() { --commandsRunning; }
-  } running;
+  void (*command)() = nullptr;
   switch (commandId) {
-    case kCommandNew: newGame(); return true;
-    case kCommandLoad: loadSavedGame(); return true;
-    case kCommandSave: saveGame(); return true;
-    case kCommandStop: stopGame(); return true;
+    case kCommandNew: command = newGame; break;
+    case kCommandLoad: command = loadSavedGame; break;
+    case kCommandSave: command = saveGame; break;
+    case kCommandStop: command = stopGame; break;
     default: return false;
   }
+  ++commandsRunning;
+  command();
+  --commandsRunning;
+  return true;
 }
 
 static void armAttractTimer(uint32_t delayMs) {
