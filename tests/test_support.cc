@@ -36,31 +36,6 @@ bool TempDir::exists(const std::string& name) const {
   return std::filesystem::exists(file(name));
 }
 
-void resetGameState() {
-  game.lives = kStartLives;
-  writeName(game.sceneFile, "");
-  writeName(game.missedScene, "");
-  game.moveIndex = 0;
-  game.resumeMoveIndex = 0;
-  game.hotspotIndex = 0;
-  game.judgingOff = 0;
-  game.continueOffered = 0;
-  game.gameActive = 0;
-  game.demoActive = 0;
-  game.inputLatch = 0;
-  game.focusLost = 0;
-  for (MoveRow& row : game.moveTable) row = MoveRow{};
-  for (auto& entry : game.hotspotTable) entry = 0;
-  game.clockFrame = 0;
-  game.currentFrame = 0;
-  game.sequenceEnded = 0;
-  game.sequenceLength = 0;
-  game.openClipName[0] = '\0';
-  game.drawSlot = 0;
-  game.displayMode = kDisplayWindowed;
-  inputPoll = InputPollState{};
-}
-
 static void backToWindowed() {
   game.displayMode = kDisplayWindowed;
 }

@@ -89,6 +89,11 @@ using HotspotTable = std::atomic<int32_t>[kHotspotEntries];
 // The clip field of row that belongs to an InputCode (missClip for any other code).
 const char* clipForInput(const MoveRow& row, int32_t inputCode);
 
+// A frame number read from a file (a trigger frame, a checkpoint, a saved restart frame) brought
+// into the frames a clip can be opened at. Each reader clamps its frames once, as it reads them,
+// so the game never counts beyond them.
+int32_t clampFrame(int32_t frame);
+
 // ---------------------------------------------------------------------------------------------
 // GameState
 //
@@ -115,8 +120,9 @@ struct GameState {
   std::atomic<uint8_t> inputLatch{0};
   std::atomic<uint8_t> focusLost{0};
 
-  // Scene tables.
-  MoveTable moveTable = {};
+  // Scene tables. Until a move file has been read the move table is empty: a scene plays
+  // through unjudged.
+  MoveTable moveTable = {{kEndRowFrame}};
   HotspotTable hotspotTable = {};
 
   // Clock and open clip.
@@ -156,6 +162,10 @@ constexpr int32_t kDisplayWindowed = 2;
 constexpr int32_t kDisplayFullScreen = 3;
 
 extern GameState game;
+
+// Puts every field of the game state, and the input poll, back to its start value: for the tools
+// and tests that play several games in one process.
+void resetGameState();
 
 // Reads gameActive or demoActive in a short hold of stateLock of its own.
 bool readFlagLocked(const std::atomic<uint8_t>& flag);

@@ -62,6 +62,14 @@ static int32_t clampedLives(int32_t lives) {
   return lives;
 }
 
+// A loaded game goes on with at least one life: a save holds 0 only when it was made while the
+// clip of the last life lost played, and the continue offer that was due then does not come
+// again. Other counts can only come from a damaged file.
+static int32_t livesToResumeWith(int32_t saved) {
+  int32_t lives = clampedLives(saved);
+  return lives < 1 ? 1 : lives;
+}
+
 static int32_t tableIndex(int32_t index, int32_t size) {
   return index < 0 || index >= size ? 0 : index;
 }
@@ -164,10 +172,11 @@ void loadGame() {
   char name[kClipNameSize];
   getName(bytes + kMissedSceneAt, name);
   writeName(game.missedScene, name);
-  game.lives = getInt(bytes + kLivesAt);
+  game.lives = livesToResumeWith(getInt(bytes + kLivesAt));
   getName(bytes + kSceneAt, name);
   writeName(game.sceneFile, name);
-  if (length >= kRestartFrameAt + 4) game.clockFrame = getInt(bytes + kRestartFrameAt);
+  int32_t restartFrame = game.clockFrame;
+  if (length >= kRestartFrameAt + 4) restartFrame = clampFrame(getInt(bytes + kRestartFrameAt));
   int32_t moveIndex = game.moveIndex;
   int32_t hotspotIndex = game.hotspotIndex;
   int32_t resumeMoveIndex = game.resumeMoveIndex;
@@ -176,6 +185,9 @@ void loadGame() {
   if (length >= kResumeMoveIndexAt + 4) resumeMoveIndex = getInt(bytes + kResumeMoveIndexAt);
 
   loadSceneTables(name);
+  // The clock takes the restart frame only now: while the tables load, and their messages wait
+  // for the player, the FrameTimer of the idle clip still counts it on.
+  game.clockFrame = restartFrame;
 
   // A damaged record must not point outside the tables or before the scene's start. Resuming
   // with all three indices at 0 is safe: the row advance and the checkpoint step catch up with
@@ -186,5 +198,4 @@ void loadGame() {
   game.moveIndex = inTables ? moveIndex : 0;
   game.hotspotIndex = inTables ? hotspotIndex : 0;
   game.resumeMoveIndex = inTables ? resumeMoveIndex : 0;
-  if (game.clockFrame < 0) game.clockFrame = 0;
 }
