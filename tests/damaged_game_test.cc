@@ -127,7 +127,7 @@ TEST_P(DamagedGame, TriggerFrameNearTheTopIsNeverReached) {
   runGameCommand(kCommandNew);
   runFrames(50);
   EXPECT_EQ(game.moveIndex, 0);
-  EXPECT_EQ(game.moveTable[0].frame, kLastStartFrame + kMoveFrameOffset);
+  EXPECT_EQ(game.moveTable[0].frame, kMostClipFrames + kMoveFrameOffset);
   EXPECT_EQ(verdicts(), 0);
 }
 

@@ -37,8 +37,8 @@ TEST_F(HotspotTableTest, LinesKeepTheirPlaces) {
 TEST_F(HotspotTableTest, CheckpointsAreClampedAsTheyAreRead) {
   load("-5\n2147483647\n99999999999\n-99999999999\n");
   EXPECT_EQ(entry(0), 0);
-  EXPECT_EQ(entry(1), kLastStartFrame);
-  EXPECT_EQ(entry(2), kLastStartFrame);
+  EXPECT_EQ(entry(1), kMostClipFrames);
+  EXPECT_EQ(entry(2), kMostClipFrames);
   EXPECT_EQ(entry(3), 0);
 }
 

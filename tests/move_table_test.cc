@@ -79,8 +79,8 @@ TEST_F(MoveTableTest, TriggerFramesAreClampedAsTheyAreRead) {
       "99999999999 d1 d1 d1 d1 d1 00\n");
   EXPECT_EQ(row(0).frame, 12);
   EXPECT_EQ(row(1).frame, 12);
-  EXPECT_EQ(row(2).frame, kLastStartFrame + 12);
-  EXPECT_EQ(row(3).frame, kLastStartFrame + 12);
+  EXPECT_EQ(row(2).frame, kMostClipFrames + 12);
+  EXPECT_EQ(row(3).frame, kMostClipFrames + 12);
   EXPECT_EQ(row(4).frame, kEndRowFrame);
 }
 

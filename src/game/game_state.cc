@@ -84,7 +84,7 @@ const char* clipForInput(const MoveRow& row, int32_t inputCode) {
 
 int32_t clampFrame(int32_t frame) {
   if (frame < 0) return 0;
-  return frame > kLastStartFrame ? kLastStartFrame : frame;
+  return frame > kMostClipFrames ? kMostClipFrames : frame;
 }
 
 void (*gameTraceHook)(const char* line) = nullptr;
