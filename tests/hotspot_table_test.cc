@@ -1,3 +1,4 @@
+#include "media/media.h"
 #include "test_support.h"
 
 class HotspotTableTest : public HeadlessTest {
@@ -29,6 +30,16 @@ TEST_F(HotspotTableTest, LinesKeepTheirPlaces) {
   EXPECT_EQ(entry(3), 150);  // only the first number of a line
   EXPECT_EQ(entry(4), 0);
   EXPECT_EQ(entry(5), 500);
+}
+
+// A checkpoint is a frame a scene opens at after a death: none before the start, none beyond
+// the last start frame.
+TEST_F(HotspotTableTest, CheckpointsAreClampedAsTheyAreRead) {
+  load("-5\n2147483647\n99999999999\n-99999999999\n");
+  EXPECT_EQ(entry(0), 0);
+  EXPECT_EQ(entry(1), kMostClipFrames);
+  EXPECT_EQ(entry(2), kMostClipFrames);
+  EXPECT_EQ(entry(3), 0);
 }
 
 TEST_F(HotspotTableTest, EmptyFileClearsTheTable) {

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "media/media.h"
 #include "test_support.h"
 
 class MoveTableTest : public HeadlessTest {
@@ -56,9 +57,8 @@ TEST_F(MoveTableTest, EmptyFileGivesOnlyTheEndRow) {
 
 TEST_F(MoveTableTest, TokenRules) {
   load(
-      "100 0 000 T1 t2 t3 00\n"   // "0"/"000" are clips; T1 is no object; later t wins
-      "200 t1 00 d1 d1 d1 d1\n"   // a t in the no-move item is no object move
-      "-5 d1 d1 d1 d1 d1 00\n");  // negative trigger frame
+      "100 0 000 T1 t2 t3 00\n"    // "0"/"000" are clips; T1 is no object; later t wins
+      "200 t1 00 d1 d1 d1 d1\n");  // a t in the no-move item is no object move
   EXPECT_STREQ(row(0).missClip, "seq010.avi");
   EXPECT_STREQ(row(0).upClip, "seq01000.avi");
   EXPECT_STREQ(row(0).downClip, "seq01T1.avi");
@@ -67,7 +67,21 @@ TEST_F(MoveTableTest, TokenRules) {
   EXPECT_EQ(row(0).objectMove, kInputRight);
   EXPECT_STREQ(row(1).missClip, "seq01t1.avi");
   EXPECT_EQ(row(1).objectMove, 0);
-  EXPECT_EQ(row(2).frame, 7);
+}
+
+// Frames are frames of the scene, and no clip opens beyond the last start frame: the row advance
+// and the window's close, twelve frames on, always stay inside 32 bits.
+TEST_F(MoveTableTest, TriggerFramesAreClampedAsTheyAreRead) {
+  load(
+      "-5 d1 d1 d1 d1 d1 00\n"
+      "-2147483648 d1 d1 d1 d1 d1 00\n"
+      "2147483630 d1 d1 d1 d1 d1 00\n"
+      "99999999999 d1 d1 d1 d1 d1 00\n");
+  EXPECT_EQ(row(0).frame, 12);
+  EXPECT_EQ(row(1).frame, 12);
+  EXPECT_EQ(row(2).frame, kMostClipFrames + 12);
+  EXPECT_EQ(row(3).frame, kMostClipFrames + 12);
+  EXPECT_EQ(row(4).frame, kEndRowFrame);
 }
 
 TEST_F(MoveTableTest, BlankAndShortLinesStillMakeRows) {

@@ -142,8 +142,7 @@ const Damage kDamages[] = {
      {"seq02, seq03, seq04, seq05, seq06, seq07, seq08, seq12, seq13, seq14, seq15, seq16, seq17: "
       "note: not made yet (none of their .avi, .txt and .hot files is here); when the game comes "
       "to one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
-      "seqNN.avi not found.\" and goes on with the next scene of the order (after seq08, the "
-      "credits)\n"},
+      "seqNN.avi not found.\" and the game ends there, back at the title\n"},
      0},
     {"FilesOfABegunSceneMustAllBeThere",
      [](const TempDir& game) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/media.h"
 #include "test_support.h"
 
 class SavedGameTest : public HeadlessTest {
@@ -209,4 +210,19 @@ TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   restartFrame = loadGame();
   EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avixxxxxx"));
   EXPECT_TRUE(nameEquals(game.missedScene, std::string(15, 'm').c_str()));
+}
+
+// A loaded game goes on with 1 to 5 lives: 0 was saved while the last life's clip played, and
+// anything else outside the range comes from a damaged file. Its frame is one a scene can open at.
+TEST_F(SavedGameTest, LoadedLivesAndRestartFrameAreClampedAsTheyAreRead) {
+  const std::pair<int32_t, int32_t> cases[] = {{-281, 1}, {0, 1}, {3, 3}, {1000, 5}};
+  for (auto [saved, loaded] : cases) {
+    install.write("qvk.sav", name15("") + le32(saved) + name15("seq03.avi") + le32(400) + le32(0) +
+                                 le32(0) + le32(0));
+    loadGame();
+    EXPECT_EQ(game.lives, loaded) << saved;
+  }
+  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(2147483647) + le32(0) +
+                               le32(0) + le32(0));
+  EXPECT_EQ(loadGame(), kMostClipFrames);
 }

@@ -36,32 +36,6 @@ bool TempDir::exists(const std::string& name) const {
   return std::filesystem::exists(file(name));
 }
 
-void resetGameState() {
-  game.lives = kStartLives;
-  writeName(game.sceneFile, "");
-  writeName(game.missedScene, "");
-  game.moveIndex = 0;
-  game.resumeMoveIndex = 0;
-  game.hotspotIndex = 0;
-  game.judgingOff = 0;
-  game.continueOffered = 0;
-  game.gameActive = 0;
-  game.demoActive = 0;
-  playback.focusLost = 0;
-  for (MoveRow& row : game.moveTable) row = MoveRow{};
-  for (auto& entry : game.hotspotTable) entry = 0;
-  playback.clockFrame = 0;
-  playback.currentFrame = 0;
-  playback.sequenceEnded = 0;
-  playback.sequenceLength = 0;
-  playback.openClipName[0] = '\0';
-  playback.drawSlot = 0;
-  game.displayMode = kDisplayWindowed;
-  input.inputLatch = kInputNone;
-  input.lastInputCode = kInputNone;
-  input.joystickCentreX = input.joystickCentreY = 0;
-}
-
 void HeadlessTest::SetUp() {
   resetGameState();
   platform = Platform{};

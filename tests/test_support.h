@@ -30,9 +30,6 @@ class TempDir {
   std::string path_;
 };
 
-// Puts every field of the game state and the input poll back to its start value.
-void resetGameState();
-
 // The headless platform over two fresh directories: install and current.
 class HeadlessTest : public ::testing::Test {
  protected:

@@ -4,7 +4,7 @@
 //
 // Contents
 //   Constants        names and sizes the whole game shares
-//   Shared names     file names read by one thread while another writes them
+//   (shared_name.h)  file names read by one thread while another writes them
 //   Scene tables     MoveRow, the move table and the hotspot table
 //   GameState        the one global record of the game
 //   Scene tables     loadMoveFile, loadHotspotFile
@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "game/shared_name.h"
 #include "input/input.h"
 #include "media/media.h"
 
@@ -55,23 +56,6 @@ enum DisplayMode : int32_t {
 constexpr const char* kCorrectMoveClip = "x";
 
 // ---------------------------------------------------------------------------------------------
-// Shared names
-//
-// The current scene and the missed scene are written by the game thread while Save reads them
-// on the window thread; each copy in or out is one short hold of the name's own lock, so a
-// reader never sees half a name.
-
-struct SharedName {
-  mutable std::mutex lock;
-  char text[kClipNameSize] = {};
-};
-
-void writeName(SharedName& name, const char* text);  // truncates to kClipNameSize - 1
-void readName(const SharedName& name, char (&out)[kClipNameSize]);
-bool nameIsEmpty(const SharedName& name);
-bool nameEquals(const SharedName& name, const char* text);
-
-// ---------------------------------------------------------------------------------------------
 // Scene tables
 
 // One row of the move table: a move window and the clip of each outcome.
@@ -93,6 +77,11 @@ using HotspotTable = std::atomic<int32_t>[kHotspotEntries];
 // The clip field of row that a decision plays (missClip for kDecisionNoMove and any code that
 // is no move).
 const char* clipForDecision(const MoveRow& row, int32_t decision);
+
+// A frame number read from a file (a trigger frame, a checkpoint, a saved restart frame) brought
+// into the frames a clip can be opened at. Each reader clamps its frames once, as it reads them,
+// so the game never counts beyond them.
+int32_t clampFrame(int32_t frame);
 
 // ---------------------------------------------------------------------------------------------
 // GameState
@@ -124,7 +113,8 @@ struct GameState {
   std::mutex stateLock;
 
   // The current scene's tables, loaded by the scene flow (game thread) and by the commands.
-  MoveTable moveTable = {};
+  // Until a move file has been read the move table is empty: a scene plays through unjudged.
+  MoveTable moveTable = {{kEndRowFrame}};
   HotspotTable hotspotTable = {};
 
   // Written by the game control on the window thread and by the game thread's returns from
@@ -134,6 +124,10 @@ struct GameState {
 };
 
 extern GameState game;
+
+// Puts every field of the game state, and the input poll, back to its start value: for the tools
+// and tests that play several games in one process.
+void resetGameState();
 
 // Reads gameActive or demoActive in a short hold of stateLock of its own.
 bool readFlagLocked(const std::atomic<bool>& flag);

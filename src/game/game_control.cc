@@ -10,8 +10,11 @@
 static constexpr uint32_t kAttractFirstMs = 10000;
 static constexpr uint32_t kAttractWhilePlayingMs = 100000;
 
-// Recursive, because a command's message box may run a nested window loop.
+// Recursive, because a command's message box runs a nested window loop, and what that loop runs
+// (an attract tick handed to the window thread) asks for the lock on the same thread.
 static std::recursive_mutex commandLock;
+// Commands under way on the window thread: more than 0 while one waits for a message box.
+static int commandsRunning = 0;
 static std::thread gameThread;
 static std::atomic<bool> gameThreadStop{false};
 static std::atomic<bool> gameThreadRunning{false};
@@ -76,6 +79,9 @@ void endGameThread() {
 }
 
 static void startGameThread() {
+  if (shutDownStarted) return;
+  // Never two game threads, whatever ran while the command waited.
+  joinGameThread();
   gameThreadRunning = true;
   if (platform.virtualGameThread) {
     startJudging();
@@ -86,6 +92,21 @@ static void startGameThread() {
   // A clip without sound runs on the FrameTimer; its stream buffer stays silent.
   if (playback.streamBuffer && playback.soundClock && !playback.streamBuffer->play(true))
     debugPrint("stream buffer did not start");
+}
+
+// Nothing plays: the clip is released and the window shows the title picture.
+static void showTitle() {
+  closeSequence();
+  resetToWindowed();
+  game.gameActive = false;
+  game.demoActive = false;
+  if (platform.window) platform.window->invalidate();
+}
+
+// A clip that could not be opened has shown its message and is not played: at its end the
+// scene flow would only open it again, and show the message again, for ever.
+static bool clipOpened() {
+  return playback.aviFile != nullptr;
 }
 
 void setUpNewGame() {
@@ -106,6 +127,10 @@ static void newGame() {
   game.gameActive = true;
   game.judgingOff = false;
   openClip("seq01.avi", 0);
+  if (!clipOpened()) {
+    showTitle();
+    return;
+  }
   startGameThread();
 }
 
@@ -118,16 +143,16 @@ static void loadSavedGame() {
   char scene[kClipNameSize];
   readName(game.sceneFile, scene);
   openClip(scene, restartFrame);
+  if (!clipOpened()) {
+    showTitle();
+    return;
+  }
   startGameThread();
 }
 
 static void stopGame() {
   endGameThread();
-  closeSequence();
-  resetToWindowed();
-  game.gameActive = false;
-  game.demoActive = false;
-  if (platform.window) platform.window->invalidate();
+  showTitle();
 }
 
 // Full Screen is entered only while a game or the demo runs.
@@ -151,14 +176,19 @@ void resetToWindowed() {
 
 bool runGameCommand(int commandId) {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
+  void (*command)() = nullptr;
   switch (commandId) {
-    case kCommandNew: newGame(); return true;
-    case kCommandLoad: loadSavedGame(); return true;
-    case kCommandSave: saveGame(); return true;
-    case kCommandStop: stopGame(); return true;
-    case kCommandFullScreen: fullScreen(); return true;
+    case kCommandNew: command = newGame; break;
+    case kCommandLoad: command = loadSavedGame; break;
+    case kCommandSave: command = saveGame; break;
+    case kCommandStop: command = stopGame; break;
+    case kCommandFullScreen: command = fullScreen; break;
     default: return false;
   }
+  ++commandsRunning;
+  command();
+  --commandsRunning;
+  return true;
 }
 
 static void armAttractTimer(uint32_t delayMs) {
@@ -177,6 +207,12 @@ void attractTimerFired() {
 void attractTick() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   if (shutDownStarted) return;
+  // A command waiting for its message box runs the window loop, and with it this tick: the demo
+  // must not start in the middle of the command. The next look finds the command done.
+  if (commandsRunning > 0) {
+    armAttractTimer(kAttractFirstMs);
+    return;
+  }
   if (gameOrDemoRunning()) {
     armAttractTimer(kAttractWhilePlayingMs);
     return;
@@ -186,6 +222,13 @@ void attractTick() {
   game.demoActive = true;
   game.gameActive = true;
   openClip("demo.avi", 0);
+  if (!clipOpened()) {
+    // Without its clip there is no demo; looking again every ten seconds would only bring its
+    // message back every ten seconds.
+    showTitle();
+    armAttractTimer(kAttractWhilePlayingMs);
+    return;
+  }
   startGameThread();
   armAttractTimer(kAttractFirstMs);
 }

@@ -77,6 +77,14 @@ static bool missedSceneIsCurrent() {
 // The verdict when the window closes: the next row, or the clip of the decision, which costs
 // a life (the object clip costs the life its verdict credited).
 static void takeVerdict() {
+  // With no life left the clip that took the last one plays on to the continue offer, even where
+  // it runs into a window of its own: a verdict there would take lives the player has not got,
+  // clip after clip, and the offer would never come.
+  if (game.lives <= 0) {
+    judging.decision = kDecisionNoMove;
+    judging.objectTaken = false;
+    return;
+  }
   int32_t row = game.moveIndex;
   traceEvent("verdict %d %d", row, judging.decision);
   if (judging.objectTaken) {
@@ -145,6 +153,7 @@ bool runGamePass(bool* changed) {
 
   rowAdvance();
   continueCheck();
+  if (judging.finished) return false;  // the scene to continue in cannot be opened
 
   if (readFlagLocked(game.demoActive) && pollInput() != kInputNone) {
     finishGameThread();

@@ -22,7 +22,7 @@ void loadHotspotFile(const char* fileName) {
   while (lines < kHotspotEntries && readTextLine(file, line, sizeof line)) {
     const char* p = line;
     int32_t frame;
-    if (scanInteger(p, &frame)) game.hotspotTable[lines] = frame;
+    if (scanInteger(p, &frame)) game.hotspotTable[lines] = clampFrame(frame);
     ++lines;
   }
 

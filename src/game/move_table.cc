@@ -40,8 +40,9 @@ static void parseMoveLine(const char* line, MoveRow& row, const char* sceneBase)
     for (int item = 0; item < kClipItems; ++item)
       if (!scanWord(p, tokens[item], kLineReadSize)) break;
   }
-  // Wraps rather than overflows for absurd frames.
-  row.frame = static_cast<int32_t>(static_cast<uint32_t>(row.frame) + kMoveFrameOffset);
+  // A trigger frame is a frame of the scene: none lies before its start. One read as negative
+  // would open the window in the first frames of every clip, death clips included.
+  row.frame = clampFrame(row.frame) + kMoveFrameOffset;
 
   for (int item = 0; item < kClipItems; ++item) {
     setClip(clipField(row, item), tokens[item], sceneBase);

@@ -61,6 +61,14 @@ static int32_t clampedLives(int32_t lives) {
   return lives;
 }
 
+// A loaded game goes on with at least one life: a save holds 0 only when it was made while the
+// clip of the last life lost played, and the continue offer that was due then does not come
+// again. Other counts can only come from a damaged file.
+static int32_t livesToResumeWith(int32_t saved) {
+  int32_t lives = clampedLives(saved);
+  return lives < 1 ? 1 : lives;
+}
+
 static int32_t tableIndex(int32_t index, int32_t size) {
   return index < 0 || index >= size ? 0 : index;
 }
@@ -152,12 +160,13 @@ int32_t loadGame() {
   char name[kClipNameSize];
   getName(bytes + kMissedSceneAt, name);
   writeName(game.missedScene, name);
-  game.lives = getInt(bytes + kLivesAt);
+  game.lives = livesToResumeWith(getInt(bytes + kLivesAt));
   getName(bytes + kSceneAt, name);
   writeName(game.sceneFile, name);
-  // Without a restart frame the clip restarts where the clock stands.
+  // Without a restart frame the clip restarts where the clock stands: read now, as the clock
+  // counts on while the tables load and their messages wait for the player.
   int32_t restartFrame = playback.clockFrame;
-  if (length >= kRestartFrameAt + 4) restartFrame = getInt(bytes + kRestartFrameAt);
+  if (length >= kRestartFrameAt + 4) restartFrame = clampFrame(getInt(bytes + kRestartFrameAt));
   int32_t moveIndex = game.moveIndex;
   int32_t hotspotIndex = game.hotspotIndex;
   int32_t resumeMoveIndex = game.resumeMoveIndex;
@@ -176,5 +185,5 @@ int32_t loadGame() {
   game.moveIndex = inTables ? moveIndex : 0;
   game.hotspotIndex = inTables ? hotspotIndex : 0;
   game.resumeMoveIndex = inTables ? resumeMoveIndex : 0;
-  return restartFrame < 0 ? 0 : restartFrame;
+  return restartFrame;
 }

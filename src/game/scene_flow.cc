@@ -41,10 +41,15 @@ static void clearRestartFrame() {
   if (index >= 0 && index < kHotspotEntries) game.hotspotTable[index] = 0;
 }
 
-static void openCurrentScene(int32_t frame) {
+// Opens the current scene at frame. A scene that cannot be opened ends the game once its message
+// has been shown: every later open of it would fail again, each with its message.
+static bool openCurrentScene(int32_t frame) {
   char scene[kClipNameSize];
   readName(game.sceneFile, scene);
   openClip(scene, frame);
+  if (playback.aviFile) return true;
+  finishGameThread();
+  return false;
 }
 
 void continueCheck() {
@@ -138,6 +143,14 @@ void livesStep() {
 }
 
 void sceneFlow() {
+  // The clip that took the last life, the continue offer and game over end in the lives step,
+  // however far the rows have run while they played: at the table's end row the game would
+  // otherwise go on to the next scene with no lives, or with the offer still open.
+  if (game.continueOffered || judging.gameOverPlaying ||
+      (judging.outcomeClipPlaying && game.lives <= 0)) {
+    livesStep();
+    return;
+  }
   int32_t row = game.moveIndex;
   if (row >= 0 && row < kMoveRows && game.moveTable[row].frame == kEndRowFrame) {
     advanceScene();
@@ -145,7 +158,7 @@ void sceneFlow() {
     return;
   }
   if (judging.objectTaken) {
-    openCurrentScene(judging.objectResumeFrame);
+    if (!openCurrentScene(judging.objectResumeFrame)) return;
     game.moveIndex = judging.objectResumeRow;
     judging.objectTaken = false;
     judging.decision = kDecisionNoMove;

@@ -54,8 +54,7 @@ static void noteScenesNotMade(const std::vector<std::string>& bases) {
   note(list,
        "not made yet (none of their .avi, .txt and .hot files is here); when the game comes to "
        "one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
-       "seqNN.avi not found.\" and goes on with the next scene of the order (after seq08, the "
-       "credits)");
+       "seqNN.avi not found.\" and the game ends there, back at the title");
 }
 
 static void checkGame(const std::string& dir) {

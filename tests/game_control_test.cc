@@ -1,0 +1,163 @@
+// The commands and the attract mode against message boxes: a box the player answers late, while
+// the attract timer falls due, and clips that cannot be opened.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "scenario_support.h"
+
+// While a message box is open, virtual time runs on by this much: the player answers late. The
+// box's window loop runs what falls due meanwhile, as the real window's loop does.
+static HeadlessSession* lateSession = nullptr;
+static uint64_t lateAnswerMs = 0;
+static void answerLate(const char*, const char*) {
+  lateSession->timers.advance(lateAnswerMs);
+}
+
+class CommandBoxes : public ScenarioTest {
+ protected:
+  void SetUp() override {
+    ScenarioTest::SetUp();
+    addScene("seq01", {"40 d1 d1 d1 d1 d1 00"}, {0, 9999}, 130);
+    addClip("seq01d1.avi", 20);
+    addStandardClips();
+  }
+  void TearDown() override {
+    session->window.onMessage = nullptr;
+    lateSession = nullptr;
+    ScenarioTest::TearDown();
+  }
+
+  // From now on every box stays open for ms of virtual time.
+  void answerBoxesAfter(uint64_t ms) {
+    lateSession = session.get();
+    lateAnswerMs = ms;
+    session->window.onMessage = answerLate;
+  }
+
+  int count(const std::string& event) const {
+    return static_cast<int>(std::count(events().begin(), events().end(), event));
+  }
+  std::vector<std::string> messages() {
+    std::vector<std::string> out;
+    for (const RecordedMessage& m : session->window.messagesSeen())
+      out.push_back(m.caption + "|" + m.text);
+    return out;
+  }
+  uint64_t nextAttractLookMs() {
+    for (const PendingTimer& timer : session->timers.pending())
+      if (timer.id == game.attractTimerId) return timer.dueMs - session->timers.now();
+    return 0;
+  }
+};
+
+TEST_P(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
+  std::remove(gameDir.file("seq01.hot").c_str());
+  start();
+  clearEvents();
+  answerBoxesAfter(12000);  // the attract timer falls due 10 s after start-up
+  runGameCommand(kCommandNew);
+  EXPECT_EQ(messages().back(), "read error|Hotspot file not found");
+  EXPECT_FALSE(opened("demo.avi 0"));
+  EXPECT_EQ(count("thread start"), 1);
+  EXPECT_EQ(opens(), std::vector<std::string>{"seq01.avi 0"});
+  EXPECT_EQ(game.demoActive, 0);
+  ASSERT_TRUE(virtualGameThreadRunning());
+  // The tick looks again ten seconds later; it finds the game and leaves it alone.
+  EXPECT_EQ(nextAttractLookMs(), 8000u);
+  runFrames(120);
+  EXPECT_EQ(nextAttractLookMs() + session->timers.now(), 120000u);
+  EXPECT_FALSE(opened("demo.avi 0"));
+  EXPECT_EQ(game.demoActive, 0);
+}
+
+TEST_P(CommandBoxes, DemoDueWhileLoadWaitsForItsBoxesStartsNoSecondThread) {
+  addClip("seq03.avi", 130);  // a saved scene whose move and hotspot files are missing
+  installDir.write("qvk.sav", std::string("\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 15) +
+                                  std::string("\4\0\0\0", 4) + "seq03.avi" +
+                                  std::string(6 + 16, '\0'));
+  start();
+  clearEvents();
+  answerBoxesAfter(6000);  // two boxes: the timer falls due during the second
+  runGameCommand(kCommandLoad);
+  EXPECT_EQ(messages().size(), 2u);
+  EXPECT_FALSE(opened("demo.avi 0"));
+  EXPECT_EQ(count("thread start"), 1);
+  EXPECT_EQ(opens(), std::vector<std::string>{"seq03.avi 0"});
+  EXPECT_EQ(game.lives, 4);
+  EXPECT_EQ(game.demoActive, 0);
+  EXPECT_TRUE(virtualGameThreadRunning());
+}
+
+TEST_P(CommandBoxes, ADemoDueDuringASaveFailureStartsAtTheNextLook) {
+  start();
+  clearEvents();
+  mkdir(installDir.file("qvk.sav.new").c_str(), 0700);  // where the save is written first
+  answerBoxesAfter(12000);
+  runGameCommand(kCommandSave);
+  EXPECT_EQ(messages().back(), "File System Error|Failed to create save file C:\\QVK\\QVK.Sav");
+  EXPECT_FALSE(opened("demo.avi 0"));
+  EXPECT_EQ(nextAttractLookMs(), 8000u);
+  session->window.onMessage = nullptr;
+  runFrames(100);
+  EXPECT_TRUE(opened("demo.avi 0"));
+  EXPECT_EQ(game.demoActive, 1);
+}
+
+// A clip that cannot be opened is not played: its message once, then the title.
+TEST_P(CommandBoxes, LoadOfASaveWhoseSceneIsMissingShowsItsMessageOnce) {
+  for (const char* scene : {"seq99.avi", "../../etc/passw"}) {
+    std::string record = std::string(15, '\0') + std::string("\3\0\0\0", 4) + scene;
+    record += std::string(50 - record.size(), '\0');
+    installDir.write("qvk.sav", record);
+    start();
+    session->window.clear();
+    runGameCommand(kCommandLoad);
+    std::vector<std::string> seen = messages();
+    EXPECT_EQ(
+        std::count(seen.begin(), seen.end(), "Error|File: " + std::string(scene) + " not found."),
+        1)
+        << scene;
+    EXPECT_FALSE(virtualGameThreadRunning());
+    EXPECT_EQ(game.gameActive, 0);
+    EXPECT_EQ(playback.aviFile, nullptr);
+    EXPECT_GE(session->window.invalidations, 1);  // the title is painted again
+    runFrames(100);
+    EXPECT_EQ(messages(), seen) << scene;
+    EXPECT_EQ(installDir.read("qvk.sav"), record);  // the saved game is left as it is
+    closeHeadlessSession(*session);
+  }
+  start();  // for the fixture's own close
+}
+
+TEST_P(CommandBoxes, NewWithoutTheFirstSceneShowsItsMessageOnce) {
+  session->virtualMedia.clips.erase(
+      std::remove_if(session->virtualMedia.clips.begin(), session->virtualMedia.clips.end(),
+                     [](const VirtualMediaLibrary::Clip& c) { return c.name == "seq01.avi"; }),
+      session->virtualMedia.clips.end());
+  start();
+  runGameCommand(kCommandNew);
+  runFrames(100);
+  EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: seq01.avi not found."});
+  EXPECT_FALSE(virtualGameThreadRunning());
+  EXPECT_EQ(game.gameActive, 0);
+}
+
+// Without its clip there is no demo, and its message does not come back every ten seconds.
+TEST_P(CommandBoxes, AttractModeWithoutTheDemoClip) {
+  session->virtualMedia.clips.erase(
+      std::remove_if(session->virtualMedia.clips.begin(), session->virtualMedia.clips.end(),
+                     [](const VirtualMediaLibrary::Clip& c) { return c.name == "demo.avi"; }),
+      session->virtualMedia.clips.end());
+  start();
+  EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: demo.avi not found."});
+  runFrames(12 * 60);  // a minute
+  EXPECT_EQ(messages().size(), 2u);
+  EXPECT_FALSE(virtualGameThreadRunning());
+  EXPECT_EQ(game.gameActive, 0);
+  EXPECT_EQ(game.demoActive, 0);
+  EXPECT_EQ(nextAttractLookMs() + session->timers.now(), 110000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, CommandBoxes, ::testing::Bool(), clockName);
