@@ -151,6 +151,22 @@ TEST_P(WorkedExample, WrongThenCorrectPassesAndCorrectThenWrongDies) {
   EXPECT_EQ(game.lives, 4);
 }
 
+// The game thread falls behind: the clock passes the window's last frame between two passes.
+TEST_P(WorkedExample, APassThatComesLateStillTakesTheVerdict) {
+  runGameCommand(kCommandNew);
+  runUntil("seq01.avi", 52);  // row 0's window: 42 to 54
+  clearEvents();
+  if (soundClock()) {
+    session->sound.advance(3 * 3675);
+  } else {
+    session->timers.advance(3 * 83);
+  }
+  runFrames(1);
+  EXPECT_TRUE(sawEvent("verdict 0 100"));
+  EXPECT_TRUE(opened("seq01d1.avi 0"));
+  EXPECT_EQ(game.lives, 4);
+}
+
 TEST_P(WorkedExample, InputBetweenWindowsOnlyBeeps) {
   runGameCommand(kCommandNew);
   runUntil("seq01.avi", 20);

@@ -173,6 +173,7 @@ struct JudgingState {
   bool outcomeClipPlaying = false;      // an outcome clip opened, its lives step still due
   bool gameOverPlaying = false;         // "gameover.avi" is open
   bool finished = false;                // finishGameThread has run: the thread ends
+  int32_t openWindowRow = -1;           // row whose open window a pass judged, verdict still due
 };
 
 extern JudgingState judging;

@@ -24,11 +24,26 @@ static MoveRow& currentRow() {
   return game.moveTable[game.moveIndex];
 }
 
+static void takeVerdict();
+
+// Whether moves are judged now: not during the continue offer, game over, the demo, or F5.
+static bool judgingActive() {
+  return !judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
+         !readFlagLocked(game.demoActive);
+}
+
 // At most one row is passed per pass; the end row only by a clip running beyond frame 10011.
+// A pass that comes so late that the clock has gone past the last frame of a window it saw open
+// still takes that window's verdict: a missed move must never pass for a good one.
 static void rowAdvance() {
-  if (game.moveIndex < kMoveRows - 1 &&
-      currentRow().frame + kMoveFrameOffset < playback.currentFrame)
-    game.moveIndex++;
+  if (game.moveIndex >= kMoveRows - 1 ||
+      currentRow().frame + kMoveFrameOffset >= playback.currentFrame)
+    return;
+  if (judging.openWindowRow == game.moveIndex && judgingActive()) {
+    takeVerdict();
+    return;
+  }
+  game.moveIndex++;
 }
 
 // The row's window is open from its frame to twelve frames later, both included.
@@ -77,6 +92,7 @@ static bool missedSceneIsCurrent() {
 // The verdict when the window closes: the next row, or the clip of the decision, which costs
 // a life (the object clip costs the life its verdict credited).
 static void takeVerdict() {
+  judging.openWindowRow = -1;
   // With no life left the clip that took the last one plays on to the continue offer, even where
   // it runs into a window of its own: a verdict there would take lives the player has not got,
   // clip after clip, and the offer would never come.
@@ -162,8 +178,8 @@ bool runGamePass(bool* changed) {
 
   InputCode code = pollInput();
   bool goodMove = false;
-  if (!judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
-      !readFlagLocked(game.demoActive) && windowOpen()) {
+  if (judgingActive() && windowOpen()) {
+    judging.openWindowRow = game.moveIndex;
     if (code != kInputNone) goodMove = judgeInput(code);
     if (!game.judgingOff && playback.currentFrame == currentRow().frame + kMoveFrameOffset)
       takeVerdict();

@@ -56,6 +56,7 @@ void continueCheck() {
   if (!game.continueOffered || pollInput() == kInputNone) return;
   game.continueOffered = false;
   game.lives = kStartLives;
+  judging.openWindowRow = -1;
   judging.outcomeClipPlaying = false;
   judging.gameOverPlaying = false;
   game.hotspotIndex = 0;
@@ -143,6 +144,7 @@ void livesStep() {
 }
 
 void sceneFlow() {
+  judging.openWindowRow = -1;  // the next clip's windows are its own
   // The clip that took the last life, the continue offer and game over end in the lives step,
   // however far the rows have run while they played: at the table's end row the game would
   // otherwise go on to the next scene with no lives, or with the offer still open.
