@@ -12,9 +12,11 @@
 
 constexpr uint32_t kJoystickDeadZone = 8000;  // position units on each side of a centre
 
-// The poll's own state: the code it last reported and the joystick's centres.
+// The poll's own state: the code it last reported, the joystick's centres, and whether the last
+// poll could read the joystick (the game thread then polls it often).
 struct InputPollState {
   uint8_t lastInputCode = 0;
+  bool joystickRead = false;
   uint32_t joystickCentreX = 0;
   uint32_t joystickCentreY = 0;
 };

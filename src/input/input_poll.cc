@@ -35,6 +35,7 @@ static uint8_t joystickCode(const JoystickPosition& position) {
 int32_t pollInput() {
   JoystickPosition position;
   bool joystickRead = platform.joystick && platform.joystick->getPosition(&position);
+  inputPoll.joystickRead = joystickRead;
 
   // Taking and clearing the latch in one step, so a key stored between the two is not lost.
   uint8_t latch = game.inputLatch.exchange(0);

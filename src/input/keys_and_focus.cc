@@ -50,6 +50,9 @@ void keyboardHookProc(uint32_t virtualKey) {
       platform.window->returnToWindowed();
     }
   }
+
+  // The key is judged in the frame it was pressed in.
+  wakeGame();
 }
 
 void onFocusGained() {
@@ -64,6 +67,7 @@ void onFocusGained() {
 
   // The stream buffer plays again whether or not a game runs: idle, it loops what it last held.
   if (game.streamBuffer) game.streamBuffer->play(true);
+  wakeGame();
 }
 
 void onFocusLost() {
@@ -81,6 +85,7 @@ void onFocusLost() {
 
   // With sound, the stopped buffer holds the play position that is the game clock.
   if (game.streamBuffer) game.streamBuffer->stop();
+  wakeGame();
 }
 
 void releaseKeyboardHook() {

@@ -9,7 +9,9 @@
 static constexpr uint8_t kSilence = 128;
 
 void frameTimerTick() {
-  if (!game.focusLost) game.clockFrame++;
+  if (game.focusLost) return;
+  game.clockFrame++;
+  wakeGame();
 }
 
 // The checkpoint step: once the clock reaches the next checkpoint, it becomes the restart point,

@@ -110,6 +110,9 @@ void initStreamBuffer() {
 
   if (game.soundDevice && !game.streamBuffer) {
     game.streamBuffer = game.soundDevice->createBuffer(format, kStreamBufferBytes);
+    // The clock and the chunk to refill change only where the play cursor enters the sound of
+    // another frame, so the game thread sleeps until then.
+    if (game.streamBuffer) game.streamBuffer->wakeGameEvery(kSoundBytesPerFrame);
   }
 
   preloadBytes = 0;

@@ -13,6 +13,7 @@
 //   Frame drawing                 a stored video frame onto the window
 //   Pictures                      a packed 8-bit bitmap (the title picture) as pixels
 //   Stop requests                 how a game thread is ended without killing it
+//   Wake-ups                      how the game thread sleeps until something happens
 //   Debug print                   diagnostics that are discarded
 //   Platform                      the one set of platform objects the game uses
 //   Headless                      recording stand-ins for tests and qvksim
@@ -180,8 +181,20 @@ struct SoundBuffer {
   virtual bool getCurrentPosition(uint32_t* playCursor) = 0;
   virtual bool setCurrentPosition(uint32_t position) = 0;
   virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;
+  // From now on the buffer wakes the game thread (wakeGame) whenever its play cursor crosses a
+  // multiple of bytes, at the moment the sound card takes those bytes; 0: never.
+  virtual void wakeGameEvery(uint32_t bytes) = 0;
   virtual void release() = 0;  // the buffer is gone afterwards
 };
+
+// Whether a play cursor that moves on by bytes from cursor, in a buffer of size bytes, crosses a
+// multiple of interval (0: never); the buffer's start, where the cursor wraps, is one.
+inline bool cursorCrossesMultiple(uint32_t cursor, uint32_t bytes, uint32_t size,
+                                  uint32_t interval) {
+  if (interval == 0 || bytes == 0) return false;
+  uint64_t end = uint64_t{cursor} + bytes;
+  return end >= size || cursor / interval != end / interval;
+}
 
 struct SoundDevice {
   virtual ~SoundDevice() = default;  // releases the buffers it still has
@@ -299,6 +312,22 @@ bool stopRequested();
 bool waitUnlessStopped(uint32_t ms);
 
 // ---------------------------------------------------------------------------------------------
+// Wake-ups
+//
+// The game thread sleeps while nothing can change the outcome of its next pass, and whatever
+// can wakes it: the play cursor entering the next frame's sound, a FrameTimer tick, a key, a
+// focus change, a stop request, a message box closing. Wake-ups are counted: the thread reads
+// the count before a pass and sleeps only while it is unchanged, so a wake-up that comes during
+// the pass is never lost. A stop request must wake the thread after it is set.
+
+uint64_t gameWakeCount();
+// Any thread, the audio callback included: takes one short lock and never waits otherwise.
+void wakeGame();
+// Sleeps until the count differs from seen, the calling thread is asked to stop, or timeoutMs
+// has passed.
+void waitForGameWake(uint64_t seen, uint32_t timeoutMs);
+
+// ---------------------------------------------------------------------------------------------
 // Debug print
 //
 // Diagnostics that the game writes and nobody reads: discarded unless the build turns them on.
@@ -321,6 +350,9 @@ struct Platform {
   FrameDrawer* drawer = nullptr;
   // Real waits take real time (waitUnlessStopped); headless ones return at once.
   bool realTimeWaits = false;
+  // The longest the game thread sleeps without a wake-up, so that a lost one can never stall a
+  // game. Tests make it long, so that a lost wake-up shows.
+  uint32_t gameWakeTimeoutMs = 100;
   // Headless, the game thread is virtual: starting it only resets its state, and the caller
   // runs its passes one by one against virtual time.
   bool virtualGameThread = false;
@@ -430,6 +462,7 @@ struct VirtualSoundBuffer : SoundBuffer {
   bool getCurrentPosition(uint32_t* playCursor) override;
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
+  void wakeGameEvery(uint32_t bytes) override;
   void release() override;  // marks it released; the device keeps it for inspection
 
   // All of these are guarded by the device's lock.
@@ -442,6 +475,7 @@ struct VirtualSoundBuffer : SoundBuffer {
   bool looping = false;
   bool released = false;
   int32_t volume = 0;
+  uint32_t wakeInterval = 0;  // wakeGameEvery's bytes
   int plays = 0, stops = 0, positionReads = 0, locks = 0, unlocks = 0;
   int openLocks = 0;  // locks not yet unlocked
   bool failGetPosition = false;
@@ -454,7 +488,8 @@ struct VirtualSoundDevice : SoundDevice {
   SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
 
   // Moves the cursor of every playing buffer on by bytes: a looping one wraps, a one-shot one
-  // stops at its end.
+  // stops at its end. A buffer whose cursor crosses a multiple of its wake interval wakes the
+  // game thread.
   void advance(uint32_t bytes);
   // The calls so far, one line each: "create 1 44100", "play 1 loop", "play 2 once",
   // "stop 1", "lock 1 7350 7350", "unlock 1", "position 1 0", "volume 1 -1", "release 2".

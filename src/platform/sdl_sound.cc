@@ -2,7 +2,8 @@
 // stereo, and converts it for the hardware; every buffer is in that format, so a buffer's bytes
 // are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
 // looping stream buffer and the one-shot effect buffers, and a buffer's play cursor is the byte
-// the callback takes next.
+// the callback takes next. The callback wakes the game thread when a cursor crosses one of its
+// buffer's wake points, so the game thread sleeps between frames.
 //
 // One lock per device guards the buffers' state and the list of buffers. The callback reads
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
@@ -35,6 +36,7 @@ struct SdlSoundBuffer : SoundBuffer {
   bool getCurrentPosition(uint32_t* playCursor) override;
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
+  void wakeGameEvery(uint32_t bytes) override;
   void release() override;
 
   SdlSoundDevice* device = nullptr;
@@ -43,6 +45,7 @@ struct SdlSoundBuffer : SoundBuffer {
   bool playing = false;
   bool looping = false;
   int32_t gain = kUnityGain;  // 16.16 fixed point
+  uint32_t wakeInterval = 0;
 };
 
 struct SdlSoundDevice : SoundDevice {
@@ -61,13 +64,16 @@ bool isGameFormat(const WaveFormat& format) {
 }
 
 // Adds count bytes of buffer, from its cursor on, to the deviations in sum, and moves the
-// cursor on. A one-shot buffer that reaches its end stops and goes back to its start.
-void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
+// cursor on. A one-shot buffer that reaches its end stops and goes back to its start. True when
+// the cursor crossed a wake point.
+bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
   const uint8_t* bytes = buffer.bytes.data();
   uint32_t size = static_cast<uint32_t>(buffer.bytes.size());
   int32_t gain = buffer.gain;
+  bool crossed = false;
   while (count > 0) {
     uint32_t run = std::min(count, size - buffer.cursor);
+    crossed = crossed || cursorCrossesMultiple(buffer.cursor, run, size, buffer.wakeInterval);
     const uint8_t* source = bytes + buffer.cursor;
     if (gain == kUnityGain) {
       for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - 128;
@@ -81,25 +87,29 @@ void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
       buffer.cursor = 0;
       if (!buffer.looping) {
         buffer.playing = false;
-        return;
+        return crossed;
       }
     }
   }
+  return crossed;
 }
 
-void mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
+// True when a cursor crossed a wake point.
+bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
   int32_t sum[kMixBlock];
+  bool crossed = false;
   while (bytes > 0) {
     uint32_t count = std::min(bytes, kMixBlock);
     std::fill(sum, sum + count, 0);
     for (SdlSoundBuffer* buffer : device.buffers) {
-      if (buffer->playing) mixBuffer(*buffer, sum, count);
+      if (buffer->playing && mixBuffer(*buffer, sum, count)) crossed = true;
     }
     for (uint32_t i = 0; i < count; ++i)
       out[i] = static_cast<uint8_t>(std::clamp(128 + sum[i], 0, 255));
     out += count;
     bytes -= count;
   }
+  return crossed;
 }
 
 void audioCallback(void* device, Uint8* stream, int length) {
@@ -190,6 +200,11 @@ bool SdlSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
   return true;
 }
 
+void SdlSoundBuffer::wakeGameEvery(uint32_t interval) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  wakeInterval = interval;
+}
+
 void SdlSoundBuffer::release() {
   {
     std::lock_guard<std::mutex> hold(device->lock);
@@ -202,8 +217,13 @@ void SdlSoundBuffer::release() {
 
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   auto* sdl = static_cast<SdlSoundDevice*>(device);
-  std::lock_guard<std::mutex> hold(sdl->lock);
-  mixLocked(*sdl, out, bytes);
+  bool crossed = false;
+  {
+    std::lock_guard<std::mutex> hold(sdl->lock);
+    crossed = mixLocked(*sdl, out, bytes);
+  }
+  // Outside the device's lock: the game thread may be waiting for it to read the cursor.
+  if (crossed) wakeGame();
 }
 
 SoundDevice* createSdlMixerDevice() {
