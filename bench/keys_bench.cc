@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 #include <vector>
@@ -44,14 +46,21 @@ void noteJudging(const char* line) {
 }
 
 // The program's platform without a window: real timers, the SDL sound device, and clips that
-// play for hours (their frames are not drawn).
+// play for hours (their frames are not drawn). The first scene's move file holds only the end
+// row, so every input is judged outside a window (a bad beep) and nothing ends the scene.
 struct PlayingGame {
   explicit PlayingGame(Joystick* joystick) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);  // a signal still ends the benchmark
+    std::filesystem::create_directories(directory);
+    std::ofstream(directory / "seq01.txt") << "9987 d1 d1 d1 d1 d1 d1\r\n";
+    std::ofstream(directory / "seq01.hot") << "9999\r\n";
     media.addClip("demo.avi", 100000);
     media.addClip("seq01.avi", 100000);
     timers = createTimerService();
     platform = Platform{};
+    platform.directories.current = directory.string();
+    platform.directories.install = directory.string();
     platform.window = &window;
     platform.joystick = joystick;
     platform.timers = timers;
@@ -59,7 +68,6 @@ struct PlayingGame {
     platform.media = &media;
     platform.realTimeWaits = true;
     startUp();
-    // No move file: the rows pass by, and every input is judged outside a window (a bad beep).
     runGameCommand(kCommandNew);
     gameTraceHook = noteJudging;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the open's wait
@@ -69,7 +77,9 @@ struct PlayingGame {
     shutDown();
     delete timers;
     platform = Platform{};
+    std::filesystem::remove_all(directory);
   }
+  std::filesystem::path directory = std::filesystem::temp_directory_path() / "qvk-keys-bench";
   HeadlessWindow window;
   VirtualMediaLibrary media;
   TimerService* timers = nullptr;
@@ -114,6 +124,8 @@ static void JoystickToJudging(benchmark::State& state) {
   JoystickCaps caps;
   joystick->getCaps(&caps);  // SDL's joysticks initialised
   int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
+  JoystickPosition position;
+  joystick->getPosition(&position);  // opened
   SDL_Joystick* stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(device));
   if (device < 0 || !stick) {
     state.SkipWithError("no virtual joystick");

@@ -334,6 +334,9 @@ void wakeGame();
 // Sleeps until the count differs from seen, the calling thread is asked to stop, or timeoutMs
 // has passed.
 void waitForGameWake(uint64_t seen, uint32_t timeoutMs);
+// Whether a thread sleeps in waitForGameWake having seen every wake-up so far, so that only
+// another one can wake it (tests: the game thread has run its passes and gone to sleep).
+bool gameWakeSleeperUpToDate();
 
 // ---------------------------------------------------------------------------------------------
 // Debug print

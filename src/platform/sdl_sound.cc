@@ -9,11 +9,16 @@
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
 // is seen whole by the next callback. A chunk is refilled only after the cursor has left it, so
 // the callback never plays half-written sound.
+//
+// The output (SDL's audio device and its thread) runs only while a buffer plays: an open device
+// calls the callback 43 times a second even to play silence, which is most of what the program
+// costs while nothing plays.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "platform/platform.h"
 
@@ -54,7 +59,13 @@ struct SdlSoundDevice : SoundDevice {
 
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
-  SDL_AudioDeviceID audio = 0;  // 0: a mixer without an audio device
+
+  // Opening and closing the output wait for SDL's audio thread, so they have a lock of their
+  // own, which the callback never takes.
+  bool hasOutput = false;  // false: a mixer without an audio device
+  std::mutex outputLock;
+  SDL_AudioDeviceID audio = 0;  // the open output, or 0
+  std::thread closing;          // the output being closed
 };
 
 bool isGameFormat(const WaveFormat& format) {
@@ -116,9 +127,52 @@ void audioCallback(void* device, Uint8* stream, int length) {
   mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
 }
 
+SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
+  SDL_AudioSpec wanted{};
+  wanted.freq = kOutputRate;
+  wanted.format = AUDIO_U8;
+  wanted.channels = kOutputChannels;
+  wanted.samples = kCallbackSamples;
+  wanted.callback = audioCallback;
+  wanted.userdata = device;
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts our format for the hardware.
+  SDL_AudioDeviceID audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (audio == 0) debugPrint("no audio device: %s", SDL_GetError());
+  if (audio != 0) SDL_PauseAudioDevice(audio, 0);
+  return audio;
+}
+
+void closeOutput(SdlSoundDevice& device) {
+  if (device.closing.joinable()) device.closing.join();
+  // SDL lets the output drain before it closes it, some 50 ms that nobody needs to wait for.
+  if (device.audio != 0) device.closing = std::thread(SDL_CloseAudioDevice, device.audio);
+  device.audio = 0;
+}
+
+// After a play, a stop or a release (never under the buffers' lock): the output opens when a
+// buffer plays and closes when none does. A one-shot buffer that ends by itself leaves the
+// output open until the next call.
+void updateOutput(SdlSoundDevice& device) {
+  if (!device.hasOutput) return;
+  std::lock_guard<std::mutex> output(device.outputLock);
+  bool playing = false;
+  {
+    std::lock_guard<std::mutex> hold(device.lock);
+    for (SdlSoundBuffer* buffer : device.buffers) playing = playing || buffer->playing;
+  }
+  if (playing && device.audio == 0) {
+    if (device.closing.joinable()) device.closing.join();
+    device.audio = openOutput(&device);
+  } else if (!playing && device.audio != 0) {
+    closeOutput(device);
+  }
+}
+
 SdlSoundDevice::~SdlSoundDevice() {
-  if (audio != 0) {
-    SDL_CloseAudioDevice(audio);  // returns when the callback has finished for good
+  if (hasOutput) {
+    closeOutput(*this);
+    if (closing.joinable()) closing.join();  // the callback has finished for good
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
   for (SdlSoundBuffer* buffer : buffers) delete buffer;
@@ -163,15 +217,21 @@ bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2
 }
 
 bool SdlSoundBuffer::play(bool loop) {
-  std::lock_guard<std::mutex> hold(device->lock);
-  playing = true;
-  looping = loop;
+  {
+    std::lock_guard<std::mutex> hold(device->lock);
+    playing = true;
+    looping = loop;
+  }
+  updateOutput(*device);
   return true;
 }
 
 bool SdlSoundBuffer::stop() {
-  std::lock_guard<std::mutex> hold(device->lock);
-  playing = false;
+  {
+    std::lock_guard<std::mutex> hold(device->lock);
+    playing = false;
+  }
+  updateOutput(*device);
   return true;
 }
 
@@ -206,11 +266,13 @@ void SdlSoundBuffer::wakeGameEvery(uint32_t interval) {
 }
 
 void SdlSoundBuffer::release() {
+  SdlSoundDevice* owner = device;
   {
-    std::lock_guard<std::mutex> hold(device->lock);
-    std::erase(device->buffers, this);
+    std::lock_guard<std::mutex> hold(owner->lock);
+    std::erase(owner->buffers, this);
   }
   delete this;
+  updateOutput(*owner);
 }
 
 }  // namespace
@@ -236,22 +298,14 @@ SoundDevice* createSdlSoundDevice() {
     return nullptr;
   }
   auto* device = new SdlSoundDevice;
-  SDL_AudioSpec wanted{};
-  wanted.freq = kOutputRate;
-  wanted.format = AUDIO_U8;
-  wanted.channels = kOutputChannels;
-  wanted.samples = kCallbackSamples;
-  wanted.callback = audioCallback;
-  wanted.userdata = device;
-  SDL_AudioSpec obtained{};
-  // No changes allowed: SDL converts our format for the hardware.
-  device->audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  // The output is opened once to see that there is one, and closed again while nothing plays.
+  device->audio = openOutput(device);
   if (device->audio == 0) {
-    debugPrint("no audio device: %s", SDL_GetError());
     delete device;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
-  SDL_PauseAudioDevice(device->audio, 0);
+  device->hasOutput = true;
+  updateOutput(*device);
   return device;
 }

@@ -20,6 +20,8 @@ struct GameWake {
   std::mutex lock;
   std::condition_variable signal;
   std::atomic<uint64_t> count{0};  // written under lock, so a sleeper cannot miss a change
+  std::atomic<int> sleepers{0};
+  std::atomic<uint64_t> sleeperSaw{0};  // the count the last sleeper went to sleep with
 };
 
 GameWake& gameWake() {
@@ -45,8 +47,17 @@ void wakeGame() {
 void waitForGameWake(uint64_t seen, uint32_t timeoutMs) {
   GameWake& wake = gameWake();
   std::unique_lock<std::mutex> hold(wake.lock);
+  ++wake.sleepers;
+  wake.sleeperSaw = seen;
   wake.signal.wait_for(hold, std::chrono::milliseconds(timeoutMs),
                        [&] { return wake.count != seen || stopRequested(); });
+  --wake.sleepers;
+}
+
+bool gameWakeSleeperUpToDate() {
+  GameWake& wake = gameWake();
+  std::lock_guard<std::mutex> hold(wake.lock);
+  return wake.sleepers > 0 && wake.sleeperSaw == wake.count;
 }
 
 // A stop request wakes the sleepers, so the wait needs no slices of its own.
