@@ -3,6 +3,7 @@
 // waits, so a lost wake-up fails the test instead of costing a tenth of a second. The stress
 // test fires all of them together at random moments.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -90,7 +91,9 @@ class GameWake : public ::testing::Test {
       mixSdlSound(game.soundDevice, out, std::min<uint32_t>(bytes, sizeof out));
   }
 
-  std::filesystem::path directory = std::filesystem::temp_directory_path() / "qvk-game-wake";
+  // One of its own for every test process: ctest runs tests side by side.
+  std::filesystem::path directory =
+      std::filesystem::temp_directory_path() / ("qvk-game-wake-" + std::to_string(getpid()));
   HeadlessWindow window;
   HeadlessJoystick joystick;
   VirtualMediaLibrary media;
