@@ -19,6 +19,7 @@ struct CountingBuffer : SoundBuffer {
   bool getCurrentPosition(uint32_t*) override { return false; }
   bool setCurrentPosition(uint32_t) override { return false; }
   bool setVolume(int32_t) override { return true; }
+  void wakeGameEvery(uint32_t) override {}
   void release() override {}
 
   int oneShotPlays = 0;

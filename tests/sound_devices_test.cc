@@ -3,6 +3,8 @@
 #include <memory>
 #include <thread>
 
+#include "platform/game_wake.h"
+
 #include "test_support.h"
 
 namespace {
@@ -134,4 +136,32 @@ TEST_F(SdlMixer, LockWrapsAndReleaseRemovesTheBuffer) {
   stream->play(true);
   stream->release();
   EXPECT_EQ(mix(10), std::vector<uint8_t>(10, 128));
+}
+
+// The game thread sleeps between frames: the stream buffer wakes it once for every frame's sound
+// the mixer takes (3675 bytes, twelve to the loop), and a buffer without wake points never does.
+TEST_F(SdlMixer, CursorWakesTheGameAtEveryWakePoint) {
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
+  SoundBuffer* beep = device->createBuffer(kGameFormat, 5000);
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  beep->play(false);
+  uint64_t before = gameWakeCount();
+  for (int i = 0; i < 44100 / 1050; ++i) mix(1050);  // as the audio callback takes the sound
+  EXPECT_EQ(gameWakeCount() - before, 12u);
+  stream->stop();
+  mix(44100);
+  EXPECT_EQ(gameWakeCount() - before, 12u);
+}
+
+TEST(VirtualSoundCard, CursorWakesTheGameAtEveryWakePoint) {
+  VirtualSoundDevice device;
+  SoundBuffer* stream = device.createBuffer(kGameFormat, 44100);
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  uint64_t before = gameWakeCount();
+  for (int i = 0; i < 120; ++i) device.advance(367);  // a tenth of a frame, as qvksim advances
+  EXPECT_EQ(gameWakeCount() - before, 11u);           // 44040 bytes: not yet back at the start
+  device.advance(60);
+  EXPECT_EQ(gameWakeCount() - before, 12u);
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "game/game.h"
+#include "platform/game_wake.h"
 
 static constexpr uint32_t kAttractFirstMs = 10000;
 static constexpr uint32_t kAttractWhilePlayingMs = 100000;
@@ -22,14 +23,20 @@ static std::atomic<int> gameThreadsAlive{0};
 static std::atomic<int> gameThreadsAtOnce{0};
 static bool shutDownStarted = false;
 
+// A joystick is read by polling: while one is plugged in, the thread looks at it this often,
+// so a move reaches the judging within 5 ms.
+static constexpr uint32_t kJoystickPollMs = 4;
+
 void gameThreadProc() {
   startJudging();
   while (!stopRequested()) {
+    uint64_t wakes = gameWakeCount();
     bool changed = false;
     if (!runGamePass(&changed)) break;
-    // Nothing moved: wait a moment instead of spinning. One millisecond is far below a frame
-    // (83 ms), so every frame of every window is still judged.
-    if (!changed) waitUnlessStopped(1);
+    // Nothing moved: sleep until something can change the next pass. Every frame of every
+    // window is still judged, since the clock's every frame wakes the thread.
+    if (!changed)
+      waitForGameWake(wakes, input.joystickRead ? kJoystickPollMs : platform.gameWakeTimeoutMs);
   }
 }
 
@@ -67,6 +74,7 @@ void runVirtualGamePass() {
 static void joinGameThread() {
   if (gameThread.joinable()) {
     gameThreadStop = true;
+    wakeGame();
     gameThread.join();
   }
   gameThreadRunning = false;

@@ -6,6 +6,7 @@
 // The game thread's priority, which the focus changes raise and lower, is left to the
 // operating system: a game thread that waits for its clock needs no priority to keep up.
 #include "game/game.h"
+#include "platform/game_wake.h"
 
 void keyboardHookProc(uint32_t virtualKey) {
   // While the demo runs any key at all is input; a key of the key table below overwrites it.
@@ -24,6 +25,9 @@ void keyboardHookProc(uint32_t virtualKey) {
 
   if (virtualKey == kKeyEscape && gameOrDemoRunning() && game.displayMode == kDisplayFullScreen)
     returnToWindowed();
+
+  // The key is judged in the frame it was pressed in.
+  wakeGame();
 }
 
 void onFocusGained() {
@@ -31,6 +35,7 @@ void onFocusGained() {
   playback.focusLost = false;
   // The stream buffer plays again whether or not a game runs: idle, it loops what it last held.
   if (playback.streamBuffer) playback.streamBuffer->play(true);
+  wakeGame();
 }
 
 void onFocusLost() {
@@ -38,4 +43,5 @@ void onFocusLost() {
   removeKeyboardHook();
   // With sound, the stopped buffer holds the play position that is the game clock.
   if (playback.streamBuffer) playback.streamBuffer->stop();
+  wakeGame();
 }

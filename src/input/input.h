@@ -36,7 +36,9 @@ struct InputState {
   // taken and cleared by the poll (game thread).
   std::atomic<uint8_t> inputLatch{kInputNone};
   uint8_t lastInputCode = kInputNone;  // the code the poll last reported (game thread)
-  uint32_t joystickCentreX = 0;        // position units, read once at start-up
+  // Whether the last poll could read the joystick (the game thread then polls it often).
+  bool joystickRead = false;
+  uint32_t joystickCentreX = 0;  // position units, read once at start-up
   uint32_t joystickCentreY = 0;
 };
 

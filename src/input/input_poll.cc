@@ -35,6 +35,7 @@ static InputCode joystickCode(const JoystickPosition& position) {
 InputCode pollInput() {
   JoystickPosition position;
   bool joystickRead = platform.joystick && platform.joystick->getPosition(&position);
+  input.joystickRead = joystickRead;
 
   // Taking and clearing the latch in one step, so a key stored between the two is not lost.
   auto latch = static_cast<InputCode>(input.inputLatch.exchange(kInputNone));

@@ -1,21 +1,15 @@
-// The frame drawer: decodes a stored video frame with libavcodec and shows it on the window as
-// 320x240 pixels of 0x00RRGGBB, converted by libswscale.
+// The frame drawer: decodes a stored video frame and shows it on the window as 320x240 pixels of
+// 0x00RRGGBB. The game's own formats (8-bit run-length and uncompressed pictures of 320x240)
+// are decoded here; every other format with libavcodec, converted by libswscale, which are
+// loaded only when such a frame comes.
 //
 // The decoder keeps its picture from frame to frame, so a delta frame draws over the picture
 // before it. It is opened again only when the format changes (size, depth or compression); a
-// new colour table goes to the open decoder as a palette packet. A frame that cannot be a
-// picture (the zero bytes of a failed read) or that the decoder rejects leaves the picture on
-// the window as it was. Some decoders give out a picture even from data they found damaged
-// and only report the damage to the log; a picture whose decoding logged an error is not shown
-// either. After the first frames of a format nothing is allocated here.
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libswscale/swscale.h>
-}
-
+// new colour table goes to the open decoder (as a palette packet to libavcodec). A frame that
+// cannot be a picture (the zero bytes of a failed read) or that the decoder rejects leaves the
+// picture on the window as it was. Some decoders give out a picture even from data they found
+// damaged and only report the damage to the log; a picture whose decoding logged an error is
+// not shown either. After the first frames of a format nothing is allocated here.
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -23,7 +17,9 @@ extern "C" {
 #include <mutex>
 
 #include "media/avi_riff.h"
+#include "media/libav.h"
 #include "media/media.h"
+#include "platform/dib_picture.h"
 
 namespace {
 
@@ -76,8 +72,15 @@ AVCodecID codecFor(uint32_t compression) {
     case fourCc("IV50"): return AV_CODEC_ID_INDEO5;
     case fourCc("MJPG"): return AV_CODEC_ID_MJPEG;
   }
-  const AVCodecTag* const tables[] = {avformat_get_riff_video_tags(), nullptr};
-  return av_codec_get_id(tables, compression);
+  return codecOfRiffTag(compression);
+}
+
+// The formats decoded here: what the game's files carry.
+bool decodedHere(const FrameFormat& format) {
+  return format.bitCount == 8 && format.width == kPictureWidth &&
+         ((format.compression == kBitmapRle8 && format.height == kPictureHeight) ||
+          (format.compression == kBitmapRgb &&
+           (format.height == kPictureHeight || format.height == -kPictureHeight)));
 }
 
 // The colour table after the header as libavcodec's palette (0x00RRGGBB), missing colours black.
@@ -122,6 +125,16 @@ void logMessage(void* source, int level, const char* format, va_list args) {
 struct DecodingFrameDrawer final : FrameDrawer {
   std::mutex lock;
   FrameFormat format;
+  uint32_t palette[kPaletteColours] = {};
+  std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
+
+  // The game's formats: the picture's colour indices, rows in stored order, kept from frame to
+  // frame; a frame is decoded into a copy, so a damaged one changes nothing.
+  bool native = false;
+  std::vector<uint8_t> indices, decoding;
+
+  // Other formats: libavcodec's decoder and libswscale's conversion.
+  const LibAv* av = nullptr;
   AVCodecContext* context = nullptr;
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;     // the picture to show
@@ -129,32 +142,40 @@ struct DecodingFrameDrawer final : FrameDrawer {
   SwsContext* scaler = nullptr;
   int scalerWidth = 0, scalerHeight = 0, scalerFormat = -1;  // what scaler converts from
   AVBufferRef* packetBuffer = nullptr;  // our copy of the frame, with libavcodec's zero padding
-  uint32_t palette[kPaletteColours] = {};
   bool paletteDue = false;
-  std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kPictureWidth) * kPictureHeight);
-
-  DecodingFrameDrawer() {
-    static std::once_flag logRouted;
-    std::call_once(logRouted, [] { av_log_set_callback(logMessage); });
-  }
 
   ~DecodingFrameDrawer() override {
     closeDecoder();
-    av_packet_free(&packet);
-    av_frame_free(&frame);
-    av_frame_free(&received);
-    sws_freeContext(scaler);
-    av_buffer_unref(&packetBuffer);
+    if (!av) return;
+    av->av_packet_free(&packet);
+    av->av_frame_free(&frame);
+    av->av_frame_free(&received);
+    av->sws_freeContext(scaler);
+    av->av_buffer_unref(&packetBuffer);
   }
 
-  void closeDecoder() { avcodec_free_context(&context); }
+  bool decoderOpen() const { return native || context; }
+
+  void closeDecoder() {
+    native = false;
+    if (av) av->avcodec_free_context(&context);
+  }
 
   void openDecoder(const FrameFormat& newFormat, const uint8_t* formatBytes, int32_t formatSize) {
     closeDecoder();
     format = newFormat;
-    const AVCodec* codec = avcodec_find_decoder(codecFor(format.compression));
+    readPalette(formatBytes, formatSize, format, palette);
+    if (decodedHere(format)) {
+      native = true;
+      indices.assign(size_t(kPictureWidth) * kPictureHeight, 0);
+      return;
+    }
+    if (!av && !(av = libAv())) return;
+    static std::once_flag logRouted;
+    std::call_once(logRouted, [this] { av->av_log_set_callback(logMessage); });
+    const AVCodec* codec = av->avcodec_find_decoder(codecFor(format.compression));
     if (!codec) return;
-    context = avcodec_alloc_context3(codec);
+    context = av->avcodec_alloc_context3(codec);
     if (!context) return;
     context->width = format.width;
     context->height = format.height < 0 ? -format.height : format.height;
@@ -164,32 +185,48 @@ struct DecodingFrameDrawer final : FrameDrawer {
     // Uncompressed rows are stored bottom-up unless the height says otherwise.
     if (codec->id == AV_CODEC_ID_RAWVIDEO && format.height > 0) {
       static const char kBottomUp[] = "BottomUp";
-      context->extradata = static_cast<uint8_t*>(av_mallocz(sizeof kBottomUp + 64));
+      context->extradata = static_cast<uint8_t*>(av->av_mallocz(sizeof kBottomUp + 64));
       if (context->extradata) {
         std::memcpy(context->extradata, kBottomUp, sizeof kBottomUp);
         context->extradata_size = sizeof kBottomUp;
       }
     }
-    if (avcodec_open2(context, codec, nullptr) < 0) {
+    if (av->avcodec_open2(context, codec, nullptr) < 0) {
       closeDecoder();
       return;
     }
-    readPalette(formatBytes, formatSize, format, palette);
     paletteDue = format.bitCount <= 8;
+  }
+
+  // The stored rows are turned the right way up and coloured through the colour table.
+  void drawHere(const uint8_t* bytes, int32_t size) {
+    if (format.compression != kBitmapRgb && allZero(bytes, size)) return;
+    decoding = indices;
+    if (!decodeDibIndices(bytes, size_t(size), format.compression, kPictureWidth, kPictureHeight,
+                          decoding.data()))
+      return;
+    indices.swap(decoding);
+    for (int y = 0; y < kPictureHeight; ++y) {
+      int stored = format.height > 0 ? kPictureHeight - 1 - y : y;
+      const uint8_t* source = &indices[size_t(stored) * kPictureWidth];
+      uint32_t* row = &pixels[size_t(y) * kPictureWidth];
+      for (int x = 0; x < kPictureWidth; ++x) row[x] = palette[source[x]];
+    }
+    if (platform.window) platform.window->showPicture(pixels.data(), kPictureWidth, kPictureHeight);
   }
 
   // Keeps the frame in our own buffer, which libavcodec reads through a packet that refers to
   // it without copying. A decoder that still holds the last one (an uncompressed picture is
   // the packet itself) keeps it, and the frame goes into a new buffer.
   bool preparePacket(const uint8_t* bytes, int32_t size) {
-    if (!packet && !(packet = av_packet_alloc())) return false;
-    if (!frame && !(frame = av_frame_alloc())) return false;
-    if (!received && !(received = av_frame_alloc())) return false;
+    if (!packet && !(packet = av->av_packet_alloc())) return false;
+    if (!frame && !(frame = av->av_frame_alloc())) return false;
+    if (!received && !(received = av->av_frame_alloc())) return false;
     size_t needed = size_t(size) + AV_INPUT_BUFFER_PADDING_SIZE;
-    if (!packetBuffer || packetBuffer->size < needed || !av_buffer_is_writable(packetBuffer)) {
-      av_buffer_unref(&packetBuffer);
+    if (!packetBuffer || packetBuffer->size < needed || !av->av_buffer_is_writable(packetBuffer)) {
+      av->av_buffer_unref(&packetBuffer);
       packetBuffer =
-          av_buffer_alloc(std::max<size_t>(needed, kSlotBytes + AV_INPUT_BUFFER_PADDING_SIZE));
+          av->av_buffer_alloc(std::max<size_t>(needed, kSlotBytes + AV_INPUT_BUFFER_PADDING_SIZE));
       if (!packetBuffer) return false;
     }
     std::memcpy(packetBuffer->data, bytes, size_t(size));
@@ -198,7 +235,7 @@ struct DecodingFrameDrawer final : FrameDrawer {
     packet->data = packetBuffer->data;
     packet->size = size;
     if (paletteDue) {
-      uint8_t* side = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+      uint8_t* side = av->av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
       if (side) std::memcpy(side, palette, AVPALETTE_SIZE);
       paletteDue = false;
     }
@@ -209,19 +246,19 @@ struct DecodingFrameDrawer final : FrameDrawer {
   bool decodePacket() {
     decodingContext = context;
     decodingFault = false;
-    int sent = avcodec_send_packet(context, packet);
-    av_packet_free_side_data(packet);
+    int sent = av->avcodec_send_packet(context, packet);
+    av->av_packet_free_side_data(packet);
     packet->buf = nullptr;  // the buffer stays ours
     bool got = false;
-    while (sent >= 0 && avcodec_receive_frame(context, received) == 0) {
+    while (sent >= 0 && av->avcodec_receive_frame(context, received) == 0) {
       bool damaged = (received->flags & AV_FRAME_FLAG_CORRUPT) ||
                      received->decode_error_flags != 0 || decodingFault;
       if (damaged) {
-        av_frame_unref(received);
+        av->av_frame_unref(received);
         continue;
       }
-      av_frame_unref(frame);
-      av_frame_move_ref(frame, received);
+      av->av_frame_unref(frame);
+      av->av_frame_move_ref(frame, received);
       got = true;
     }
     decodingContext = nullptr;
@@ -233,10 +270,10 @@ struct DecodingFrameDrawer final : FrameDrawer {
     // made again only when the decoder's pictures change.
     if (!scaler || frame->width != scalerWidth || frame->height != scalerHeight ||
         frame->format != scalerFormat) {
-      sws_freeContext(scaler);
-      scaler =
-          sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), kPictureWidth,
-                         kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      av->sws_freeContext(scaler);
+      scaler = av->sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
+                                  kPictureWidth, kPictureHeight, AV_PIX_FMT_0RGB32, SWS_BICUBIC,
+                                  nullptr, nullptr, nullptr);
       scalerWidth = frame->width;
       scalerHeight = frame->height;
       scalerFormat = frame->format;
@@ -244,7 +281,8 @@ struct DecodingFrameDrawer final : FrameDrawer {
     if (!scaler) return;
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {kPictureWidth * 4, 0, 0, 0};
-    int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    int rows =
+        av->sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
     if (rows <= 0) return;
     // Other pictures come out with an opaque alpha byte, which the window's pixels do not have.
     if (frame->format != AV_PIX_FMT_PAL8)
@@ -257,7 +295,7 @@ struct DecodingFrameDrawer final : FrameDrawer {
     std::lock_guard<std::mutex> hold(lock);
     FrameFormat newFormat;
     if (!readFrameFormat(formatBytes, formatSize, &newFormat) || !bytes || size <= 0) return;
-    if (!context || !(newFormat == format)) {
+    if (!decoderOpen() || !(newFormat == format)) {
       openDecoder(newFormat, formatBytes, formatSize);
     } else if (format.bitCount <= 8) {
       uint32_t newPalette[kPaletteColours];
@@ -267,11 +305,15 @@ struct DecodingFrameDrawer final : FrameDrawer {
         paletteDue = true;
       }
     }
+    if (native) {
+      drawHere(bytes, size);
+      return;
+    }
     if (!context) return;
     if (context->codec_id != AV_CODEC_ID_RAWVIDEO && allZero(bytes, size)) return;
     if (!preparePacket(bytes, size)) return;
     if (decodePacket()) showFrame();
-    av_frame_unref(frame);
+    av->av_frame_unref(frame);
   }
 };
 
@@ -302,7 +344,8 @@ FrameDrawer* makeDecodingFrameDrawer() {
 
 const char* decoderNameForFormat(const uint8_t* format, int32_t formatSize) {
   FrameFormat frameFormat;
-  if (!readFrameFormat(format, formatSize, &frameFormat)) return nullptr;
-  const AVCodec* codec = avcodec_find_decoder(codecFor(frameFormat.compression));
+  const LibAv* av = libAv();
+  if (!av || !readFrameFormat(format, formatSize, &frameFormat)) return nullptr;
+  const AVCodec* codec = av->avcodec_find_decoder(codecFor(frameFormat.compression));
   return codec ? codec->name : nullptr;
 }

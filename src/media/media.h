@@ -149,7 +149,8 @@ void encodeMsrleFrame(const uint8_t* picture, const uint8_t* previous, int width
 // ---------------------------------------------------------------------------------------------
 // Frame decoding
 
-// The FrameDrawer that decodes with libavcodec and shows the picture on platform.window.
+// The FrameDrawer that decodes stored frames (the game's own formats itself, others with
+// libavcodec) and shows the picture on platform.window.
 FrameDrawer* decodingFrameDrawer();
 // A decoding drawer of its own, with no picture yet (tools, tests); release with delete.
 FrameDrawer* makeDecodingFrameDrawer();

@@ -5,9 +5,12 @@
 #include <cstring>
 
 #include "media/media.h"
+#include "platform/game_wake.h"
 
 void frameTimerTick() {
-  if (!playback.focusLost) playback.clockFrame++;
+  if (playback.focusLost) return;
+  playback.clockFrame++;
+  wakeGame();
 }
 
 static ClockReading pollTimerClock() {

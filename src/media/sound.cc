@@ -134,8 +134,12 @@ void initStreamBuffer() {
   if (playback.soundDevice && playback.aviFile) playback.aviFile->readAudioFormat(&format);
   format.bitsPerSample = 8;
 
-  if (playback.soundDevice && !playback.streamBuffer)
+  if (playback.soundDevice && !playback.streamBuffer) {
     playback.streamBuffer = playback.soundDevice->createBuffer(format, kStreamBufferBytes);
+    // The clock and the chunk to refill change only where the play cursor enters the sound of
+    // another frame, so the game thread sleeps until then.
+    if (playback.streamBuffer) playback.streamBuffer->wakeGameEvery(kSoundBytesPerFrame);
+  }
 
   // One second of the demo's sound, as after a full preload, with or without a device.
   playback.soundReadPos = 0;

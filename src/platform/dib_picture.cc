@@ -1,6 +1,7 @@
 // Packed 8-bit device-independent bitmaps, uncompressed or run-length encoded (BI_RLE8), as the
 // title picture is stored. Rows are stored bottom row first unless the height is negative.
 #include <cstring>
+#include <vector>
 
 #include "base/base.h"
 #include "platform/dib_picture.h"
@@ -16,58 +17,72 @@ uint32_t readLittle(const uint8_t* p, int bytes) {
   return value;
 }
 
-// Writes decoded 8-bit pixels into the picture through its colour table; the stored row y
-// counts from the bottom when bottomUp is set.
-struct PixelSink {
-  DecodedPicture* picture;
-  const uint32_t* colours;
-  bool bottomUp;
+// Where decoded indices go: stored row y (the first stored row is 0) of a picture of width x
+// height, one byte a pixel. Pixels outside the picture are dropped.
+struct IndexSink {
+  uint8_t* indices;
+  int width;
+  int height;
 
   void put(int x, int y, uint8_t index) {
-    if (x < 0 || y < 0 || x >= picture->width || y >= picture->height) return;
-    int row = bottomUp ? picture->height - 1 - y : y;
-    picture->pixels[static_cast<size_t>(row) * picture->width + x] = colours[index];
+    if (x < 0 || y < 0 || x >= width || y >= height) return;
+    indices[static_cast<size_t>(y) * width + x] = index;
   }
 };
 
-void decodeUncompressed(const uint8_t* data, size_t size, PixelSink& sink) {
-  size_t stride = (static_cast<size_t>(sink.picture->width) + 3) & ~size_t{3};
-  for (int y = 0; y < sink.picture->height; ++y) {
+// Rows are padded to four bytes; rows the data lack are damage.
+bool decodeUncompressed(const uint8_t* data, size_t size, IndexSink& sink) {
+  size_t stride = (static_cast<size_t>(sink.width) + 3) & ~size_t{3};
+  for (int y = 0; y < sink.height; ++y) {
     size_t rowStart = stride * y;
-    for (int x = 0; x < sink.picture->width && rowStart + x < size; ++x) {
-      sink.put(x, y, data[rowStart + x]);
-    }
+    for (int x = 0; x < sink.width && rowStart + x < size; ++x) sink.put(x, y, data[rowStart + x]);
   }
+  return size >= stride * sink.height;
 }
 
 // Pairs of (count, index) are runs; a count of 0 is an escape: 0 end of row, 1 end of picture,
-// 2 a jump right and up, 3 and more a literal stretch padded to an even length.
-void decodeRle8(const uint8_t* data, size_t size, PixelSink& sink) {
+// 2 a jump right and up, 3 and more a literal stretch padded to an even length. Damage: a jump
+// or a row beyond the picture, a stretch beyond the data.
+bool decodeRle8(const uint8_t* data, size_t size, IndexSink& sink) {
   size_t at = 0;
   int x = 0, y = 0;
-  while (at + 1 < size && y < sink.picture->height) {
+  while (at + 1 < size) {
     uint8_t count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
       for (int i = 0; i < count; ++i) sink.put(x++, y, value);
     } else if (value == 0) {
       x = 0;
-      ++y;
+      // The row after the last is damage unless the picture ends there.
+      if (++y >= sink.height) return at + 1 < size && data[at] == 0 && data[at + 1] == 1;
     } else if (value == 1) {
-      return;
+      return true;
     } else if (value == 2) {
-      if (at + 1 >= size) return;
+      if (at + 1 >= size) return false;
       x += data[at];
       y += data[at + 1];
       at += 2;
+      if (x >= sink.width || y >= sink.height) return false;
     } else {
+      bool whole = at + value <= size;
       for (int i = 0; i < value && at < size; ++i) sink.put(x++, y, data[at++]);
+      if (!whole) return false;
       if (value & 1) ++at;
     }
   }
+  return true;  // data that end without an end of picture are whole as far as they go
 }
 
 }  // namespace
+
+bool decodeDibIndices(const uint8_t* data, size_t size, uint32_t compression, int width, int height,
+                      uint8_t* indices) {
+  if (!data || !indices || width < 1 || height < 1) return false;
+  IndexSink sink{indices, width, height};
+  if (compression == kBitmapRle8) return decodeRle8(data, size, sink);
+  if (compression == kBitmapRgb) return decodeUncompressed(data, size, sink);
+  return false;
+}
 
 bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture) {
   *picture = DecodedPicture{};
@@ -95,14 +110,17 @@ bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture) {
     colours[i] = (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0];
   }
 
+  // Damaged data are cut off where the damage begins; the rest keeps colour 0.
+  std::vector<uint8_t> indices(static_cast<size_t>(width) * rows, 0);
+  decodeDibIndices(bytes + pixelsStart, size - pixelsStart, compression, width, rows,
+                   indices.data());
   picture->width = width;
   picture->height = rows;
-  picture->pixels.assign(static_cast<size_t>(width) * rows, colours[0]);
-  PixelSink sink{picture, colours, bottomUp};
-  if (compression == kBitmapRle8) {
-    decodeRle8(bytes + pixelsStart, size - pixelsStart, sink);
-  } else {
-    decodeUncompressed(bytes + pixelsStart, size - pixelsStart, sink);
+  picture->pixels.resize(indices.size());
+  for (int32_t y = 0; y < rows; ++y) {
+    const uint8_t* stored = &indices[static_cast<size_t>(bottomUp ? rows - 1 - y : y) * width];
+    uint32_t* row = &picture->pixels[static_cast<size_t>(y) * width];
+    for (int32_t x = 0; x < width; ++x) row[x] = colours[stored[x]];
   }
   return true;
 }

@@ -21,3 +21,11 @@ constexpr int kBitmapInfoHeaderSize = 40;
 // False (and an empty picture) for anything but an 8-bit picture of sane size whose header and
 // colour table are whole; compressed data that end early or run past the edges are cut off.
 bool decodeDib(const uint8_t* bytes, size_t size, DecodedPicture* picture);
+
+// The 8-bit pixel data of a width x height picture (kBitmapRle8, or kBitmapRgb rows padded to
+// four bytes) as colour indices, one byte a pixel, rows in stored order. Pixels the compressed
+// data skip keep the index they had, so a delta frame draws over the picture before it. False
+// for damaged data (a jump or a row beyond the picture, pixels beyond the data); what came
+// before the damage is decoded.
+bool decodeDibIndices(const uint8_t* data, size_t size, uint32_t compression, int width, int height,
+                      uint8_t* indices);

@@ -110,6 +110,7 @@ struct VirtualSoundBuffer : SoundBuffer {
   bool getCurrentPosition(uint32_t* playCursor) override;
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
+  void wakeGameEvery(uint32_t bytes) override;
   void release() override;  // marks it released; the device keeps it for inspection
 
   // All of these are guarded by the device's lock.
@@ -122,6 +123,7 @@ struct VirtualSoundBuffer : SoundBuffer {
   bool looping = false;
   bool released = false;
   int32_t volume = 0;
+  uint32_t wakeInterval = 0;  // wakeGameEvery's bytes
   int plays = 0, stops = 0, positionReads = 0, locks = 0, unlocks = 0;
   int openLocks = 0;  // locks not yet unlocked
   bool failGetPosition = false;
@@ -134,7 +136,8 @@ struct VirtualSoundDevice : SoundDevice {
   SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
 
   // Moves the cursor of every playing buffer on by bytes: a looping one wraps, a one-shot one
-  // stops at its end.
+  // stops at its end. A buffer whose cursor crosses a multiple of its wake interval wakes the
+  // game thread.
   void advance(uint32_t bytes);
   // The calls so far, one line each: "create 1 44100", "play 1 loop", "play 2 once",
   // "stop 1", "lock 1 7350 7350", "unlock 1", "position 1 0", "volume 1 -1", "release 2".

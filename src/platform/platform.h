@@ -10,7 +10,7 @@
 //   Resources                     the program's own resources (the beeps, pictures, icons)
 //   Media files                   AVI files as the game reads them
 //   Frame drawing                 a stored video frame onto the window
-//   Stop requests                 how a game thread is ended without killing it
+//   Stop requests                 how a game thread is ended unkilled (woken: game_wake.h)
 //   Diagnostics                   the debug print, which is discarded; the event trace
 //   Platform                      the one set of platform objects the game uses
 #pragma once
@@ -171,7 +171,9 @@ struct SoundBuffer {
   virtual bool getCurrentPosition(uint32_t* playCursor) = 0;
   virtual bool setCurrentPosition(uint32_t position) = 0;
   virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;
-  virtual void release() = 0;  // the buffer is gone afterwards
+  // Wakes the game thread (game_wake.h) whenever the play cursor crosses a multiple of bytes.
+  virtual void wakeGameEvery(uint32_t bytes) = 0;  // 0: never
+  virtual void release() = 0;                      // the buffer is gone afterwards
 };
 
 struct SoundDevice {
@@ -259,9 +261,7 @@ bool stopRequested();  // whether the calling thread has been asked to stop
 bool waitUnlessStopped(uint32_t ms);
 
 // ---------------------------------------------------------------------------------------------
-// Diagnostics
-
-// What the game writes and nobody reads: discarded unless the build turns it on.
+// Diagnostics. The debug print: what the game writes and nobody reads, unless the build says.
 void debugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The event trace that qvksim prints. When the hook is set, the places where the game's events
@@ -288,6 +288,7 @@ struct Platform {
   FrameDrawer* drawer = nullptr;
   // Real waits take real time (the window's wait); headless ones return at once.
   bool realTimeWaits = false;
+  uint32_t gameWakeTimeoutMs = 100;  // the game thread's longest sleep (game_wake.h)
   // Headless, the game thread is virtual: starting it only resets its state, and the caller
   // runs its passes one by one against virtual time.
   bool virtualGameThread = false;

@@ -2,18 +2,25 @@
 // stereo, and converts it for the hardware; every buffer is in that format, so a buffer's bytes
 // are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
 // looping stream buffer and the one-shot effect buffers, and a buffer's play cursor is the byte
-// the callback takes next.
+// the callback takes next. The callback wakes the game thread when a cursor crosses one of its
+// buffer's wake points, so the game thread sleeps between frames.
 //
 // One lock per device guards the buffers' state and the list of buffers. The callback reads
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
 // is seen whole by the next callback. A chunk is refilled only after the cursor has left it, so
 // the callback never plays half-written sound.
+//
+// The output (SDL's audio device and its thread) runs only while a buffer plays: an open device
+// calls the callback 43 times a second even to play silence, which is most of what the program
+// costs while nothing plays.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
+#include "platform/game_wake.h"
 #include "platform/headless.h"
 #include "platform/sound_regions.h"
 
@@ -36,6 +43,7 @@ struct SdlSoundBuffer : SoundBuffer {
   bool getCurrentPosition(uint32_t* playCursor) override;
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
+  void wakeGameEvery(uint32_t bytes) override;
   void release() override;
 
   SdlSoundDevice* device = nullptr;
@@ -44,6 +52,7 @@ struct SdlSoundBuffer : SoundBuffer {
   bool playing = false;
   bool looping = false;
   int32_t gain = kUnityGain;  // 16.16 fixed point
+  uint32_t wakeInterval = 0;
 };
 
 struct SdlSoundDevice : SoundDevice {
@@ -52,7 +61,13 @@ struct SdlSoundDevice : SoundDevice {
 
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
-  SDL_AudioDeviceID audio = 0;  // 0: a mixer without an audio device
+
+  // Opening and closing the output wait for SDL's audio thread, so they have a lock of their
+  // own, which the callback never takes.
+  bool hasOutput = false;  // false: a mixer without an audio device
+  std::mutex outputLock;
+  SDL_AudioDeviceID audio = 0;  // the open output, or 0
+  std::thread closing;          // the output being closed
 };
 
 bool isGameFormat(const WaveFormat& format) {
@@ -62,13 +77,16 @@ bool isGameFormat(const WaveFormat& format) {
 }
 
 // Adds count bytes of buffer, from its cursor on, to the deviations in sum, and moves the
-// cursor on. A one-shot buffer that reaches its end stops and goes back to its start.
-void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
+// cursor on. A one-shot buffer that reaches its end stops and goes back to its start. True when
+// the cursor crossed a wake point.
+bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
   const uint8_t* bytes = buffer.bytes.data();
   uint32_t size = static_cast<uint32_t>(buffer.bytes.size());
   int32_t gain = buffer.gain;
+  bool crossed = false;
   while (count > 0) {
     uint32_t run = std::min(count, size - buffer.cursor);
+    crossed = crossed || cursorCrossesMultiple(buffer.cursor, run, size, buffer.wakeInterval);
     const uint8_t* source = bytes + buffer.cursor;
     if (gain == kUnityGain) {
       for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - kSilence;
@@ -82,34 +100,81 @@ void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
       buffer.cursor = 0;
       if (!buffer.looping) {
         buffer.playing = false;
-        return;
+        return crossed;
       }
     }
   }
+  return crossed;
 }
 
-void mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
+// True when a cursor crossed a wake point.
+bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
   int32_t sum[kMixBlock];
+  bool crossed = false;
   while (bytes > 0) {
     uint32_t count = std::min(bytes, kMixBlock);
     std::fill(sum, sum + count, 0);
     for (SdlSoundBuffer* buffer : device.buffers) {
-      if (buffer->playing) mixBuffer(*buffer, sum, count);
+      if (buffer->playing && mixBuffer(*buffer, sum, count)) crossed = true;
     }
     for (uint32_t i = 0; i < count; ++i)
       out[i] = static_cast<uint8_t>(std::clamp(kSilence + sum[i], 0, 255));
     out += count;
     bytes -= count;
   }
+  return crossed;
 }
 
 void audioCallback(void* device, Uint8* stream, int length) {
   mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
 }
 
+SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
+  SDL_AudioSpec wanted{};
+  wanted.freq = kOutputRate;
+  wanted.format = AUDIO_U8;
+  wanted.channels = kOutputChannels;
+  wanted.samples = kCallbackSamples;
+  wanted.callback = audioCallback;
+  wanted.userdata = device;
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts our format for the hardware.
+  SDL_AudioDeviceID audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (audio == 0) debugPrint("no audio device: %s", SDL_GetError());
+  if (audio != 0) SDL_PauseAudioDevice(audio, 0);
+  return audio;
+}
+
+void closeOutput(SdlSoundDevice& device) {
+  if (device.closing.joinable()) device.closing.join();
+  // SDL lets the output drain before it closes it, some 50 ms that nobody needs to wait for.
+  if (device.audio != 0) device.closing = std::thread(SDL_CloseAudioDevice, device.audio);
+  device.audio = 0;
+}
+
+// After a play, a stop or a release (never under the buffers' lock): the output opens when a
+// buffer plays and closes when none does. A one-shot buffer that ends by itself leaves the
+// output open until the next call.
+void updateOutput(SdlSoundDevice& device) {
+  if (!device.hasOutput) return;
+  std::lock_guard<std::mutex> output(device.outputLock);
+  bool playing = false;
+  {
+    std::lock_guard<std::mutex> hold(device.lock);
+    for (SdlSoundBuffer* buffer : device.buffers) playing = playing || buffer->playing;
+  }
+  if (playing && device.audio == 0) {
+    if (device.closing.joinable()) device.closing.join();
+    device.audio = openOutput(&device);
+  } else if (!playing && device.audio != 0) {
+    closeOutput(device);
+  }
+}
+
 SdlSoundDevice::~SdlSoundDevice() {
-  if (audio != 0) {
-    SDL_CloseAudioDevice(audio);  // returns when the callback has finished for good
+  if (hasOutput) {
+    closeOutput(*this);
+    if (closing.joinable()) closing.join();  // the callback has finished for good
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
   for (SdlSoundBuffer* buffer : buffers) delete buffer;
@@ -140,15 +205,21 @@ bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2
 }
 
 bool SdlSoundBuffer::play(bool loop) {
-  std::lock_guard<std::mutex> hold(device->lock);
-  playing = true;
-  looping = loop;
+  {
+    std::lock_guard<std::mutex> hold(device->lock);
+    playing = true;
+    looping = loop;
+  }
+  updateOutput(*device);
   return true;
 }
 
 bool SdlSoundBuffer::stop() {
-  std::lock_guard<std::mutex> hold(device->lock);
-  playing = false;
+  {
+    std::lock_guard<std::mutex> hold(device->lock);
+    playing = false;
+  }
+  updateOutput(*device);
   return true;
 }
 
@@ -177,20 +248,32 @@ bool SdlSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
   return true;
 }
 
+void SdlSoundBuffer::wakeGameEvery(uint32_t interval) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  wakeInterval = interval;
+}
+
 void SdlSoundBuffer::release() {
+  SdlSoundDevice* owner = device;
   {
-    std::lock_guard<std::mutex> hold(device->lock);
-    std::erase(device->buffers, this);
+    std::lock_guard<std::mutex> hold(owner->lock);
+    std::erase(owner->buffers, this);
   }
   delete this;
+  updateOutput(*owner);
 }
 
 }  // namespace
 
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   auto* sdl = static_cast<SdlSoundDevice*>(device);
-  std::lock_guard<std::mutex> hold(sdl->lock);
-  mixLocked(*sdl, out, bytes);
+  bool crossed = false;
+  {
+    std::lock_guard<std::mutex> hold(sdl->lock);
+    crossed = mixLocked(*sdl, out, bytes);
+  }
+  // Outside the device's lock: the game thread may be waiting for it to read the cursor.
+  if (crossed) wakeGame();
 }
 
 SoundDevice* createSdlMixerDevice() {
@@ -203,22 +286,14 @@ SoundDevice* createSdlSoundDevice() {
     return nullptr;
   }
   auto* device = new SdlSoundDevice;
-  SDL_AudioSpec wanted{};
-  wanted.freq = kOutputRate;
-  wanted.format = AUDIO_U8;
-  wanted.channels = kOutputChannels;
-  wanted.samples = kCallbackSamples;
-  wanted.callback = audioCallback;
-  wanted.userdata = device;
-  SDL_AudioSpec obtained{};
-  // No changes allowed: SDL converts our format for the hardware.
-  device->audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  // The output is opened once to see that there is one, and closed again while nothing plays.
+  device->audio = openOutput(device);
   if (device->audio == 0) {
-    debugPrint("no audio device: %s", SDL_GetError());
     delete device;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
-  SDL_PauseAudioDevice(device->audio, 0);
+  device->hasOutput = true;
+  updateOutput(*device);
   return device;
 }

@@ -1,7 +1,11 @@
-// Stop requests: how a game thread is asked to end, and the waits that honour the request.
+// Stop requests and wake-ups: how a game thread is asked to end, how it sleeps until something
+// can change its next pass, and the waits that honour a stop request.
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
+#include "platform/game_wake.h"
 #include "platform/platform.h"
 
 thread_local const std::atomic<bool>* threadStopRequest = nullptr;
@@ -10,15 +14,61 @@ bool stopRequested() {
   return threadStopRequest && threadStopRequest->load();
 }
 
-bool waitUnlessStopped(uint32_t ms) {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-  // Short slices keep the reaction to a stop request within a few milliseconds.
-  while (Clock::now() < end) {
-    if (stopRequested()) return false;
-    std::this_thread::sleep_for(
-        std::min<Clock::duration>(std::chrono::milliseconds(2), end - Clock::now()));
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Never destroyed: the audio callback may still wake the game while the process exits.
+struct GameWake {
+  std::mutex lock;
+  std::condition_variable signal;
+  std::atomic<uint64_t> count{0};  // written under lock, so a sleeper cannot miss a change
+  std::atomic<int> sleepers{0};
+  std::atomic<uint64_t> sleeperSaw{0};  // the count the last sleeper went to sleep with
+};
+
+GameWake& gameWake() {
+  static GameWake* wake = new GameWake;
+  return *wake;
+}
+
+}  // namespace
+
+uint64_t gameWakeCount() {
+  return gameWake().count;
+}
+
+void wakeGame() {
+  GameWake& wake = gameWake();
+  {
+    std::lock_guard<std::mutex> hold(wake.lock);
+    ++wake.count;
   }
+  wake.signal.notify_all();
+}
+
+void waitForGameWake(uint64_t seen, uint32_t timeoutMs) {
+  GameWake& wake = gameWake();
+  std::unique_lock<std::mutex> hold(wake.lock);
+  ++wake.sleepers;
+  wake.sleeperSaw = seen;
+  wake.signal.wait_for(hold, std::chrono::milliseconds(timeoutMs),
+                       [&] { return wake.count != seen || stopRequested(); });
+  --wake.sleepers;
+}
+
+bool gameWakeSleeperUpToDate() {
+  GameWake& wake = gameWake();
+  std::lock_guard<std::mutex> hold(wake.lock);
+  return wake.sleepers > 0 && wake.sleeperSaw == wake.count;
+}
+
+// A stop request wakes the sleepers, so the wait needs no slices of its own.
+bool waitUnlessStopped(uint32_t ms) {
+  GameWake& wake = gameWake();
+  Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+  std::unique_lock<std::mutex> hold(wake.lock);
+  wake.signal.wait_until(hold, end, [] { return stopRequested(); });
   return !stopRequested();
 }
 

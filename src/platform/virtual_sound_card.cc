@@ -2,6 +2,7 @@
 // advances the device, with every call recorded and switches that make calls fail.
 #include <algorithm>
 
+#include "platform/game_wake.h"
 #include "platform/headless.h"
 #include "platform/sound_regions.h"
 
@@ -29,10 +30,14 @@ SoundBuffer* VirtualSoundDevice::createBuffer(const WaveFormat& format, uint32_t
 }
 
 void VirtualSoundDevice::advance(uint32_t bytes) {
-  std::lock_guard<std::mutex> hold(lock);
+  bool crossed = false;
+  std::unique_lock<std::mutex> hold(lock);
   for (auto& buffer : buffers) {
     if (!buffer->playing || buffer->released) continue;
     uint64_t size = buffer->bytes.size();
+    if (cursorCrossesMultiple(buffer->cursor, bytes, static_cast<uint32_t>(size),
+                              buffer->wakeInterval))
+      crossed = true;
     uint64_t cursor = buffer->cursor + uint64_t{bytes};
     if (buffer->looping) {
       buffer->cursor = static_cast<uint32_t>(cursor % size);
@@ -43,6 +48,8 @@ void VirtualSoundDevice::advance(uint32_t bytes) {
       buffer->cursor = static_cast<uint32_t>(cursor);
     }
   }
+  hold.unlock();
+  if (crossed) wakeGame();
 }
 
 std::vector<std::string> VirtualSoundDevice::eventsSeen() {
@@ -126,6 +133,11 @@ bool VirtualSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
   volume = hundredthsOfDecibel;
   device->events.push_back(eventLine("volume", *this) + " " + std::to_string(volume));
   return true;
+}
+
+void VirtualSoundBuffer::wakeGameEvery(uint32_t interval) {
+  std::lock_guard<std::mutex> hold(device->lock);
+  wakeInterval = interval;
 }
 
 void VirtualSoundBuffer::release() {

@@ -81,9 +81,10 @@ void storePicture(const uint32_t* pixels, int width, int height) {
   if (width <= 0 || height <= 0) return;
   {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
-    shell.picture.assign(pixels, pixels + static_cast<size_t>(width) * height);
-    shell.pictureWidth = width;
-    shell.pictureHeight = height;
+    shell.newest.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+    shell.newest.width = width;
+    shell.newest.height = height;
+    shell.newestUnpainted = true;
     shell.pictureShown = true;
   }
   invalidateClient();
@@ -92,11 +93,13 @@ void storePicture(const uint32_t* pixels, int width, int height) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-// Stretches the top-left sourceWidth x sourceHeight of 32-bit pixels over the client area.
-static void paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int height,
+// Stretches the top-left sourceWidth x sourceHeight of 32-bit pixels over the whole client area,
+// each pixel a block of screen pixels (the pictures want no smoothing). False when the pixels
+// cannot be painted.
+static bool paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int height,
                            int sourceWidth, int sourceHeight) {
   int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
-  if (stride != width * 4) return;
+  if (width <= 0 || height <= 0 || stride != width * 4) return false;
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels)), CAIRO_FORMAT_RGB24, width,
       height, stride);
@@ -104,49 +107,50 @@ static void paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int h
   cairo_scale(cr, static_cast<double>(shell.clientWidth) / sourceWidth,
               static_cast<double>(shell.clientHeight) / sourceHeight);
   cairo_set_source_surface(cr, surface, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // nothing under the picture shows through
   cairo_rectangle(cr, 0, 0, sourceWidth, sourceHeight);
   cairo_fill(cr);
   cairo_restore(cr);
   cairo_surface_destroy(surface);
+  return true;
 }
 
 // The title picture: its corner of 319 by 239 pixels is stretched over the whole client area,
 // so one column and one row of it are never shown.
-static void paintTitle(cairo_t* cr) {
-  if (shell.title.pixels.empty()) return;
-  paintStretched(cr, shell.title.pixels.data(), shell.title.width, shell.title.height,
-                 shell.title.width - 1, shell.title.height - 1);
+static bool paintTitle(cairo_t* cr) {
+  const DecodedPicture& title = shell.title;
+  return paintStretched(cr, title.pixels.data(), title.width, title.height, title.width - 1,
+                        title.height - 1);
 }
 
-// The newest picture; the title while a game or the demo has shown none yet. False when there
-// is nothing to show.
+// The newest picture; false while the game or demo that starts has shown none yet, or when it
+// cannot be painted.
 static bool paintNewestPicture(cairo_t* cr) {
-  // A copy, so the game thread never waits for the painting.
-  static std::vector<uint32_t> copy;
-  int width, height;
   {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
     if (!shell.pictureShown) return false;
-    copy = shell.picture;
-    width = shell.pictureWidth;
-    height = shell.pictureHeight;
+    if (shell.newestUnpainted) std::swap(shell.newest, shell.painted);
+    shell.newestUnpainted = false;
   }
-  if (!copy.empty()) paintStretched(cr, copy.data(), width, height, width, height);
-  return true;
+  const DecodedPicture& picture = shell.painted;
+  return paintStretched(cr, picture.pixels.data(), picture.width, picture.height, picture.width,
+                        picture.height);
 }
 
 // The title is painted while nothing plays; it stays on the window (and is painted again) until
-// the game or demo that starts shows its first picture.
+// the game or demo that starts shows its first picture. The picture covers the whole client
+// area; black only where there is none.
 gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  cairo_paint(cr);
   bool playing = readFlagLocked(game.demoActive) || readFlagLocked(game.gameActive);
   if (!playing) {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
     shell.pictureShown = false;
   }
-  if (!playing || !paintNewestPicture(cr)) paintTitle(cr);
+  if ((!playing || !paintNewestPicture(cr)) && !paintTitle(cr)) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+  }
   return TRUE;
 }
 

@@ -1,8 +1,8 @@
 // The main window: its menu and client area, the routing of menu commands, and the window seam
 // through which the game shows message boxes and pictures and changes the display mode.
-#include <condition_variable>
 #include <memory>
 
+#include "platform/game_wake.h"
 #include "shell/shell.h"
 
 ShellState shell;
@@ -151,9 +151,10 @@ void runOnUiThread(void (*fn)()) {
 // ---------------------------------------------------------------------------------------------
 // Message boxes
 //
-// On the user-interface thread a box runs its own loop until OK. From another thread the box is
-// opened by an idle callback and the caller waits for OK; when the caller's thread is asked to
-// stop it gives up waiting and the box is closed (or never opened).
+// On the user-interface thread a box runs its own loop until OK. From another thread (the game
+// thread) the box is opened by an idle callback and the caller sleeps until OK wakes it; when
+// the caller's thread is asked to stop it gives up waiting and the box is closed (or never
+// opened).
 
 namespace {
 
@@ -162,7 +163,6 @@ struct MessageRequest {
   std::string caption;
   bool warning = false;
   std::mutex lock;
-  std::condition_variable answered;
   bool done = false;       // OK was pressed, or the box could not be shown
   bool abandoned = false;  // the caller stopped waiting
   GtkWidget* dialog = nullptr;
@@ -178,10 +178,12 @@ GtkWidget* makeMessageDialog(const MessageRequest& request) {
 }
 
 void finishRequest(MessageRequest* request) {
-  std::lock_guard<std::mutex> hold(request->lock);
-  request->done = true;
-  request->dialog = nullptr;
-  request->answered.notify_all();
+  {
+    std::lock_guard<std::mutex> hold(request->lock);
+    request->done = true;
+    request->dialog = nullptr;
+  }
+  wakeGame();
 }
 
 void onPostedResponse(GtkDialog* dialog, gint, gpointer data) {
@@ -200,7 +202,7 @@ gboolean openPostedMessage(gpointer data) {
   std::unique_lock<std::mutex> hold(r.lock);
   if (r.abandoned || !shell.mainWindow) {
     r.done = true;
-    r.answered.notify_all();
+    wakeGame();
   } else {
     r.dialog = makeMessageDialog(r);
     g_signal_connect_data(r.dialog, "response", G_CALLBACK(onPostedResponse),
@@ -226,8 +228,6 @@ gboolean closeAbandonedMessage(gpointer data) {
   return G_SOURCE_REMOVE;
 }
 
-constexpr auto kStopCheckInterval = std::chrono::milliseconds(5);
-
 void showMessageFromOtherThread(const char* text, const char* caption, bool warning) {
   auto request = std::make_shared<MessageRequest>();
   request->text = text;
@@ -235,16 +235,20 @@ void showMessageFromOtherThread(const char* text, const char* caption, bool warn
   request->warning = warning;
   g_idle_add(openPostedMessage, new std::shared_ptr<MessageRequest>(request));
 
-  std::unique_lock<std::mutex> hold(request->lock);
-  while (!request->done) {
-    if (stopRequested()) {
-      request->abandoned = true;
-      hold.unlock();
-      g_idle_add(closeAbandonedMessage, new std::shared_ptr<MessageRequest>(request));
-      return;
+  // OK and a stop request both wake the caller; the count is read before either is looked at.
+  for (;;) {
+    uint64_t wakes = gameWakeCount();
+    {
+      std::lock_guard<std::mutex> hold(request->lock);
+      if (request->done) return;
+      if (stopRequested()) {
+        request->abandoned = true;
+        break;
+      }
     }
-    request->answered.wait_for(hold, kStopCheckInterval);
+    waitForGameWake(wakes, platform.gameWakeTimeoutMs);
   }
+  g_idle_add(closeAbandonedMessage, new std::shared_ptr<MessageRequest>(request));
 }
 
 // ---------------------------------------------------------------------------------------------

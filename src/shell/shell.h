@@ -47,13 +47,14 @@ struct ShellState {
   // The drawing resources: the decoded title picture (empty when it could not be read).
   DecodedPicture title;
 
-  // The newest picture from the game thread, and whether a repaint has been asked for.
+  // The newest picture from the game thread and the one painted last: painting takes the newest
+  // by a swap, so the game thread copies each picture once and never waits for a paint.
   std::mutex pictureLock;
-  std::vector<uint32_t> picture;
-  int pictureWidth = 0;
-  int pictureHeight = 0;
-  // Whether the window shows that picture or still the title: a game shows the title until its
-  // first picture comes (through the wait of its first open, for one).
+  DecodedPicture newest;
+  DecodedPicture painted;  // only the user-interface thread touches it
+  bool newestUnpainted = false;
+  // Whether the window shows the newest picture or still the title: a game shows the title
+  // until its first picture comes (through the wait of its first open, for one).
   bool pictureShown = false;
   std::atomic<bool> repaintQueued{false};
 

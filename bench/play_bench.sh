@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# What playing costs, side by side with ffplay, on this machine: CPU while the sample game's demo
+# plays windowed (320x240) and full screen (1280x720), CPU idle on the title picture, peak
+# memory, start-up to the window and to the title picture on the screen, and the time from a key
+# (or a joystick move) to its judging. Everything runs under a private X server (Xvfb with
+# openbox) with SDL's dummy sound driver, so no sound card or desktop is needed.
+#
+# Usage: bench/play_bench.sh [BUILD_DIR] [RUNS] [BEFORE_BUILD_DIR]
+#   BUILD_DIR         the build to measure (default build): its qvkavi, qvk_bench, qvk_start_probe
+#                     and sample game
+#   RUNS              how often each figure is measured (default 3)
+#   BEFORE_BUILD_DIR  another build (of an earlier version) measured in the same run, in a column
+#                     of its own; it needs qvkavi, and qvk_bench for the latencies
+#
+# Each cell is the median of the runs, with the lowest and highest in brackets. CPU is the
+# program's own time on the processor (all its threads, from /proc) per second of wall time, in
+# % of one core; the X server's work is not counted, for ffplay either.
+set -euo pipefail
+BUILD=${1:-build}
+RUNS=${2:-3}
+BEFORE=${3:-}
+SOURCE=$(cd "$(dirname "$0")/.." && pwd)
+source "$SOURCE/tests/gui/common.sh"
+export SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1
+PROBE=$BUILD/qvk_start_probe
+[ -x "$PROBE" ] || skip "qvk_start_probe is not built"
+command -v ffplay >/dev/null || skip "ffplay is not installed"
+[ -z "$BEFORE" ] || [ -x "$BEFORE/src/shell/qvkavi" ] || skip "no qvkavi in $BEFORE"
+BEFORE=${BEFORE:+$(cd "$BEFORE" && pwd)}
+
+DEMO_SECONDS=12  # measured of the demo's 18 seconds, from its second second on
+IDLE_SECONDS=7   # measured on the title picture, from two seconds after the start
+
+startDisplay 1280 720
+
+# ---------------------------------------------------------------------------------------------
+# Measuring a running program
+
+# CPU time in nanoseconds of every thread of process $1 as "TID NS" lines, sorted.
+threadTimes() {
+  for task in /proc/"$1"/task/*; do
+    echo "${task##*/} $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
+  done | sort
+}
+
+# % of one core that process $1 spends in the next $2 seconds (threads that live through them).
+cpuPercent() {
+  local before after
+  before=$(threadTimes "$1")
+  sleep "$2"
+  after=$(threadTimes "$1")
+  join <(echo "$before") <(echo "$after") |
+    awk -v s="$2" '{total += $3 - $2} END {printf "%.2f", total / s / 1e7}'
+}
+
+peakMegabytes() { awk '/VmHWM/{printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
+
+endProgram() {
+  kill "$1" 2>/dev/null || true
+  for _ in $(seq 200); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.01; done
+  kill -9 "$1" 2>/dev/null || true
+}
+
+# Results: one file per figure and column, one measurement a line.
+RESULTS=$WORK/results
+mkdir -p "$RESULTS"
+record() { echo "$3" >>"$RESULTS/$1.$2"; }  # figure, column, value
+
+# ---------------------------------------------------------------------------------------------
+# qvkavi
+
+windowWidth() { xwininfo -id "$WINDOW" | awk '/Width:/{print $2}'; }
+
+# Display > Full Screen, clicked: any key would end the demo.
+enterFullScreenWithTheMouse() {
+  WINDOW=$(xdotool search --name '^Quarnvale II$' | head -n1)
+  xdotool mousemove --window "$WINDOW" 88 12 click 1
+  sleep 0.4
+  xdotool mousemove --window "$WINDOW" 120 62 click 1
+  sleep 0.5
+  [ "$(windowWidth)" = 1280 ] || fail "full screen did not come"
+}
+
+# One run of the qvkavi of build $1, column $2: start-up, idle on the title, then the demo (the
+# attract timer starts it ten seconds in, its pictures move a second later) windowed or full
+# screen ($3).
+runQvkavi() {
+  local build=$1 column=$2 mode=$3 mapped titled pid started
+  mkdir -p "$WORK/data"
+  read -r mapped titled pid < <(env XDG_DATA_HOME="$WORK/data" "$PROBE" \
+    "$build/src/shell/qvkavi" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
+  started=$(($(date +%s%N) - ${titled%.*} * 1000000))
+  sleepUntil() { sleep "$(awk -v t="$1" -v s="$started" -v now="$(date +%s%N)" \
+    'BEGIN{d = t - (now - s) / 1e9; print (d > 0 ? d : 0)}')"; }
+  GAME_PID=$pid
+  record mapped "$column" "$mapped"
+  record titled "$column" "$titled"
+  if [ "$mode" = windowed ]; then
+    sleepUntil 2
+    record idle "$column" "$(cpuPercent "$pid" "$IDLE_SECONDS")"
+  else
+    sleepUntil 11.5
+    enterFullScreenWithTheMouse
+  fi
+  sleepUntil 13
+  record "$mode" "$column" "$(cpuPercent "$pid" "$DEMO_SECONDS")"
+  # The end of the demo would have brought the window back.
+  [ "$mode" = windowed ] || [ "$(windowWidth)" = 1280 ] || fail "$column: full screen ended early"
+  record memory "$column" "$(peakMegabytes "$pid")"
+  endProgram "$pid"
+  GAME_PID=""
+}
+
+# ---------------------------------------------------------------------------------------------
+# ffplay on the same clip, windowed at the game's size and full screen
+
+runFfplay() {
+  local mode=$1 size pid
+  if [ "$mode" = windowed ]; then size=(-x 320 -y 240); else size=(-fs); fi
+  ffplay -loglevel quiet -autoexit "${size[@]}" "$GAME/demo.avi" >/dev/null 2>&1 &
+  pid=$!
+  GAME_PID=$pid
+  sleep 2
+  record "$mode" ffplay "$(cpuPercent "$pid" "$DEMO_SECONDS")"
+  record memory ffplay "$(peakMegabytes "$pid")"
+  endProgram "$pid"
+  GAME_PID=""
+}
+
+# ---------------------------------------------------------------------------------------------
+# Key and joystick to judging (qvk_bench, on the real game thread)
+
+runLatencies() {
+  local build=$1 column=$2
+  [ -x "$build/qvk_bench" ] || return 0
+  "$build/qvk_bench" --benchmark_filter='^(KeyToJudging|JoystickToJudging)\b' \
+    --benchmark_format=csv 2>/dev/null | awk -F, -v dir="$RESULTS" -v column="$column" '
+      /^name/ { for (i = 1; i <= NF; i++) field[$i] = i; next }
+      /ToJudging/ {
+        name = $1; gsub(/"/, "", name); sub(/\/.*/, "", name)
+        figure = name == "KeyToJudging" ? "key" : "joystick"
+        printf "%s|%s|%s\n", $field["p50_ms"], $field["p95_ms"], $field["max_ms"] \
+          >> (dir "/" figure "." column)
+      }'
+}
+
+COLUMNS=(qvkavi)
+[ -n "$BEFORE" ] && COLUMNS+=(before)
+buildOf() { if [ "$1" = before ]; then echo "$BEFORE"; else echo "$BUILD"; fi; }
+
+for run in $(seq "$RUNS"); do
+  echo "run $run of $RUNS" >&2
+  for column in "${COLUMNS[@]}"; do
+    runQvkavi "$(buildOf "$column")" "$column" windowed
+    runQvkavi "$(buildOf "$column")" "$column" fullscreen
+  done
+  runFfplay windowed
+  runFfplay fullscreen
+  for column in "${COLUMNS[@]}"; do runLatencies "$(buildOf "$column")" "$column"; done
+done
+
+# ---------------------------------------------------------------------------------------------
+# The table
+
+# "median (lowest-highest)" of the file $1; nothing when it does not exist.
+spread() {
+  [ -s "$1" ] || { echo "-"; return; }
+  sort -g "$1" | awk '{v[NR] = $1} END {
+    m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    if (NR == 1) printf "%g", m; else printf "%g (%g-%g)", m, v[1], v[NR]}'
+}
+median() { [ -s "$1" ] && sort -g "$1" | awk '{v[NR] = $1} END {
+  print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+# p50, p95 and max of the latency runs: the medians of each.
+latency() {
+  [ -s "$1" ] || { echo "-"; return; }
+  local p50 p95 max
+  p50=$(cut -d'|' -f1 "$1" | sort -g | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}')
+  p95=$(cut -d'|' -f2 "$1" | sort -g | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}')
+  max=$(cut -d'|' -f3 "$1" | sort -g | tail -n1)
+  printf "%.2f ms (p95 %.2f, max %.2f)" "$p50" "$p95" "$max"
+}
+ratio() {
+  local a b
+  a=$(median "$RESULTS/$1.$2") || true
+  b=$(median "$RESULTS/$1.ffplay") || true
+  [ -n "$a" ] && [ -n "$b" ] && awk -v a="$a" -v b="$b" 'BEGIN{printf "%.2f", a / b}' || echo "-"
+}
+
+row() { printf "%-34s" "$1"; shift; for cell in "$@"; do printf "%-26s" "$cell"; done; echo; }
+
+echo
+echo "qvkavi: $BUILD${BEFORE:+, before: $BEFORE}; ffplay $(ffplay -version | awk 'NR==1{print $3}');" \
+  "$RUNS runs; median (lowest-highest)"
+header=(qvkavi)
+[ -n "$BEFORE" ] && header+=(before)
+header+=(ffplay)
+row "" "${header[@]}"
+cells() {  # figure, unit
+  local out=()
+  for column in "${COLUMNS[@]}" ffplay; do
+    local value
+    value=$(spread "$RESULTS/$1.$column")
+    [ "$value" = "-" ] || value="$value $2"
+    out+=("$value")
+  done
+  printf '%s\n' "${out[@]}"
+}
+mapfile -t line < <(cells windowed %); row "playing windowed 320x240, CPU" "${line[@]}"
+ratios=(); for column in "${COLUMNS[@]}"; do ratios+=("$(ratio windowed "$column")"); done
+row "  / ffplay's (target <= 0.25)" "${ratios[@]}"
+mapfile -t line < <(cells fullscreen %); row "playing full screen 1280x720, CPU" "${line[@]}"
+ratios=(); for column in "${COLUMNS[@]}"; do ratios+=("$(ratio fullscreen "$column")"); done
+row "  / ffplay's (target <= 0.5)" "${ratios[@]}"
+mapfile -t line < <(cells idle %); row "idle on the title, CPU (<= 0.1)" "${line[@]::${#COLUMNS[@]}}"
+mapfile -t line < <(cells memory MB); row "peak memory (target <= 36 MB)" "${line[@]}"
+mapfile -t line < <(cells mapped ms); row "start-up to the window" "${line[@]::${#COLUMNS[@]}}"
+mapfile -t line < <(cells titled ms); row "start-up to the title (<= 150)" "${line[@]::${#COLUMNS[@]}}"
+cellsOf() { for column in "${COLUMNS[@]}"; do latency "$RESULTS/$1.$column"; done; }
+mapfile -t line < <(cellsOf key); row "key to judging (<= 2 ms)" "${line[@]}"
+mapfile -t line < <(cellsOf joystick); row "joystick to judging (<= 5 ms)" "${line[@]}"
