@@ -48,7 +48,9 @@ void countPasses(const char* line) {
 // only when the test mixes, as the audio callback does.
 class GameWake : public ::testing::Test {
  protected:
-  void start(bool withSound, int32_t sceneFrames = 100000) {
+  // hook follows the game's events from before its thread starts.
+  void start(bool withSound, int32_t sceneFrames = 100000,
+             void (*hook)(const char*) = countPasses) {
     std::filesystem::create_directories(directory);
     // Only the end row: nothing is judged, no verdict ends the scene, every input beeps.
     for (const char* base : {"seq01", "seq02", "seq12"}) {
@@ -68,7 +70,7 @@ class GameWake : public ::testing::Test {
     if (withSound) platform.createSoundDevice = createSdlMixerDevice;
     platform.gameWakeTimeoutMs = kLostWakeUpMs;
     startUp();
-    traceHook = countPasses;
+    traceHook = hook;
     runGameCommand(kCommandNew);
   }
 
@@ -178,9 +180,8 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
   // Short scenes, so that clips end and others open; a clip without sound runs on the FrameTimer.
   media.addClip("seq02.avi", 30);
   media.addClip("seq12.avi", 30, false);
-  start(true, 30);
   keysToPress = 1000000;
-  traceHook = pressDuringPasses;
+  start(true, 30, pressDuringPasses);
   std::atomic<bool> running{true};
   std::thread audio([&] {
     std::mt19937 random(17);
