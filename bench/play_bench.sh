@@ -133,9 +133,9 @@ runFfplay() {
 runLatencies() {
   local build=$1 column=$2
   [ -x "$build/qvk_bench" ] || return 0
-  "$build/qvk_bench" --benchmark_filter='^(KeyToJudging|JoystickToJudging)\b' \
+  "$build/qvk_bench" --benchmark_filter='^(KeyToJudging|JoystickToJudging)/' \
     --benchmark_format=csv 2>/dev/null | awk -F, -v dir="$RESULTS" -v column="$column" '
-      /^name/ { for (i = 1; i <= NF; i++) field[$i] = i; next }
+      /^name/ { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); field[$i] = i }; next }
       /ToJudging/ {
         name = $1; gsub(/"/, "", name); sub(/\/.*/, "", name)
         figure = name == "KeyToJudging" ? "key" : "joystick"

@@ -1,5 +1,6 @@
 // Packed 8-bit device-independent bitmaps, uncompressed or run-length encoded (BI_RLE8), as the
 // title picture is stored. Rows are stored bottom row first unless the height is negative.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,18 +25,28 @@ struct IndexSink {
   int width;
   int height;
 
-  void put(int x, int y, uint8_t index) {
-    if (x < 0 || y < 0 || x >= width || y >= height) return;
-    indices[static_cast<size_t>(y) * width + x] = index;
+  // The pixels from x on of row y, count of them, cut to the picture: a run of one index, or
+  // the indices in from.
+  void run(int x, int y, int count, uint8_t index) {
+    if (uint8_t* at = cut(x, y, &count)) std::memset(at, index, count);
+  }
+  void copy(int x, int y, int count, const uint8_t* from) {
+    if (uint8_t* at = cut(x, y, &count)) std::memcpy(at, from, count);
+  }
+  uint8_t* cut(int x, int y, int* count) {
+    if (y < 0 || y >= height || x >= width || x < 0) return nullptr;
+    *count = std::min(*count, width - x);
+    return indices + static_cast<size_t>(y) * width + x;
   }
 };
 
 // Rows are padded to four bytes; rows the data lack are damage.
 bool decodeUncompressed(const uint8_t* data, size_t size, IndexSink& sink) {
   size_t stride = (static_cast<size_t>(sink.width) + 3) & ~size_t{3};
-  for (int y = 0; y < sink.height; ++y) {
+  for (int y = 0; y < sink.height && stride * y < size; ++y) {
     size_t rowStart = stride * y;
-    for (int x = 0; x < sink.width && rowStart + x < size; ++x) sink.put(x, y, data[rowStart + x]);
+    sink.copy(0, y, static_cast<int>(std::min<size_t>(sink.width, size - rowStart)),
+              data + rowStart);
   }
   return size >= stride * sink.height;
 }
@@ -50,7 +61,8 @@ bool decodeRle8(const uint8_t* data, size_t size, IndexSink& sink) {
     uint8_t count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
-      for (int i = 0; i < count; ++i) sink.put(x++, y, value);
+      sink.run(x, y, count, value);
+      x += count;
     } else if (value == 0) {
       x = 0;
       // The row after the last is damage unless the picture ends there.
@@ -64,10 +76,11 @@ bool decodeRle8(const uint8_t* data, size_t size, IndexSink& sink) {
       at += 2;
       if (x >= sink.width || y >= sink.height) return false;
     } else {
-      bool whole = at + value <= size;
-      for (int i = 0; i < value && at < size; ++i) sink.put(x++, y, data[at++]);
-      if (!whole) return false;
-      if (value & 1) ++at;
+      int there = static_cast<int>(std::min<size_t>(value, size - at));
+      sink.copy(x, y, there, data + at);
+      if (there < value) return false;
+      x += value;
+      at += value + (value & 1);
     }
   }
   return true;  // data that end without an end of picture are whole as far as they go

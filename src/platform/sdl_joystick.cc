@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kAxisRange = 65535;
 constexpr int32_t kAxisOffset = 32768;  // SDL's -32768..32767 onto 0..65535
+constexpr uint64_t kLookForDevicesMs = 250;
 
 uint32_t positionOfAxis(int16_t value) {
   return static_cast<uint32_t>(value + kAxisOffset);
@@ -31,6 +32,7 @@ struct SdlJoystick : Joystick {
   bool initFailed = false;
   SDL_Joystick* joystick = nullptr;
   SDL_GameController* controller = nullptr;
+  uint64_t nextUpdateMs = 0;
 };
 
 bool SdlJoystick::attach() {
@@ -45,7 +47,14 @@ bool SdlJoystick::attach() {
     }
     initialised = true;
   }
-  SDL_GameControllerUpdate();  // updates the joysticks as well, and sees devices come and go
+  // Updating the joysticks also looks for devices that came and went, which costs more than a
+  // game pass: without a device it is done only every so often (SDL counts virtual joysticks at
+  // once, real ones once they are found).
+  uint64_t now = SDL_GetTicks64();
+  if (joystick || now >= nextUpdateMs) {
+    SDL_GameControllerUpdate();
+    nextUpdateMs = now + kLookForDevicesMs;
+  }
 
   if (joystick && !SDL_JoystickGetAttached(joystick)) {
     if (controller)

@@ -64,9 +64,22 @@ void closeDrawingResources() {
 // ---------------------------------------------------------------------------------------------
 // The newest picture
 
+static void paintClient(cairo_t* cr);
+
+// The client area is painted at once, outside GTK's redraw of the window, which would take a
+// turn of its frame clock and go through every widget in the area, twelve times a second.
 static gboolean repaintNow(gpointer) {
   shell.repaintQueued = false;
-  if (shell.clientArea) gtk_widget_queue_draw(shell.clientArea);
+  GtkWidget* area = shell.clientArea;
+  if (!area || !gtk_widget_is_drawable(area)) return G_SOURCE_REMOVE;
+  GdkWindow* window = gtk_widget_get_window(area);
+  cairo_rectangle_int_t whole{0, 0, gtk_widget_get_allocated_width(area),
+                              gtk_widget_get_allocated_height(area)};
+  cairo_region_t* region = cairo_region_create_rectangle(&whole);
+  GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
+  paintClient(gdk_drawing_context_get_cairo_context(context));
+  gdk_window_end_draw_frame(window, context);
+  cairo_region_destroy(region);
   return G_SOURCE_REMOVE;
 }
 
@@ -138,10 +151,10 @@ static bool paintNewestPicture(cairo_t* cr) {
                         picture.height);
 }
 
-// The title is painted while nothing plays; it stays on the window (and is painted again) until
-// the game or demo that starts shows its first picture. The picture covers the whole client
-// area; black only where there is none.
-gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
+// The newest picture while a game or the demo runs, else the title. The title stays on the
+// window (and is painted again) until the game or demo that starts shows its first picture. The
+// picture covers the whole client area; black only where there is none.
+static void paintClient(cairo_t* cr) {
   bool playing = readFlagLocked(game.demoActive) || readFlagLocked(game.gameActive);
   if (!playing) {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
@@ -151,6 +164,10 @@ gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
   }
+}
+
+gboolean onClientDraw(GtkWidget*, cairo_t* cr, gpointer) {
+  paintClient(cr);
   return TRUE;
 }
 
