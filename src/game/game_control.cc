@@ -25,7 +25,7 @@ static bool shutDownStarted = false;
 
 // A joystick is read by polling: while one is plugged in, the thread looks at it this often,
 // so a move reaches the judging within 5 ms.
-static constexpr uint32_t kJoystickPollMs = 4;
+static constexpr uint32_t kJoystickPollMs = 3;
 
 void gameThreadProc() {
   startJudging();
