@@ -10,7 +10,8 @@
 #                     and sample game
 #   RUNS              how often each figure is measured (default 3)
 #   BEFORE_BUILD_DIR  another build (of an earlier version) measured in the same run, in a column
-#                     of its own; it needs qvkavi, and qvk_bench for the latencies
+#                     of its own; it needs qvkavi, and for the latencies a qvk_bench built with
+#                     this version of bench/keys_bench.cc
 #
 # Each cell is the median of the runs, with the lowest and highest in brackets. CPU is the
 # program's own time on the processor (all its threads, from /proc) per second of wall time, in
@@ -71,7 +72,8 @@ record() { echo "$3" >>"$RESULTS/$1.$2"; }  # figure, column, value
 
 windowWidth() { xwininfo -id "$WINDOW" | awk '/Width:/{print $2}'; }
 
-# Display > Full Screen, clicked: any key would end the demo.
+# Display > Full Screen, clicked: any key would end the demo. The places are those of the menu
+# in this X server's default theme and font.
 enterFullScreenWithTheMouse() {
   WINDOW=$(xdotool search --name '^Quarnvale II$' | head -n1)
   xdotool mousemove --window "$WINDOW" 88 12 click 1
@@ -187,7 +189,10 @@ ratio() {
   [ -n "$a" ] && [ -n "$b" ] && awk -v a="$a" -v b="$b" 'BEGIN{printf "%.2f", a / b}' || echo "-"
 }
 
-row() { printf "%-34s" "$1"; shift; for cell in "$@"; do printf "%-26s" "$cell"; done; echo; }
+row() {
+  { printf "%-34s" "$1"; shift; for cell in "$@"; do printf "%-30s" "$cell"; done; echo; } |
+    sed 's/ *$//'
+}
 
 echo
 echo "qvkavi: $BUILD${BEFORE:+, before: $BEFORE}; ffplay $(ffplay -version | awk 'NR==1{print $3}');" \
