@@ -145,14 +145,14 @@ aboutBoxes() {
 }
 
 # Closes the main window as its close button does and checks that the program ends with exit
-# code 0 within a second.
+# code 0 within $1 seconds (default 1).
 closeAndExpectExit() {
-  local start end rc
+  local seconds=${1:-1} start end rc
   start=$(date +%s%N)
   wmctrl -i -c "$WINDOW"
-  for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+  for _ in $(seq $((seconds * 100))); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
   end=$(date +%s%N)
-  kill -0 "$GAME_PID" 2>/dev/null && fail "still running a second after the window was closed"
+  kill -0 "$GAME_PID" 2>/dev/null && fail "still running $seconds s after the window was closed"
   rc=0
   wait "$GAME_PID" || rc=$?
   GAME_PID=""
