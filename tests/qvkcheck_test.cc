@@ -162,7 +162,7 @@ const Damage kDamages[] = {
        fs::remove(game.file("missed.avi"));
      },
      {"2lives.avi: missing: the player plays it after a death that leaves 2 lives; make it\n",
-      "missed.avi: missing: the player plays it before a scene whose treasure was passed by is "
+      "missed.avi: missing: the player plays it before a scene whose object was passed by is "
       "played again; make it\n"}},
     {"ClipNamedByAMoveFileMustExist",
      [](const TempDir& game) {
@@ -199,7 +199,7 @@ const Damage kDamages[] = {
       "seq07.txt:2: 2 correct moves (\"00\"); a line has exactly one\n",
       "seq07.txt:3: \"00\" in the no-move column: when no key is pressed the player opens a file "
       "named \"x\"; name a death clip there\n"}},
-    {"TreasuresOfALine",
+    {"ObjectsOfALine",
      [](const TempDir& game) {
        for (const char* clip : {"seq12t1.avi", "seq12t2.avi"})
          writeClip(game.file(clip), blankClip(kClipFrames));
@@ -207,8 +207,8 @@ const Damage kDamages[] = {
                   "  40  d1   00   t1   t2   d1   d1\r\n"
                   "  80  t1   00   d1   d1   d1   d1\r\n");
      },
-     {"seq12.txt:1: 2 treasures (tokens starting with t); a line offers at most one\n",
-      "seq12.txt:2: warning: the no-move column names the treasure clip seq12t1.avi: when no key "
+     {"seq12.txt:1: 2 objects (tokens starting with t); a line offers at most one\n",
+      "seq12.txt:2: warning: the no-move column names the object clip seq12t1.avi: when no key "
       "is pressed it plays as a death and costs a life; name a death clip there unless that is "
       "meant\n"}},
     {"ShortBlankAndLongLines",

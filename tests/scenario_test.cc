@@ -97,7 +97,7 @@ TEST_P(WorkedExample, ObjectTakenThenADeathAndTheResumeAtTheCheckpoint) {
   EXPECT_EQ(game.lives, 4);
 }
 
-// A treasure is taken once: taking it again on the row already credited is the row's miss.
+// An object is taken once: taking it again on the row already credited is the row's miss.
 TEST_P(WorkedExample, TakingTheObjectAgainOnTheCreditedRowIsAMiss) {
   runGameCommand(kCommandNew);
   playPerfectly([&] { return at("seq01.avi", 300); });

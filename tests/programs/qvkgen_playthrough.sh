@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The sample game played through in qvksim from scripts made from its move files: a perfect
-# game (every correct move, every treasure taken) reaches the credits with 5 lives, in the
-# straight and in the mirrored scenes; a game that passes by the treasure of seq03 plays
+# game (every correct move, every object taken) reaches the credits with 5 lives, in the
+# straight and in the mirrored scenes; a game that passes by the object of seq03 plays
 # missed.avi after seq06 and then seq03 again, from its start.
 set -euo pipefail
 build=$1
@@ -13,11 +13,11 @@ fail() { echo "$*"; exit 1; }
 [ -f "$game/seq01.avi" ] || fail "no sample game in $game"
 
 # The script lines that play scene $1 well: the correct move in every window, a few frames
-# after it opens. With $2 "take", a treasure is taken first (its clip plays, the scene resumes
-# with the row current again); with "pass", the treasure is passed by.
+# after it opens. With $2 "take", an object is taken first (its clip plays, the scene resumes
+# with the row current again); with "pass", the object is passed by.
 play_scene() {
-  local base=$1 treasure=$2
-  tr -d '\r' <"$game/$base.txt" | awk -v base="$base" -v treasure="$treasure" '
+  local base=$1 choice=$2
+  tr -d '\r' <"$game/$base.txt" | awk -v base="$base" -v choice="$choice" '
     BEGIN { split("up down left right space", keys, " ") }
     NF == 7 {
       at = $1 + 12 + 3   # currentFrame inside the window: the move file gives picture frames
@@ -27,7 +27,7 @@ play_scene() {
         else if (substr($i, 1, 1) == "t") { object = keys[i - 2]; token = $i }
       }
       printf "until %s.avi %d\n", base, at
-      if (object != "" && treasure == "take") {
+      if (object != "" && choice == "take") {
         printf "key %s\nuntil %s%s.avi 0\nuntil %s.avi %d\n", object, base, token, base, at
       }
       printf "key %s\n", correct
@@ -72,11 +72,11 @@ for variant in straight timer mirrored; do
   refuse $variant " missed seq"
   [ "$(last_lives $variant)" = 5 ] || fail "$variant: the credits came with $(last_lives $variant) lives"
 done
-expect straight " open seq03t1.avi 0$"   # the treasures were taken
+expect straight " open seq03t1.avi 0$"   # the objects were taken
 expect mirrored " open seq13t1.avi 0$"
 
-# The treasure of seq03 passed by: after seq06, missed.avi, then seq03 again from its start,
-# this time with its treasure taken, and on through seq04..seq06 to the credits.
+# The object of seq03 passed by: after seq06, missed.avi, then seq03 again from its start,
+# this time with its object taken, and on through seq04..seq06 to the credits.
 {
   play_scene seq01 take
   play_scene seq02 take
@@ -93,4 +93,4 @@ grep -A3 ' open missed\.avi 0$' "$work/missed.trace" | grep -Eq ' open seq03\.av
 expect missed " open credits.avi 0$"
 refuse missed " open seq[0-9]+d[0-9]+\.avi"
 [ "$(last_lives missed)" = 5 ] || fail "missed: the credits came with $(last_lives missed) lives"
-echo "played through: straight, with the timer, mirrored, and with the treasure of seq03 missed"
+echo "played through: straight, with the timer, mirrored, and with the object of seq03 missed"

@@ -37,7 +37,7 @@ static const char* const kGameClips[][2] = {
     {"1lives.avi", "after a death that leaves 1 life"},
     {"cont.avi", "when the last life is lost, offering a continue"},
     {"gameover.avi", "when the continue offer passes without a key"},
-    {"missed.avi", "before a scene whose treasure was passed by is played again"},
+    {"missed.avi", "before a scene whose object was passed by is played again"},
     {"credits.avi", "after the last scene"},
     {"demo.avi", "as the demo while nobody plays"}};
 

@@ -1,6 +1,6 @@
 // The move file of a scene: first its lines as text (the items of each, the table's limits),
 // then the rows the player's own loader builds from it (clip names, frames, object moves). The
-// author knows rows as lines and object moves as treasures, and is told in those words.
+// author knows rows as lines, and is told in those words.
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -84,7 +84,7 @@ static void checkItems(const Piece& piece, const std::string& file, const std::s
             "\"x\"; name a death clip there");
   if (items.size() > 1 && items[1][0] == 't')
     warning(file, piece.line,
-            "the no-move column names the treasure clip " + base + items[1] +
+            "the no-move column names the object clip " + base + items[1] +
                 ".avi: when no key is pressed it plays as a death and costs a life; name a death "
                 "clip there unless that is meant");
 
@@ -102,7 +102,7 @@ static void checkItems(const Piece& piece, const std::string& file, const std::s
   if (objects > 1)
     problem(
         file, piece.line,
-        std::to_string(objects) + " treasures (tokens starting with t); a line offers at most one");
+        std::to_string(objects) + " objects (tokens starting with t); a line offers at most one");
 
   for (size_t i = 1; i < items.size() && i < 7; ++i) {
     std::string clip = base + items[i] + ".avi";

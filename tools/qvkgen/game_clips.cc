@@ -1,11 +1,11 @@
 // The clips of the scene flow that belong to no scene: lives left, the continue offer, game
-// over, the missed treasure, the credits and the attract-mode demo.
+// over, the missed object, the credits and the attract-mode demo.
 #include <algorithm>
 
 #include "qvkgen.h"
 
 // Every frame is a key frame: the player starts scenes in the middle (at checkpoints and after
-// treasures) and may skip a frame when it falls behind, and a delta frame would then leave
+// objects) and may skip a frame when it falls behind, and a delta frame would then leave
 // traces of the picture before it.
 AviClip newClip() {
   AviClip clip;

@@ -4,10 +4,10 @@
 #include "qvkgen.h"
 
 // One row per beat: the trigger frame, then the clip of no move, up, down, left, right and
-// action. "00" is the correct move, tN takes the beat's treasure, dN is the death clip of the
+// action. "00" is the correct move, tN takes the beat's object, dN is the death clip of the
 // beat's hazard.
 std::string moveFileText(const Scene& scene) {
-  std::vector<int> treasureBeats = scene.treasureBeats();
+  std::vector<int> objectBeats = scene.objectBeats();
   std::string text;
   for (int beat = 0; beat < scene.beats(); ++beat) {
     std::string death = "d" + std::to_string(scene.deathClipOf(beat) + 1);
@@ -17,9 +17,9 @@ std::string moveFileText(const Scene& scene) {
       Move move = static_cast<Move>(m);
       if (move == scene.move(beat)) {
         tokens[1 + m] = "00";
-      } else if (move == scene.treasure(beat)) {
+      } else if (move == scene.object(beat)) {
         int t = 0;
-        while (treasureBeats[t] != beat) ++t;
+        while (objectBeats[t] != beat) ++t;
         tokens[1 + m] = "t" + std::to_string(t + 1);
       } else {
         tokens[1 + m] = death;
@@ -52,9 +52,9 @@ std::vector<GameFile> gameFiles(const std::vector<Scene>& scenes) {
     for (int clip = 0; clip < scene.deathClips(); ++clip)
       files.push_back({scene.base + "d" + std::to_string(clip + 1) + ".avi", "",
                        [s, clip] { return renderDeathClip(*s, clip); }});
-    for (int t = 0; t < static_cast<int>(scene.treasureBeats().size()); ++t)
+    for (int t = 0; t < static_cast<int>(scene.objectBeats().size()); ++t)
       files.push_back({scene.base + "t" + std::to_string(t + 1) + ".avi", "",
-                       [s, t] { return renderTreasureClip(*s, t); }});
+                       [s, t] { return renderObjectClip(*s, t); }});
   }
   for (int lives = 4; lives >= 1; --lives)
     files.push_back(

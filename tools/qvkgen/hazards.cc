@@ -1,5 +1,5 @@
 // The hazards (rollers to jump, flyers to duck, weights falling from above, monsters to strike),
-// the treasures and the marks on the ground, each in the style of the scene's place.
+// the objects and the marks on the ground, each in the style of the scene's place.
 #include <cmath>
 
 #include "qvkgen.h"
@@ -176,7 +176,7 @@ void drawPoof(Picture& p, int x, int y, int size) {
   fillEllipse(p, x + size / 2, y + size / 4, size / 2, size / 3, kLightGrey);
 }
 
-void treasurePlace(Move takenWith, int* x, int* y) {
+void objectPlace(Move takenWith, int* x, int* y) {
   switch (takenWith) {
     case kUp: *x = kHeroX, *y = kGroundY - 72; return;
     case kDown: *x = kHeroX + 20, *y = kGroundY - 4; return;
@@ -193,7 +193,7 @@ void drawGem(Picture& p, int x, int y, int half) {
 }
 
 // A gem on a ledge or on a stand, or (taken with the action button) a chest to open.
-void drawTreasure(Picture& p, Move takenWith, int x, int y, int frame) {
+void drawObject(Picture& p, Move takenWith, int x, int y, int frame) {
   if (takenWith == kAction) {
     fillRect(p, x - 10, y - 14, 20, 14, kBrown);
     fillRect(p, x - 11, y - 18, 22, 5, kGold);

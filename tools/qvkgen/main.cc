@@ -10,7 +10,7 @@
 static const char kUsage[] =
     "usage: qvkgen DIR\n"
     "Writes the sample game into DIR (created if missing): the scenes seq01..seq08 and\n"
-    "seq12..seq17 with their move (.txt) and hotspot (.hot) files, every death and treasure\n"
+    "seq12..seq17 with their move (.txt) and hotspot (.hot) files, every death and object\n"
     "clip they name, the lives, continue, game-over, missed, credits and demo clips.\n";
 
 static bool writeText(const std::string& path, const std::string& text) {

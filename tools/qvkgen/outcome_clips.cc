@@ -1,5 +1,5 @@
 // The outcome clips a scene's move file names: a death clip for each kind of hazard (the blow,
-// and what the move should have been) and a clip for each treasure (taken, and what comes
+// and what the move should have been) and a clip for each object (taken, and what comes
 // next). They start where the window closed, in the place where it happened.
 #include <algorithm>
 #include <cmath>
@@ -63,7 +63,7 @@ AviClip renderDeathClip(const Scene& scene, int clipIndex) {
   return clip;
 }
 
-// The hero goes for the treasure: up to a ledge, down to the ground, aside to a stand, or a
+// The hero goes for the object: up to a ledge, down to the ground, aside to a stand, or a
 // blow at the lock of a chest.
 static HeroState heroTaking(Move takenWith, int d) {
   Pose walk = (d / 3) % 2 ? kWalkA : kWalkB;
@@ -85,7 +85,7 @@ static HeroState heroTaking(Move takenWith, int d) {
   }
 }
 
-// The scene resumes before the treasure's window, where the treasure still lies and its cue
+// The scene resumes before the object's window, where the object still lies and its cue
 // still flashes; going for it a second time costs a life, and this says so.
 static void drawTakenOnce(Picture& p) {
   fillRect(p, 20, 22, kWidth - 40, 28, kNavy);
@@ -99,22 +99,22 @@ static int takenAt(Move takenWith) {
   return takenWith == kUp ? 6 : takenWith == kDown ? 5 : takenWith == kAction ? 5 : 7;
 }
 
-AviClip renderTreasureClip(const Scene& scene, int treasure) {
+AviClip renderObjectClip(const Scene& scene, int object) {
   const Theme& theme = scene.design->theme;
-  const int beat = scene.treasureBeats()[treasure];
-  const Move takenWith = scene.design->beats[beat].treasure;
+  const int beat = scene.objectBeats()[object];
+  const Move takenWith = scene.design->beats[beat].object;
   const int scroll = sceneScroll(scene)[scene.trigger(beat)];
   int tx, ty;
-  treasurePlace(takenWith, &tx, &ty);
+  objectPlace(takenWith, &tx, &ty);
 
   AviClip clip = newClip();
   Picture p;
   for (int d = 0; d < kClipFrames; ++d) {
     drawBackground(p, theme, scroll);
     int since = d - takenAt(takenWith);
-    if (since < 0) drawTreasure(p, takenWith, tx, ty, d);
+    if (since < 0) drawObject(p, takenWith, tx, ty, d);
     HeroState hero = heroTaking(takenWith, d);
-    if (since >= kHoldUpAfter && hero.lift == 0) {  // back on his feet: the treasure held high
+    if (since >= kHoldUpAfter && hero.lift == 0) {  // back on his feet: the object held high
       drawHero(p, hero.x, kGroundY, kReach);
       drawGem(p, hero.x + 7, kGroundY - 56, 7);
     } else {

@@ -14,7 +14,7 @@
 // Moves
 //
 // In move-file order (items 3 to 7 of a line). kNoMove stands for "none" where a move is
-// optional (a beat without a treasure).
+// optional (a beat without an object).
 
 enum Move { kUp, kDown, kLeft, kRight, kAction, kNoMove };
 constexpr int kMoves = 5;

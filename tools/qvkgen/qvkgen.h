@@ -4,7 +4,7 @@
 // Contents
 //   (primitives.h) the five moves, pictures and the bitmap font, the sound synthesizer
 //   Scene design  the scenes as data, the timing every scene follows, the mirrored variants
-//   Drawing       the hero, the hazards, the treasures, the cues, the backgrounds
+//   Drawing       the hero, the hazards, the objects, the cues, the backgrounds
 //   Clips         rendering scenes, outcome clips and the game's own clips into AviClips
 //   Game files    move and hotspot files, the list of everything to write
 #pragma once
@@ -23,7 +23,7 @@
 // A scene is a walk through one place; each beat is one move window. A hazard comes in during
 // the 20 frames before the beat's trigger frame, the cue shows during the window (the trigger
 // frame and the 11 after it, on the picture), and then the move made is acted out. A beat may
-// also offer a treasure, taken with another move.
+// also offer an object, taken with another move.
 //
 // The verdict is taken as the window closes, with the window's next picture (phase 12) on
 // screen. A verdict that opens a clip holds that picture for a second, in silence, while the
@@ -79,7 +79,7 @@ struct Theme {
 
 struct Beat {
   Move move;                // the correct move
-  Move treasure = kNoMove;  // the move that takes this beat's treasure
+  Move object = kNoMove;    // the move that takes this beat's object
   bool checkpoint = false;  // a checkpoint follows this beat
 };
 
@@ -102,7 +102,7 @@ struct Scene {
 
   int beats() const { return static_cast<int>(design->beats.size()); }
   Move move(int beat) const;             // the correct move, as the player sees this variant
-  Move treasure(int beat) const;         // kNoMove when the beat has no treasure
+  Move object(int beat) const;           // kNoMove when the beat has no object
   int trigger(int beat) const;           // picture frame at which the beat's window opens
   int length() const;                    // frames of the scene's AVI file
   std::vector<int> checkpoints() const;  // checkpoint frames, ascending
@@ -111,8 +111,8 @@ struct Scene {
   int deathClips() const;
   Move deathKind(int clip) const;
   int deathClipOf(int beat) const;  // clip index 0.. of the beat's hazard
-  // Treasure clips t1, t2...: the beat of each.
-  std::vector<int> treasureBeats() const;
+  // Object clips t1, t2...: the beat of each.
+  std::vector<int> objectBeats() const;
 };
 
 // All fourteen scenes: seq01..seq08, then seq12..seq17 (mirrors of seq02..seq07).
@@ -140,7 +140,7 @@ void drawFaller(Picture& p, const Theme& theme, int x, int bottomY, bool broken)
 void drawShadow(Picture& p, int x, int width);
 void drawMonster(Picture& p, const Theme& theme, int x, int frame, bool lunging);
 void drawPoof(Picture& p, int x, int y, int size);
-void drawTreasure(Picture& p, Move takenWith, int x, int y, int frame);
+void drawObject(Picture& p, Move takenWith, int x, int y, int frame);
 void drawGem(Picture& p, int x, int y, int half);
 void drawSafeSpot(Picture& p, int x, int frame);
 
@@ -150,8 +150,8 @@ void drawCue(Picture& p, Move move, int cx, int cy, int size, uint8_t colour);
 void drawTitleBar(Picture& p, const std::string& left, const std::string& right);
 void drawPanel(Picture& p, uint8_t colour);
 
-// Where a beat's treasure lies, straight world, by the move that takes it.
-void treasurePlace(Move takenWith, int* x, int* y);
+// Where a beat's object lies, straight world, by the move that takes it.
+void objectPlace(Move takenWith, int* x, int* y);
 
 // Around one beat. Phases count picture frames from the beat's trigger frame; d counts frames
 // of a death clip. kind is the beat's correct move in the straight world.
@@ -181,7 +181,7 @@ SoundTrack sceneSound(const Scene& scene);
 
 AviClip renderScene(const Scene& scene);
 AviClip renderDeathClip(const Scene& scene, int clip);
-AviClip renderTreasureClip(const Scene& scene, int treasure);
+AviClip renderObjectClip(const Scene& scene, int object);
 AviClip renderLivesClip(int lives);
 AviClip renderContinueClip();
 AviClip renderGameOverClip();

@@ -43,22 +43,22 @@ static HeroState heroInScene(const Scene& scene, int f) {
   return heroDuringBeat(scene.design->beats[beat].move, f - scene.trigger(beat), f);
 }
 
-static void drawTreasures(Picture& p, const Scene& scene, const std::vector<int>& scroll, int f) {
+static void drawObjects(Picture& p, const Scene& scene, const std::vector<int>& scroll, int f) {
   for (int i = 0; i < scene.beats(); ++i) {
     const Beat& beat = scene.design->beats[i];
     int t = scene.trigger(i), phase = f - t;
-    if (beat.treasure == kNoMove || phase < -kApproachFrames) continue;
+    if (beat.object == kNoMove || phase < -kApproachFrames) continue;
     int x, y;
-    treasurePlace(beat.treasure, &x, &y);
+    objectPlace(beat.object, &x, &y);
     x += scroll[t] - scroll[f];  // it lies on the ground and moves with it
     if (x < -20) continue;
-    drawTreasure(p, beat.treasure, x, y, f);
+    drawObject(p, beat.object, x, y, f);
     if (phase >= 0 && phase < kCueFrames) {
       uint8_t colour = (phase / 2) % 2 ? kYellow : kGold;
-      if (beat.treasure == kUp)
-        drawCue(p, beat.treasure, x + 28, y + 2, 20, colour);
+      if (beat.object == kUp)
+        drawCue(p, beat.object, x + 28, y + 2, 20, colour);
       else
-        drawCue(p, beat.treasure, x, y - 30, 20, colour);
+        drawCue(p, beat.object, x, y - 30, 20, colour);
     }
   }
 }
@@ -66,7 +66,7 @@ static void drawTreasures(Picture& p, const Scene& scene, const std::vector<int>
 static void drawSceneWorld(Picture& p, const Scene& scene, const std::vector<int>& scroll, int f) {
   const Theme& theme = scene.design->theme;
   drawBackground(p, theme, scroll[f]);
-  drawTreasures(p, scene, scroll, f);
+  drawObjects(p, scene, scroll, f);
   HeroState hero = heroInScene(scene, f);
   drawHero(p, hero.x, kGroundY + hero.lift, hero.pose);
   for (int i = 0; i < scene.beats(); ++i) {
@@ -102,19 +102,19 @@ static void drawBeatTexts(Picture& p, const Scene& scene, int f) {
   }
   if (window >= 0) {
     int phase = f - scene.trigger(window);
-    Move move = scene.move(window), treasure = scene.treasure(window);
+    Move move = scene.move(window), object = scene.object(window);
     drawTextCentred(p, kWidth / 2, line1, moveVerb(move), 2, (phase / 2) % 2 ? kYellow : kWhite);
     std::string press = std::string("PRESS ") + moveKeyName(move);
-    if (treasure == kNoMove)
+    if (object == kNoMove)
       drawTextCentred(p, kWidth / 2, line2, press, 1, kWhite);
     else
       drawTextCentred(p, kWidth / 2, line2,
-                      press + "  -  TREASURE: " + moveKeyName(treasure) + ", ONCE ONLY", 1, kGold);
+                      press + "  -  TREASURE: " + moveKeyName(object) + ", ONCE ONLY", 1, kGold);
   } else if (coming >= 0) {
     drawTextCentred(p, kWidth / 2, line1 + 4,
                     hazardWarning(scene.design->theme, scene.design->beats[coming].move), 1,
                     kWhite);
-    if (scene.treasure(coming) != kNoMove)
+    if (scene.object(coming) != kNoMove)
       drawTextCentred(p, kWidth / 2, line2, "A TREASURE! WATCH FOR THE GOLD CUE", 1, kGold);
   } else if (done >= 0) {
     drawTextCentred(p, kWidth / 2, line1 + 4, "GOOD!", 2, kPraise);
@@ -155,7 +155,7 @@ SoundTrack sceneSound(const Scene& scene) {
     addApproachSound(track, beat.move, frameTime(t - kApproachFrames));
     addCueBlip(track, frameTime(t), -0.35);
     addMoveSound(track, beat.move, frameTime(t + kOutcomePhase));
-    if (beat.treasure != kNoMove) addSparkle(track, frameTime(t - kApproachFrames / 2), 0.3);
+    if (beat.object != kNoMove) addSparkle(track, frameTime(t - kApproachFrames / 2), 0.3);
   }
   int last = scene.trigger(scene.beats() - 1);
   addFanfare(track, frameTime(last + kBeatFrames), theme.tune.root, 0.14);

@@ -2,13 +2,13 @@
 //
 // Each scene is a walk through one place of the quest. Its beats name the correct move of each
 // window (the hazard follows from it: up jumps a roller, down ducks a flyer, left and right
-// step out from under a falling weight, action strikes a monster) and, for some, a treasure
+// step out from under a falling weight, action strikes a monster) and, for some, an object
 // taken with another move. Scenes 2 to 7 also exist mirrored (seq12 to seq17).
 //
-// The player remembers the row number of the last treasure taken, not its scene, and takes a
-// treasure on that row number for one already taken until a death comes between. Scenes can
+// The player remembers the row number of the last object taken, not its scene, and takes a
+// object on that row number for one already taken until a death comes between. Scenes can
 // follow each other in any order through the replay of a missed scene, so every scene's
-// treasure lies on a row number of its own (seq01 row 4, seq02 3, seq03 5, seq04 2, seq05 6,
+// object lies on a row number of its own (seq01 row 4, seq02 3, seq03 5, seq04 2, seq05 6,
 // seq06 1, seq07 7), and never on the first row, whose number is the one remembered when
 // nothing was taken.
 #include <algorithm>
@@ -98,8 +98,8 @@ Move Scene::move(int beat) const {
   return mirrored ? mirrorMove(m) : m;
 }
 
-Move Scene::treasure(int beat) const {
-  Move m = design->beats[beat].treasure;
+Move Scene::object(int beat) const {
+  Move m = design->beats[beat].object;
   return mirrored ? mirrorMove(m) : m;
 }
 
@@ -144,9 +144,9 @@ int Scene::deathClipOf(int beat) const {
   return static_cast<int>(at - kinds.begin());
 }
 
-std::vector<int> Scene::treasureBeats() const {
-  std::vector<int> beatsWithTreasure;
+std::vector<int> Scene::objectBeats() const {
+  std::vector<int> beatsWithObject;
   for (int i = 0; i < beats(); ++i)
-    if (design->beats[i].treasure != kNoMove) beatsWithTreasure.push_back(i);
-  return beatsWithTreasure;
+    if (design->beats[i].object != kNoMove) beatsWithObject.push_back(i);
+  return beatsWithObject;
 }
