@@ -91,10 +91,7 @@ void runScript(const std::string& script) {
         messagePasses.clear();
         break;
       case 5: (op & 8) ? onFocusLost() : onFocusGained(); break;
-      case 6:
-        if (gameOrDemoRunning())
-          game.displayMode = (op & 8) ? kDisplayFullScreen : kDisplayWindowed;
-        break;
+      case 6: (op & 8) ? (void)runGameCommand(kCommandFullScreen) : returnToWindowed(); break;
       default: runPasses((op / 8 + 1) * kPassesPerFrame); break;
     }
     checkState();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/base.h"
 #include "bitmap_font.h"
 #include "make_resources.h"
 
@@ -213,10 +214,6 @@ void encodeRow(const uint8_t* row, std::vector<uint8_t>& out) {
   out.push_back(0);
 }
 
-void putLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back((value >> (8 * i)) & 0xff);
-}
-
 }  // namespace
 
 Bytes makeTitlePicture() {
@@ -230,17 +227,17 @@ Bytes makeTitlePicture() {
   pixels.push_back(1);
 
   Bytes out;
-  putLittle(out, 40, 4);  // the information header
-  putLittle(out, kWidth, 4);
-  putLittle(out, kHeight, 4);
-  putLittle(out, 1, 2);  // planes
-  putLittle(out, 8, 2);  // bits per pixel
-  putLittle(out, 1, 4);  // BI_RLE8
-  putLittle(out, pixels.size(), 4);
-  putLittle(out, 0, 4);
-  putLittle(out, 0, 4);
-  putLittle(out, 0, 4);  // colours used: all 256
-  putLittle(out, 0, 4);
+  appendLe32(out, 40);  // the information header
+  appendLe32(out, kWidth);
+  appendLe32(out, kHeight);
+  appendLe16(out, 1);  // planes
+  appendLe16(out, 8);  // bits per pixel
+  appendLe32(out, 1);  // BI_RLE8
+  appendLe32(out, pixels.size());
+  appendLe32(out, 0);
+  appendLe32(out, 0);
+  appendLe32(out, 0);  // colours used: all 256
+  appendLe32(out, 0);
   for (const Rgb& c : table) {
     out.push_back(c.b);
     out.push_back(c.g);

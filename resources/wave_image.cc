@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/base.h"
 #include "make_resources.h"
 
 namespace {
@@ -13,15 +14,6 @@ constexpr uint32_t kCommentField = 42;                                   // ICMT
 constexpr uint32_t kListBytes = 4 + 8 + kNameField + 8 + kCommentField;  // 94
 static_assert(kListBytes == 94);
 
-void put16(Bytes& out, uint16_t value) {
-  out.push_back(value & 0xFF);
-  out.push_back(value >> 8);
-}
-
-void put32(Bytes& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back((value >> shift) & 0xFF);
-}
-
 void putTag(Bytes& out, const char* tag) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
 }
@@ -30,7 +22,7 @@ void putText(Bytes& out, const char* tag, const char* text, uint32_t field) {
   size_t length = std::strlen(text);
   if (length >= field) std::abort();  // the text and its terminator must fit the field
   putTag(out, tag);
-  put32(out, field);
+  appendLe32(out, field);
   for (uint32_t i = 0; i < field; ++i) out.push_back(i < length ? text[i] : 0);
 }
 
@@ -40,29 +32,29 @@ Bytes makeWaveImage(const Bytes& samples, const char* name, const char* comment)
   if (samples.size() % 2 != 0) std::abort();  // whole stereo samples, and no pad byte
   Bytes out;
   putTag(out, "RIFF");
-  put32(out, 0);  // filled in below
+  appendLe32(out, 0);  // filled in below
   putTag(out, "WAVE");
 
   putTag(out, "fmt ");
-  put32(out, 18);
-  put16(out, 1);  // PCM
-  put16(out, kChannels);
-  put32(out, kRate);
-  put32(out, kRate * kChannels);
-  put16(out, kChannels);  // block alignment
-  put16(out, 8);          // bits per sample
-  put16(out, 0);          // extra size
+  appendLe32(out, 18);
+  appendLe16(out, 1);  // PCM
+  appendLe16(out, kChannels);
+  appendLe32(out, kRate);
+  appendLe32(out, kRate * kChannels);
+  appendLe16(out, kChannels);  // block alignment
+  appendLe16(out, 8);          // bits per sample
+  appendLe16(out, 0);          // extra size
 
   putTag(out, "fact");
-  put32(out, 4);
-  put32(out, static_cast<uint32_t>(samples.size() / kChannels));
+  appendLe32(out, 4);
+  appendLe32(out, static_cast<uint32_t>(samples.size() / kChannels));
 
   putTag(out, "data");
-  put32(out, static_cast<uint32_t>(samples.size()));
+  appendLe32(out, static_cast<uint32_t>(samples.size()));
   out.insert(out.end(), samples.begin(), samples.end());
 
   putTag(out, "LIST");
-  put32(out, kListBytes);
+  appendLe32(out, kListBytes);
   putTag(out, "INFO");
   putText(out, "INAM", name, kNameField);
   putText(out, "ICMT", comment, kCommentField);
