@@ -135,6 +135,16 @@ TEST_F(SavedGameTest, FailedReplaceIsReportedAndLeavesNoNewFileBehind) {
   EXPECT_EQ(install.read("qvk.sav/keep"), "x");
 }
 
+// Whatever lies under the new file's name is replaced: a named pipe there would block the save.
+TEST_F(SavedGameTest, ANamedPipeUnderTheNewFilesNameDoesNotHoldUpTheSave) {
+  playSeq03();
+  ASSERT_EQ(mkfifo(install.file("qvk.sav.new").c_str(), 0644), 0);
+  saveGame();
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(saveFile().size(), 50u);
+  EXPECT_FALSE(install.exists("qvk.sav.new"));
+}
+
 TEST_F(SavedGameTest, LoadWithoutASaveStartsANewGame) {
   playSeq03();
   playback.clockFrame = 77;

@@ -91,6 +91,17 @@ static bool writeSaveFile(FILE* file, const uint8_t (&bytes)[kSaveRecordSize]) {
   return written;
 }
 
+// The file the new record is written to, made afresh: whatever a crash or somebody else left
+// under its name (a file, a link, a named pipe that would block the save) is removed first.
+static FILE* createFreshFile(const std::string& path) {
+  unlink(path.c_str());
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, "wb");
+  if (!file) close(fd);
+  return file;
+}
+
 void saveGame() {
   int32_t restartFrame = game.hotspotTable[tableIndex(game.hotspotIndex, kHotspotEntries)];
   int32_t lives = game.lives;
@@ -116,9 +127,9 @@ void saveGame() {
   const std::string& dir = platform.directories.install;
   std::string target = resolveInDirectory(dir, kSaveFileName);
   std::string temporary = target + ".new";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
+  FILE* file = createFreshFile(temporary);
   if (!file) {
-    if (!makeDirectories(dir) || !(file = std::fopen(temporary.c_str(), "wb"))) {
+    if (!makeDirectories(dir) || !(file = createFreshFile(temporary))) {
       reportSaveFailure();
       return;
     }
