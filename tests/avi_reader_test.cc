@@ -178,12 +178,7 @@ TEST_F(AviReaderTest, FormatsAreReadAsStored) {
             layout.videoFormat.substr(0, kVideoFormatSize));
   WaveFormat wave;
   ASSERT_TRUE(file->readAudioFormat(&wave));
-  EXPECT_EQ(wave.formatTag, 1);
-  EXPECT_EQ(wave.channels, 2);
-  EXPECT_EQ(wave.samplesPerSec, 22050u);
-  EXPECT_EQ(wave.avgBytesPerSec, 88200u);
-  EXPECT_EQ(wave.blockAlign, 4);
-  EXPECT_EQ(wave.bitsPerSample, 8);
+  EXPECT_EQ(formatText(wave), "1 2 22050 88200 4 8");
   // Four bytes a sample now: one sample from byte 4 on.
   EXPECT_EQ(sound(file.get(), 1, 1), soundTrack(layout).substr(4, 4));
 }

@@ -387,3 +387,9 @@ std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t form
   platform.window = before;
   return pictures;
 }
+
+std::string formatText(const WaveFormat& format) {
+  return std::to_string(format.formatTag) + " " + std::to_string(format.channels) + " " +
+         std::to_string(format.samplesPerSec) + " " + std::to_string(format.avgBytesPerSec) + " " +
+         std::to_string(format.blockAlign) + " " + std::to_string(format.bitsPerSample);
+}

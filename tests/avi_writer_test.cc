@@ -95,12 +95,7 @@ TEST_F(AviWriterTest, RleClipReadsBackPictureForPictureAndSoundByteForByte) {
 
   WaveFormat wave;
   ASSERT_TRUE(file->readAudioFormat(&wave));
-  EXPECT_EQ(wave.formatTag, 1);
-  EXPECT_EQ(wave.channels, 2);
-  EXPECT_EQ(wave.samplesPerSec, 22050u);
-  EXPECT_EQ(wave.avgBytesPerSec, 44100u);
-  EXPECT_EQ(wave.blockAlign, 2);
-  EXPECT_EQ(wave.bitsPerSample, 8);
+  EXPECT_EQ(formatText(wave), "1 2 22050 44100 2 8");
   uint8_t format[2048];
   int32_t size = 0;
   ASSERT_TRUE(file->readVideoFormat(format, sizeof format, &size));
