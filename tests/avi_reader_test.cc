@@ -80,14 +80,16 @@ class AviReaderTest : public HeadlessTest {
   }
 };
 
-// Whatever the index, and with frames in record lists or a palette change (no frame of its own)
-// among them, the same frames and sound are read; the key flags come from the index.
+// Whatever the index, with frames in record lists, a palette change (no frame of its own) among
+// them, or frames in an OpenDML extension form, the same frames and sound are read; the key flags
+// come from the index.
 TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
   struct Case {
     HandIndex index;
     const char* kind;
     bool recordLists = false;
     bool paletteChange = false;
+    bool extensionForm = false;  // frames 3 on in an AVIX form
   } cases[] = {
       {HandIndex::idx1, "idx1"},
       {HandIndex::idx1Absolute, "idx1"},
@@ -98,13 +100,20 @@ TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
       {HandIndex::none, "rebuilt", true},
       {HandIndex::idx1, "idx1", false, true},
       {HandIndex::none, "rebuilt", false, true},
+      {HandIndex::openDml, "OpenDML", false, false, true},
+      {HandIndex::none, "rebuilt", false, false, true},  // the walk goes through AVIX too
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.kind) + (c.recordLists ? " with rec lists" : "") +
-                 (c.paletteChange ? " with a palette change" : ""));
+                 (c.paletteChange ? " with a palette change" : "") +
+                 (c.extensionForm ? " with an AVIX form" : ""));
     HandAvi layout = sampleAvi(c.index);
     layout.recordLists = c.recordLists;
     layout.paletteChange = c.paletteChange;
+    if (c.extensionForm) {
+      layout.framesInFirstForm = 3;
+      layout.headerFrames = 3;  // large files count only the first form in the main header
+    }
     auto file = open(buildHandAvi(layout));
     expectContents(file.get(), layout);
     AviFileFacts facts;
@@ -116,19 +125,6 @@ TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
       EXPECT_EQ(facts.keyFrames, 1);  // only frame 0
     }
   }
-}
-
-TEST_F(AviReaderTest, OpenDmlExtensionFormsAddTheirFrames) {
-  HandAvi layout = sampleAvi(HandIndex::openDml);
-  layout.framesInFirstForm = 3;
-  layout.headerFrames = 3;  // large files count only the first form in the main header
-  auto file = open(buildHandAvi(layout));
-  expectContents(file.get(), layout);
-  EXPECT_EQ(indexKind(file.get()), "OpenDML");
-
-  layout.index = HandIndex::none;  // the walk of the movie lists goes through AVIX too
-  file = open(buildHandAvi(layout));
-  expectContents(file.get(), layout);
 }
 
 TEST_F(AviReaderTest, SoundReadsAreSampleExactFromAnyPosition) {
