@@ -14,11 +14,6 @@
 
 namespace {
 
-int32_t leInt(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                 uint32_t(p[3]) << 24);
-}
-
 struct Encoding {
   const char* name;
   const char* videoOptions;
@@ -90,8 +85,8 @@ TEST_P(FfmpegFileTest, ReaderSeesWhatFfprobeSees) {
   ASSERT_TRUE(file->readVideoFormat(format, sizeof format, &size));
   std::ostringstream video;
   // Uncompressed pictures from ffmpeg are stored top-down, with a negative height.
-  video << decoderNameForFormat(format, size) << "," << leInt(format + 4) << ","
-        << std::abs(leInt(format + 8)) << "," << file->frameCount() << "\n";
+  video << decoderNameForFormat(format, size) << "," << int32_t(readLe32(format + 4)) << ","
+        << std::abs(int32_t(readLe32(format + 8))) << "," << file->frameCount() << "\n";
   EXPECT_EQ(video.str(), probe("v:0", "stream=codec_name,width,height,nb_read_packets"));
   EXPECT_EQ(file->frameCount(), GetParam().seconds * kFramesPerSecond);
 

@@ -80,57 +80,50 @@ class AviReaderTest : public HeadlessTest {
   }
 };
 
+// Whatever the index, with frames in record lists, a palette change (no frame of its own) among
+// them, or frames in an OpenDML extension form, the same frames and sound are read; the key flags
+// come from the index.
 TEST_F(AviReaderTest, EveryIndexKindReadsTheSameFramesAndSound) {
   struct Case {
     HandIndex index;
-    bool recordLists;
     const char* kind;
+    bool recordLists = false;
+    bool paletteChange = false;
+    bool extensionForm = false;  // frames 3 on in an AVIX form
   } cases[] = {
-      {HandIndex::idx1, false, "idx1"},       {HandIndex::idx1Absolute, false, "idx1"},
-      {HandIndex::openDml, false, "OpenDML"}, {HandIndex::none, false, "rebuilt"},
-      {HandIndex::idx1, true, "idx1"},        {HandIndex::openDml, true, "OpenDML"},
-      {HandIndex::none, true, "rebuilt"},
+      {HandIndex::idx1, "idx1"},
+      {HandIndex::idx1Absolute, "idx1"},
+      {HandIndex::openDml, "OpenDML"},
+      {HandIndex::none, "rebuilt"},
+      {HandIndex::idx1, "idx1", true},
+      {HandIndex::openDml, "OpenDML", true},
+      {HandIndex::none, "rebuilt", true},
+      {HandIndex::idx1, "idx1", false, true},
+      {HandIndex::none, "rebuilt", false, true},
+      {HandIndex::openDml, "OpenDML", false, false, true},
+      {HandIndex::none, "rebuilt", false, false, true},  // the walk goes through AVIX too
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.kind) + (c.recordLists ? " with rec lists" : ""));
+    SCOPED_TRACE(std::string(c.kind) + (c.recordLists ? " with rec lists" : "") +
+                 (c.paletteChange ? " with a palette change" : "") +
+                 (c.extensionForm ? " with an AVIX form" : ""));
     HandAvi layout = sampleAvi(c.index);
     layout.recordLists = c.recordLists;
+    layout.paletteChange = c.paletteChange;
+    if (c.extensionForm) {
+      layout.framesInFirstForm = 3;
+      layout.headerFrames = 3;  // large files count only the first form in the main header
+    }
     auto file = open(buildHandAvi(layout));
     expectContents(file.get(), layout);
-    EXPECT_EQ(indexKind(file.get()), c.kind);
-  }
-}
-
-TEST_F(AviReaderTest, OpenDmlExtensionFormsAddTheirFrames) {
-  HandAvi layout = sampleAvi(HandIndex::openDml);
-  layout.framesInFirstForm = 3;
-  layout.headerFrames = 3;  // large files count only the first form in the main header
-  auto file = open(buildHandAvi(layout));
-  expectContents(file.get(), layout);
-  EXPECT_EQ(indexKind(file.get()), "OpenDML");
-
-  layout.index = HandIndex::none;  // the walk of the movie lists goes through AVIX too
-  file = open(buildHandAvi(layout));
-  expectContents(file.get(), layout);
-}
-
-TEST_F(AviReaderTest, KeyFlagsComeFromTheIndex) {
-  for (HandIndex index : {HandIndex::idx1, HandIndex::openDml}) {
-    auto file = open(buildHandAvi(sampleAvi(index)));
     AviFileFacts facts;
     ASSERT_TRUE(describeAviFile(file.get(), &facts));
-    EXPECT_EQ(facts.keyFrames, 1);  // only frame 0
+    EXPECT_EQ(std::string(facts.indexKind), c.kind);
     EXPECT_EQ(facts.largestFrame, 101 + 40 * 6);
-    EXPECT_EQ(facts.soundBytes, int64_t(soundTrack(sampleAvi(index)).size()));
-  }
-}
-
-TEST_F(AviReaderTest, PaletteChangeChunksAreNoFrames) {
-  for (HandIndex index : {HandIndex::idx1, HandIndex::none}) {
-    HandAvi layout = sampleAvi(index);
-    layout.paletteChange = true;
-    auto file = open(buildHandAvi(layout));
-    expectContents(file.get(), layout);
+    EXPECT_EQ(facts.soundBytes, int64_t(soundTrack(layout).size()));
+    if (c.index != HandIndex::none) {
+      EXPECT_EQ(facts.keyFrames, 1);  // only frame 0
+    }
   }
 }
 
@@ -181,12 +174,7 @@ TEST_F(AviReaderTest, FormatsAreReadAsStored) {
             layout.videoFormat.substr(0, kVideoFormatSize));
   WaveFormat wave;
   ASSERT_TRUE(file->readAudioFormat(&wave));
-  EXPECT_EQ(wave.formatTag, 1);
-  EXPECT_EQ(wave.channels, 2);
-  EXPECT_EQ(wave.samplesPerSec, 22050u);
-  EXPECT_EQ(wave.avgBytesPerSec, 88200u);
-  EXPECT_EQ(wave.blockAlign, 4);
-  EXPECT_EQ(wave.bitsPerSample, 8);
+  EXPECT_EQ(formatText(wave), "1 2 22050 88200 4 8");
   // Four bytes a sample now: one sample from byte 4 on.
   EXPECT_EQ(sound(file.get(), 1, 1), soundTrack(layout).substr(4, 4));
 }
@@ -301,32 +289,27 @@ TEST_F(AviReaderTest, EveryDamagedByteFailsCleanly) {
                                        << " bytes to open " << fileSize << " bytes";
 }
 
-TEST_F(AviReaderTest, SuperIndexNamingIndexesManyTimesReadsEachOnce) {
-  // The 4.3 MB file of the report, 200000 entries naming a 1 MiB index without entries; here
-  // they name it and a small one in turn, 256 KiB apart.
+// Super indexes that name two standard indexes in turn, 200000 times: the 4.3 MB file of the
+// report (a 1 MiB index without entries, here 256 KiB after a small one), and over 100 MB (52 MiB
+// of empty chunks for the walk between them). The indexes name no frame, so the frames are
+// found by a walk over the movie list.
+TEST_F(AviReaderTest, HostileSuperIndexesOpenInAboutOneRead) {
   std::vector<std::string> frames = {patternBytes(300, 1), patternBytes(301, 2)};
-  std::string path = current.file("hostile.avi");
-  ASSERT_TRUE(writeHostileOpenDmlAvi(path, frames, 200000, 256 << 10, 1 << 20));
-  std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
-  ASSERT_NE(file, nullptr);
-  EXPECT_TRUE(costsAboutOneRead(file.get(), std::filesystem::file_size(path)));
-  // The index names no frame, so the frames are found by a walk over the movie list.
-  EXPECT_EQ(indexKind(file.get()), "rebuilt");
-  ASSERT_EQ(file->frameCount(), 2);
-  EXPECT_EQ(frame(file.get(), 1), frames[1]);
-}
-
-TEST_F(AviReaderTest, HundredMegabytesOfHostileIndexOpenInAboutOneRead) {
-  // 52 MiB of empty chunks for the walk, between two indexes named 200000 times in turn.
-  std::vector<std::string> frames = {patternBytes(300, 1)};
-  std::string path = current.file("hostile.avi");
-  ASSERT_TRUE(writeHostileOpenDmlAvi(path, frames, 200000, 52u << 20, 46u << 20));
-  uint64_t size = std::filesystem::file_size(path);
-  ASSERT_GT(size, 100u << 20);
-  std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
-  ASSERT_NE(file, nullptr);
-  EXPECT_TRUE(costsAboutOneRead(file.get(), size));
-  EXPECT_EQ(file->frameCount(), 1);
+  struct Case {
+    uint64_t zeroBytes;
+    uint32_t indexBytes;
+  } cases[] = {{256 << 10, 1 << 20}, {52u << 20, 46u << 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zeroBytes);
+    std::string path = current.file("hostile.avi");
+    ASSERT_TRUE(writeHostileOpenDmlAvi(path, frames, 200000, c.zeroBytes, c.indexBytes));
+    std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(costsAboutOneRead(file.get(), std::filesystem::file_size(path)));
+    EXPECT_EQ(indexKind(file.get()), "rebuilt");
+    ASSERT_EQ(file->frameCount(), 2);
+    EXPECT_EQ(frame(file.get(), 1), frames[1]);
+  }
 }
 
 TEST_F(AviReaderTest, IndexesCannotListMoreThanTheFileHolds) {

@@ -87,9 +87,11 @@ struct ChunkPlace {
   bool key;
 };
 
-constexpr int kSuperEntries = 4;
+constexpr uint32_t kSuperEntries = 4;
 
-void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, size_t* superIndexAt) {
+// With an OpenDML index, the stream's super index has room for superEntries entries.
+void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t superEntries,
+                     size_t* superIndexAt) {
   b.beginList("LIST", "strl");
   b.begin("strh");
   b.code(video ? "vids" : "auds");
@@ -129,7 +131,7 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, size_t* 
     b.u32(0);
     b.u32(0);
     b.u32(0);
-    for (int i = 0; i < kSuperEntries * 4; ++i) b.u32(0);
+    for (uint32_t i = 0; i < superEntries * 4; ++i) b.u32(0);
     b.end();
   }
   b.end();
@@ -206,11 +208,9 @@ void writeOldIndex(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64
   b.end();
 }
 
-}  // namespace
-
-std::string buildHandAvi(const HandAvi& layout) {
-  RiffBuilder b;
-  b.beginList("RIFF", "AVI ");
+// The header list, and where each stream's super index counts its entries.
+void writeHeaderList(RiffBuilder& b, const HandAvi& layout, uint32_t superEntries,
+                     size_t superIndexAt[2]) {
   b.beginList("LIST", "hdrl");
   b.begin("avih");
   b.u32(83333);
@@ -225,10 +225,18 @@ std::string buildHandAvi(const HandAvi& layout) {
   b.u32(240);
   for (int i = 0; i < 4; ++i) b.u32(0);
   b.end();
-  size_t superIndexAt[2] = {0, 0};
-  if (layout.video) writeStreamList(b, true, layout, &superIndexAt[0]);
-  if (layout.audio) writeStreamList(b, false, layout, &superIndexAt[1]);
+  if (layout.video) writeStreamList(b, true, layout, superEntries, &superIndexAt[0]);
+  if (layout.audio) writeStreamList(b, false, layout, superEntries, &superIndexAt[1]);
   b.end();
+}
+
+}  // namespace
+
+std::string buildHandAvi(const HandAvi& layout) {
+  RiffBuilder b;
+  b.beginList("RIFF", "AVI ");
+  size_t superIndexAt[2] = {0, 0};
+  writeHeaderList(b, layout, kSuperEntries, superIndexAt);
 
   std::vector<ChunkPlace> places;
   size_t firstFrames = std::min(layout.framesInFirstForm, layout.frames.size());
@@ -276,45 +284,30 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
   if (indexBytes < kIndexHeader) return false;
   HandAvi layout;
   layout.audio = false;
-  layout.index = HandIndex::none;
+  layout.index = HandIndex::openDml;
   layout.frames = frames;
-  std::string plain = buildHandAvi(layout);  // its hdrl, with room made for the super index
-  size_t strl = plain.find("strl");
-  size_t movi = plain.find("movi") - 8;
   RiffBuilder b;
-  b.raw(plain.substr(0, 12));
-  b.beginList("LIST", "hdrl");
-  b.raw(plain.substr(24, strl - 8 - 24));  // avih
-  b.beginList("LIST", "strl");
-  size_t strlEnd = strl + 4 + readLe32(reinterpret_cast<const uint8_t*>(&plain[strl - 4])) - 4;
-  b.raw(plain.substr(strl + 4, strlEnd - (strl + 4)));  // strh, strf
-  b.begin("indx");
-  b.u16(4);
-  b.u16(0);  // bIndexSubType, bIndexType: an index of indexes
-  b.u32(entries);
-  b.code("00dc");
-  for (int i = 0; i < 3; ++i) b.u32(0);
-  size_t firstEntry = b.pos();
-  for (uint32_t i = 0; i < entries; ++i) {
-    b.u64(0);  // qwOffset, patched below
-    b.u32(indexBytes);
-    b.u32(0);
-  }
-  b.end();
-  b.end();
-  b.end();
-  // The movie list: the frames as the plain file has them, a small index, the zeros, the index.
-  std::string movieData = plain.substr(movi + 12) + emptyStandardIndex(kIndexHeader);
+  b.beginList("RIFF", "AVI ");
+  size_t superIndexAt[2] = {0, 0};
+  writeHeaderList(b, layout, entries, superIndexAt);
+  b.patch32(superIndexAt[0], entries);
+  // The movie list: the frames, a small index, the zeros, the index. Its size counts them all.
   size_t moviStart = b.pos();
-  b.code("LIST");
-  uint64_t moviSize = 4 + movieData.size() + zeroBytes + indexBytes;
-  b.u32(uint32_t(moviSize));
-  b.code("movi");
-  b.raw(movieData);
-  uint64_t smallIndexAt = b.pos() - kIndexHeader, indexAt = b.pos() + zeroBytes;
-  for (uint32_t i = 0; i < entries; ++i)
-    b.patch64(firstEntry + 16 * size_t(i), i % 2 ? indexAt : smallIndexAt);
-  uint64_t total = moviStart + 8 + moviSize;
+  b.beginList("LIST", "movi");
+  for (const std::string& frame : frames) {
+    b.begin("00dc");
+    b.raw(frame);
+    b.end();
+  }
+  uint64_t smallIndexAt = b.pos(), indexAt = b.pos() + kIndexHeader + zeroBytes;
+  b.raw(emptyStandardIndex(kIndexHeader));
+  for (uint32_t i = 0; i < entries; ++i) {
+    size_t entry = superIndexAt[0] + 20 + 16 * size_t(i);
+    b.patch64(entry, i % 2 ? indexAt : smallIndexAt);
+    b.patch32(entry + 8, indexBytes);
+  }
+  uint64_t total = indexAt + indexBytes;
+  b.patch32(moviStart + 4, uint32_t(total - moviStart - 8));
   b.patch32(4, uint32_t(total - 8));
 
   std::string index = emptyStandardIndex(indexBytes);
@@ -386,4 +379,10 @@ std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t form
   }
   platform.window = before;
   return pictures;
+}
+
+std::string formatText(const WaveFormat& format) {
+  return std::to_string(format.formatTag) + " " + std::to_string(format.channels) + " " +
+         std::to_string(format.samplesPerSec) + " " + std::to_string(format.avgBytesPerSec) + " " +
+         std::to_string(format.blockAlign) + " " + std::to_string(format.bitsPerSample);
 }

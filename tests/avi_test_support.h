@@ -1,5 +1,5 @@
-// Helpers of the AVI tests: hand-made AVI files with any index and layout, the ffmpeg programs,
-// and pictures as the window receives them.
+// Helpers of the media tests: hand-made AVI files with any index and layout, the ffmpeg programs,
+// pictures as the window receives them, and sound formats.
 #pragma once
 
 #include <cstdint>
@@ -74,3 +74,6 @@ std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width,
 // Every frame of file decoded in order by a fresh drawer: the window's picture after each
 // frame. The format is read whole (formatBytes: at most this much, as the game reads it).
 std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t formatBytes = 65536);
+
+// A sound format as "tag channels rate bytes-a-second block bits".
+std::string formatText(const WaveFormat& format);

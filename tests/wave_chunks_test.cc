@@ -8,20 +8,20 @@ namespace {
 
 using Image = std::vector<uint8_t>;
 
-void put32(Image& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back((value >> shift) & 0xFF);
-}
+struct Chunk {
+  const char* id;
+  uint32_t size;
+};
 
-void putChunk(Image& out, const char* id, uint32_t size, uint8_t fill = 0x55) {
-  out.insert(out.end(), id, id + 4);
-  put32(out, size);
-  out.insert(out.end(), size + (size & 1), fill);
-}
-
-// A RIFF/WAVE image of the given chunks; riffSize -1 means the true size.
-Image waveImage(void (*chunks)(Image&), int64_t riffSize = -1) {
+// A RIFF/WAVE image of the given chunks (each filled, and padded to an even size); riffSize -1
+// means the true size.
+Image waveImage(const std::vector<Chunk>& chunks, int64_t riffSize = -1) {
   Image out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  chunks(out);
+  for (const Chunk& chunk : chunks) {
+    out.insert(out.end(), chunk.id, chunk.id + 4);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back((chunk.size >> shift) & 0xFF);
+    out.insert(out.end(), chunk.size + (chunk.size & 1), 0x55);
+  }
   uint32_t size = riffSize < 0 ? static_cast<uint32_t>(out.size() - 8) : uint32_t(riffSize);
   std::memcpy(out.data() + 4, &size, 4);
   return out;
@@ -43,93 +43,62 @@ Found walk(const Image& image) {
 
 }  // namespace
 
-TEST(WaveChunks, FindsFormatAndDataOfTheGameLayout) {
-  Image image = waveImage([](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "fact", 4);
-    putChunk(out, "data", 5186);
-    putChunk(out, "LIST", 94);
-  });
-  Found found = walk(image);
-  EXPECT_TRUE(found.ok);
-  EXPECT_EQ(found.formatAt, 20);
-  EXPECT_EQ(found.dataAt, 12 + 26 + 12 + 8);
-  EXPECT_EQ(found.dataSize, 5186u);
-}
-
-TEST(WaveChunks, DataBeforeFormatIsFoundToo) {
-  Found found = walk(waveImage([](Image& out) {
-    putChunk(out, "data", 100);
-    putChunk(out, "fmt ", 16);
-  }));
-  EXPECT_TRUE(found.ok);
-  EXPECT_EQ(found.dataAt, 20);
-  EXPECT_EQ(found.formatAt, 12 + 108 + 8);
-}
-
-TEST(WaveChunks, OddChunkIsFollowedByAPadByte) {
-  Found found = walk(waveImage([](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "note", 7);  // 7 bytes and one pad byte
-    putChunk(out, "data", 10);
-  }));
-  EXPECT_TRUE(found.ok);
-  EXPECT_EQ(found.dataAt, 12 + 26 + 16 + 8);
-}
-
-TEST(WaveChunks, ShortFormatFailsAtOnce) {
-  EXPECT_FALSE(walk(waveImage([](Image& out) {
-                 putChunk(out, "data", 10);
-                 putChunk(out, "fmt ", 12);
-               })).ok);
-  // 14 bytes is the least a format may have.
-  EXPECT_TRUE(walk(waveImage([](Image& out) {
-                putChunk(out, "fmt ", 14);
-                putChunk(out, "data", 10);
-              })).ok);
-}
-
-TEST(WaveChunks, RiffSizeThatEndsBeforeDataFails) {
-  auto chunks = [](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "fact", 4);
-    putChunk(out, "data", 10);
+TEST(WaveChunks, WalkFindsTheFirstFormatAndDataOrFails) {
+  const std::vector<Chunk> formatFactData = {{"fmt ", 18}, {"fact", 4}, {"data", 10}};
+  struct Case {
+    const char* what;
+    std::vector<Chunk> chunks;
+    Found expected;  // where a walk fails, only ok is compared
+    int64_t riffSize = -1;
+    size_t patchAt = 0;  // 4 bytes written there when patch is set
+    const char* patch = nullptr;
+  } cases[] = {
+      {"the game's layout",
+       {{"fmt ", 18}, {"fact", 4}, {"data", 5186}, {"LIST", 94}},
+       {true, 20, 12 + 26 + 12 + 8, 5186}},
+      {"data before the format", {{"data", 100}, {"fmt ", 16}}, {true, 12 + 108 + 8, 20, 100}},
+      {"an odd chunk and its pad byte",
+       {{"fmt ", 18}, {"note", 7}, {"data", 10}},
+       {true, 20, 12 + 26 + 16 + 8, 10}},
+      {"later format and data chunks skipped",
+       {{"data", 4}, {"data", 8}, {"fmt ", 16}},
+       {true, 12 + 12 + 16 + 8, 20, 4}},
+      {"a format of 14 bytes, the least it may have",
+       {{"fmt ", 14}, {"data", 10}},
+       {true, 20, 12 + 22 + 8, 10}},
+      {"a short format fails at once", {{"data", 10}, {"fmt ", 12}}, {false}},
+      {"no data", {{"fmt ", 18}}, {false}},
+      {"RIFF size ending right after \"fact\"", formatFactData, {false}, 4 + 26 + 12},
+      {"RIFF size ending just after a header starts",
+       formatFactData,
+       {true, 20, 12 + 26 + 12 + 8, 10},
+       4 + 26 + 12 + 1},
+      {"RIFF size without a chunk", formatFactData, {false}, 4},
+      {"not WAVE", formatFactData, {false}, -1, 8, "AAVE"},
+      {"not RIFF", formatFactData, {false}, -1, 0, "XIFF"},
+      {"data claims 4 GB", {{"fmt ", 18}, {"data", 10}}, {false}, -1, 42, "\xFF\xFF\xFF\xFF"},
+      {"a skipped chunk claims 4 GB: the walk leaves",
+       {{"junk", 0}, {"fmt ", 18}, {"data", 10}},
+       {false},
+       -1,
+       16,
+       "\xFF\xFF\xFF\xFF"},
   };
-  EXPECT_FALSE(walk(waveImage(chunks, 4 + 26 + 12)).ok);     // ends right after "fact"
-  EXPECT_TRUE(walk(waveImage(chunks, 4 + 26 + 12 + 1)).ok);  // the header starts before the end
-  EXPECT_FALSE(walk(waveImage(chunks, 4)).ok);               // no chunk at all
-}
-
-TEST(WaveChunks, LaterFormatAndDataChunksAreSkipped) {
-  Found found = walk(waveImage([](Image& out) {
-    putChunk(out, "data", 4);
-    putChunk(out, "data", 8);
-    putChunk(out, "fmt ", 16);
-  }));
-  EXPECT_TRUE(found.ok);
-  EXPECT_EQ(found.dataSize, 4u);
-}
-
-TEST(WaveChunks, NotRiffWaveOrMissingDataFails) {
-  Image image = waveImage([](Image& out) { putChunk(out, "fmt ", 18); });
-  EXPECT_FALSE(walk(image).ok);  // no "data"
-  image = waveImage([](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "data", 2);
-  });
-  Image notWave = image;
-  notWave[8] = 'A';
-  EXPECT_FALSE(walk(notWave).ok);
-  Image notRiff = image;
-  notRiff[0] = 'X';
-  EXPECT_FALSE(walk(notRiff).ok);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Image image = waveImage(c.chunks, c.riffSize);
+    if (c.patch) std::memcpy(image.data() + c.patchAt, c.patch, 4);
+    Found found = walk(image);
+    ASSERT_EQ(found.ok, c.expected.ok);
+    if (!found.ok) continue;
+    EXPECT_EQ(found.formatAt, c.expected.formatAt);
+    EXPECT_EQ(found.dataAt, c.expected.dataAt);
+    EXPECT_EQ(found.dataSize, c.expected.dataSize);
+  }
 }
 
 TEST(WaveChunks, TruncatedImagesFailWithoutReadingPastTheirEnd) {
-  Image whole = waveImage([](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "data", 100);
-  });
+  Image whole = waveImage({{"fmt ", 18}, {"data", 100}});
   // Every cut of the image, copied so that a read past its end would be a fault the sanitizer
   // sees, fails: the RIFF size promises more than there is.
   for (size_t cut = 0; cut < whole.size(); ++cut) {
@@ -140,27 +109,8 @@ TEST(WaveChunks, TruncatedImagesFailWithoutReadingPastTheirEnd) {
   EXPECT_TRUE(walk(whole).ok);
 }
 
-TEST(WaveChunks, ChunkSizesThatRunPastTheImageFail) {
-  Image image = waveImage([](Image& out) {
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "data", 10);
-  });
-  std::memset(image.data() + 42, 0xFF, 4);  // "data" claims 4 GB
-  EXPECT_FALSE(walk(image).ok);
-  image = waveImage([](Image& out) {
-    putChunk(out, "junk", 0);
-    putChunk(out, "fmt ", 18);
-    putChunk(out, "data", 10);
-  });
-  std::memset(image.data() + 16, 0xFF, 4);  // a skipped chunk claims 4 GB: the walk leaves
-  EXPECT_FALSE(walk(image).ok);
-}
-
 TEST(WaveChunks, FillsOnlyTheResultsAskedFor) {
-  Image image = waveImage([](Image& out) {
-    putChunk(out, "data", 6);
-    putChunk(out, "fmt ", 12);  // short, but the format is not asked for
-  });
+  Image image = waveImage({{"data", 6}, {"fmt ", 12}});  // short, but the format is not asked for
   uint32_t size = 0;
   EXPECT_TRUE(findWaveChunks(image.data(), image.size(), nullptr, nullptr, &size));
   EXPECT_EQ(size, 6u);

@@ -14,6 +14,7 @@
 #include <random>
 #include <thread>
 
+#include "eventually.h"
 #include "game/game.h"
 #include "input/input.h"
 #include "media/media.h"
@@ -25,18 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr uint32_t kLostWakeUpMs = 20000;  // the sleep without a wake-up
-constexpr auto kPatience = 10s;            // how long a test waits for the game to react
-
-// Waits until condition holds, up to kPatience.
-template <typename Condition>
-bool eventually(Condition condition) {
-  auto end = std::chrono::steady_clock::now() + kPatience;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 std::atomic<int> passes{0};
 void countPasses(const char* line) {
@@ -52,10 +41,9 @@ class GameWake : public ::testing::Test {
   void start(bool withSound, int32_t sceneFrames = 100000,
              void (*hook)(const char*) = countPasses) {
     std::filesystem::create_directories(directory);
-    // Only the end row: nothing is judged, no verdict ends the scene, every input beeps.
     for (const char* base : {"seq01", "seq02", "seq12"}) {
-      std::ofstream(directory / (std::string(base) + ".txt")) << "9987 d1 d1 d1 d1 d1 d1\r\n";
-      std::ofstream(directory / (std::string(base) + ".hot")) << "0\r\n9999\r\n";
+      std::ofstream(directory / (std::string(base) + ".txt")) << moveRows;
+      std::ofstream(directory / (std::string(base) + ".hot")) << checkpoints;
     }
     media.addClip("demo.avi", sceneFrames);
     media.addClip("seq01.avi", sceneFrames);
@@ -69,6 +57,7 @@ class GameWake : public ::testing::Test {
     platform.media = &media;
     if (withSound) platform.createSoundDevice = createSdlMixerDevice;
     platform.gameWakeTimeoutMs = kLostWakeUpMs;
+    platform.realTimeWaits = realTimeWaits;
     startUp();
     traceHook = hook;
     runGameCommand(kCommandNew);
@@ -77,6 +66,7 @@ class GameWake : public ::testing::Test {
   void TearDown() override {
     shutDown();
     traceHook = nullptr;
+    EXPECT_EQ(media.openFiles, 0);
     timers.reset();
     platform = Platform{};
     delete playback.soundDevice;
@@ -98,6 +88,9 @@ class GameWake : public ::testing::Test {
   // One of its own for every test process: ctest runs tests side by side.
   std::filesystem::path directory =
       std::filesystem::temp_directory_path() / ("qvk-game-wake-" + std::to_string(getpid()));
+  // Only the end row: nothing is judged, no verdict ends the scene, every input beeps.
+  std::string moveRows = "9987 d1 d1 d1 d1 d1 d1\r\n", checkpoints = "0\r\n9999\r\n";
+  bool realTimeWaits = false;  // the second's wait before a clip's sound starts
   HeadlessWindow window;
   HeadlessJoystick joystick;
   VirtualMediaLibrary media;
@@ -172,13 +165,21 @@ TEST_F(GameWake, KeyPressedDuringAPassThatMovedNothingIsNotLost) {
       << keysToPress << " keys to press";
 }
 
-// Sound clock and FrameTimer, keys, focus changes, New and Stop, together at random moments: the
-// mixer as the audio callback runs it, the FrameTimer on the timer service, focus changes, keys
-// and commands from the window thread, and keys during the game thread's own passes.
-// Every key reaches the game thread, and no command waits for a sleeping thread.
+// Sound clock and FrameTimer, keys, focus changes, attract ticks and every game command, together
+// at random moments: the mixer as the audio callback runs it, the FrameTimer and attract ticks
+// on threads of their own, focus changes, keys and commands from the window thread, and keys during
+// the game thread's own passes. Every key reaches the game thread, no command waits for a sleeping
+// thread, there are never two game threads, and no clip is left open.
 TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
-  // Short scenes, so that clips end and others open; a clip without sound runs on the FrameTimer.
-  media.addClip("seq02.avi", 30);
+  // Short scenes with judged rows, so that clips end and others open, with deaths and lives
+  // clips; a clip without sound runs on the FrameTimer. The deaths' clips are missing, so
+  // message boxes come from the game thread too.
+  moveRows = "5 d1 d1 d1 d1 d1 00\r\n12 d1 00 d1 d1 d1 d1\r\n";
+  checkpoints = "0\r\n10\r\n9999\r\n";
+  realTimeWaits = true;
+  for (const char* name : {"seq02.avi", "4lives.avi", "3lives.avi", "2lives.avi", "1lives.avi",
+                           "cont.avi", "gameover.avi"})
+    media.addClip(name, 30);
   media.addClip("seq12.avi", 30, false);
   keysToPress = 1000000;
   start(true, 30, pressDuringPasses);
@@ -188,6 +189,13 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
     while (running) {
       std::this_thread::sleep_for(std::chrono::microseconds(random() % 8000));
       mix(1024);
+    }
+  });
+  std::thread ticker([&] {  // as the timer service fires the attract timer
+    std::mt19937 random(7);
+    while (running) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
+      attractTimerFired();
     }
   });
   // A key waiting in the latch is taken within the patience, or no game thread runs.
@@ -203,6 +211,7 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
 
   std::mt19937 random(23);
   int commandsStuck = 0;
+  const int commands[] = {kCommandNew, kCommandLoad, kCommandStop, kCommandSave};
   const uint32_t keyTable[] = {kKeyUp, kKeyDown, kKeyRight, kKeySpace, 'A', kKeyF6};
   auto end = std::chrono::steady_clock::now() + 8s;
   while (std::chrono::steady_clock::now() < end) {
@@ -211,9 +220,8 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
       case 0: onFocusLost(); break;
       case 1: onFocusGained(); break;
       case 2: {
-        auto command = std::async(
-            std::launch::async,
-            [&, id = random() % 3 == 0 ? kCommandStop : kCommandNew] { runGameCommand(id); });
+        auto command = std::async(std::launch::async,
+                                  [&, id = commands[random() % 4]] { runGameCommand(id); });
         if (command.wait_for(kPatience) != std::future_status::ready) ++commandsStuck;
         break;
       }
@@ -223,6 +231,7 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
   int keysPressedDuringPasses = 1000000 - keysToPress.exchange(0);
   running = false;
   audio.join();
+  ticker.join();
   watcher.join();
 
   EXPECT_GT(keysPressedDuringPasses, 100);

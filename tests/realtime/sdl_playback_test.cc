@@ -64,7 +64,6 @@ TEST(SdlPlayback, PictureAndSoundStayInStepToTheEnd) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   playback.streamBuffer->stop();
   if (playback.aviFile) platform.media->release(playback.aviFile);
   playback.aviFile = nullptr;
@@ -78,7 +77,4 @@ TEST(SdlPlayback, PictureAndSoundStayInStepToTheEnd) {
   EXPECT_LE(worstStep, 2);
   // Every frame but the last was shown (frame 0 twice): picture and sound ended together.
   EXPECT_EQ(drawer.draws, kFrames);
-  // The one-second wait, then the sound of frames 12 and on: about three seconds in all.
-  EXPECT_GT(seconds, 3.0);
-  EXPECT_LT(seconds, 5.0);
 }
