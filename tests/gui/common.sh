@@ -144,15 +144,20 @@ aboutBoxes() {
   { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l
 }
 
+# Waits up to $1 seconds for the program to end; fails with the words $2 if it does not.
+expectEnd() {
+  for _ in $(seq $(($1 * 100))); do kill -0 "$GAME_PID" 2>/dev/null || return 0; sleep 0.01; done
+  fail "$2"
+}
+
 # Closes the main window as its close button does and checks that the program ends with exit
 # code 0 within $1 seconds (default 1).
 closeAndExpectExit() {
   local seconds=${1:-1} start end rc
   start=$(date +%s%N)
   wmctrl -i -c "$WINDOW"
-  for _ in $(seq $((seconds * 100))); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+  expectEnd "$seconds" "still running $seconds s after the window was closed"
   end=$(date +%s%N)
-  kill -0 "$GAME_PID" 2>/dev/null && fail "still running $seconds s after the window was closed"
   rc=0
   wait "$GAME_PID" || rc=$?
   GAME_PID=""
@@ -165,38 +170,25 @@ closeAndExpectExit() {
 expectedTitle() {
   local dib=$BUILD/resources/made/TITLE bmp="$WORK/title.bmp" size
   size=$(stat -c %s "$dib")
-  le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
-  { printf 'BM'; le32 $((size + 14)); le32 0; le32 $((14 + 40 + 1024)); cat "$dib"; } >"$bmp"
+  { printf 'BM'; perl -e 'print pack("V3", @ARGV)' $((size + 14)) 0 $((14 + 40 + 1024)); cat "$dib"; } \
+    >"$bmp"
   convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize '320x240!' "$1"
 }
 
-# Waits up to $1 seconds for the client area to differ from picture $2; prints the seconds.
-waitForChange() {
+# Waits up to $1 seconds for the client area to differ from picture $2 (waitForChange) or to
+# show it (waitForPicture); prints the milliseconds that took.
+waitForChange() { waitForShot "$1" "$2" differs; }
+waitForPicture() { waitForShot "$1" "$2" looksLike; }
+looksLike() { ! differs "$1" "$2"; }
+waitForShot() {
   local limit=$1 start now
   start=$(date +%s%N)
   while :; do
     clientShot "$WORK/now.png"
-    if differs "$WORK/now.png" "$2"; then
-      now=$(date +%s%N)
-      echo $(((now - start) / 1000000))
-      return 0
-    fi
     now=$(date +%s%N)
+    "$3" "$WORK/now.png" "$2" && break
     [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.2
-  done
-}
-
-# Waits up to $1 seconds for the client area to show picture $2; prints the seconds.
-waitForPicture() {
-  local limit=$1 start now
-  start=$(date +%s%N)
-  while :; do
-    clientShot "$WORK/now.png"
-    now=$(date +%s%N)
-    differs "$WORK/now.png" "$2" || break
-    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
-    sleep 0.1
   done
   echo $(((now - start) / 1000000))
 }

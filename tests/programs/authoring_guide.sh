@@ -3,14 +3,9 @@
 # run in order in one shell ("run"), are written into files ("file NAME"), or are the output
 # the run before them must print ("output"). So the game the guide makes is one that qvkcheck
 # accepts and qvksim plays, as the guide shows.
-set -euo pipefail
-build=$1
-source=$2
+source "$2/tests/script_support.sh"
+needs ffmpeg
 guide="$source/docs/authoring.md"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
-command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: skipped"; exit 0; }
 for tool in qvkcheck qvksim; do [ -x "$build/$tool" ] || fail "no $build/$tool"; done
 
 # Every marked block becomes a part: blocks/N.run, blocks/N.output or blocks/N.file (its name

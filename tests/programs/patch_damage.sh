@@ -4,14 +4,10 @@
 # the directory or named like the extractor qvp, an unreadable own file ("file not opened"), a
 # qvp that cannot be created. Each says what is wrong and ends with a status other than 0. The
 # extractor alone checks its arguments and its archive too, and never touches its own file.
-set -euo pipefail
-build=$1
+source "$2/tests/script_support.sh"
 installer="$build/qvkpatch"
 patchdir="$build/src/patch"
 payload="$patchdir/qvkpatch.payload"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
 [ -x "$installer" ] || fail "no qvkpatch in $build"
 
 # An install directory with an older game in it, and its fingerprint.
@@ -73,22 +69,20 @@ unzip -t "$work/badcrc.payload" >/dev/null 2>&1 && fail "Info-ZIP finds no fault
 run_damaged "bad CRC" "$work/badcrc" 1 \
   '^qvkpatch: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC does not match its contents$'
 
-# Hostile names: one plain member first, then one that would land outside the directory.
+# Hostile names: one plain member first, then one that would land outside the directory, or one
+# named like the extractor, in any case, which would be deleted with it, or would delete it.
 printf 'evil\r\n' >"$work/evil"
-for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT"; do
+hostile() {  # hostile NAME: $work/hostile.payload with a plain member, then one called NAME
   "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+    "SEQ01.TXT=$work/evil" "$1=$work/evil"
+}
+for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT" \
+  qvp QVP Qvp; do
+  why="would not be a plain file of the target directory"
+  [[ $name == [qQ][vV][pP] ]] && why="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  hostile "$name"
   "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
-  run_damaged "member $name" "$work/hostile" 1 "would not be a plain file of the target directory"
-done
-
-# A member named like the extractor, in any case, would be deleted with it, or would delete it.
-for name in qvp QVP Qvp; do
-  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
-  "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
-  run_damaged "member $name" "$work/hostile" 1 \
-    "^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  run_damaged "member $name" "$work/hostile" 1 "$why"
 done
 
 # Its own file cannot be read ("file not opened", no line end): an execute-only copy run by a
@@ -120,40 +114,26 @@ before=$(fingerprint)
 
 # The install directory cannot be created.
 printf 'a file' >"$work/plain"
-status=0
-(cd "$work/run" && XDG_DATA_HOME="$work/plain" ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 1 ] && grep -q "^qvkpatch: cannot create $work/plain/qvk: " "$work/err" ||
-  fail "no install directory: status $status, $(cat "$work/err")"
+expectFailure 1 "^qvkpatch: cannot create $work/plain/qvk: " \
+  env XDG_DATA_HOME="$work/plain" "$work/run/qvkpatch"
 
 # The extractor alone: one argument, an archive behind it, a directory to unpack into.
-status=0
-"$build/qvksfx" >/dev/null 2>"$work/err" || status=$?
-[ "$status" = 2 ] && grep -q "^usage: qvksfx TARGET" "$work/err" || fail "qvksfx without a target: $status"
-status=0
-"$build/qvksfx" "$data/qvk" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q "nothing was installed: no ZIP archive found" "$work/err" ||
-  fail "qvksfx without an archive: $status, $(cat "$work/err")"
-status=0
-"$payload" "$work/missing" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: cannot use $work/missing: " "$work/err" ||
-  fail "the payload without its directory: $status, $(cat "$work/err")"
-status=0
-"$work/badcrc.payload" "$data/qvk" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q '^qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC' "$work/err" ||
-  fail "the extractor with a bad CRC: $status, $(cat "$work/err")"
+expectFailure 2 "^usage: qvksfx TARGET" "$build/qvksfx"
+expectFailure 1 "nothing was installed: no ZIP archive found" "$build/qvksfx" "$data/qvk"
+expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
+  "$payload" "$work/missing"
+expectFailure 1 '^qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC' \
+  "$work/badcrc.payload" "$data/qvk"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
 
 # The extractor run as qvp in the directory it unpacks into never replaces or removes its own
 # file, whatever the case of the member's name.
 for name in qvp QVP; do
-  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+  hostile "$name"
   install -m 755 "$work/hostile.payload" "$data/qvk/qvp"
   before=$(fingerprint)
-  status=0
-  "$data/qvk/qvp" "$data/qvk" 2>"$work/err" || status=$?
-  [ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" "$work/err" ||
-    fail "the extractor with a member $name: $status, $(cat "$work/err")"
+  expectFailure 1 "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" \
+    "$data/qvk/qvp" "$data/qvk"
   [ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member $name: the install directory changed"; }
   rm "$data/qvk/qvp"
 done

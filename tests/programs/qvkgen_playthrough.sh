@@ -3,13 +3,9 @@
 # game (every correct move, every treasure taken) reaches the credits with 5 lives, in the
 # straight and in the mirrored scenes; a game that passes by the treasure of seq03 plays
 # missed.avi after seq06 and then seq03 again, from its start.
-set -euo pipefail
-build=$1
+source "$2/tests/script_support.sh"
 game="$build/game"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
-[ -x "$build/qvksim" ] || { echo "no qvksim: skipped"; exit 0; }
+[ -x "$build/qvksim" ] || skip "qvksim is not built"
 [ -f "$game/seq01.avi" ] || fail "no sample game in $game"
 
 # The script lines that play scene $1 well: the correct move in every window, a few frames
