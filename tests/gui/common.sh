@@ -42,13 +42,11 @@ startDisplay() {
   Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp 5>"$WORK/display" \
     >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-  [ -s "$WORK/display" ] || fail "Xvfb did not start"
+  waitUntil 5 test -s "$WORK/display" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$WORK/display")"
   openbox >"$WORK/openbox.log" 2>&1 &
   WM_PID=$!
-  for _ in $(seq 200); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  waitUntil 10 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 }
 
 # Starts qvkavi with its own install directory; waits for the window and sets WINDOW. Without
@@ -61,14 +59,13 @@ startGame() {
   (cd "$dir" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI" "$@") \
     >"$WORK/qvkavi.log" 2>&1 &
   GAME_PID=$!
-  WINDOW=""
-  for _ in $(seq 200); do
-    WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.05
-  done
-  [ -n "$WINDOW" ] || fail "no main window"
+  waitUntil 10 mainWindowShown || fail "no main window"
   sleep 0.3
+}
+
+# Whether the main window is there; sets WINDOW to it.
+mainWindowShown() {
+  WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
 }
 
 # The window's size and place as "X Y WIDTH HEIGHT" of its inside (menu bar and client area).
@@ -133,9 +130,9 @@ popupOpen() {
 waitUntil() {
   local limit=$1 start
   shift
-  start=$(date +%s)
+  start=$(date +%s%N)
   until "$@"; do
-    [ $(($(date +%s) - start)) -lt "$limit" ] || return 1
+    [ $((($(date +%s%N) - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.1
   done
 }
@@ -201,21 +198,13 @@ framesChange() {
   differs "$WORK/f1.png" "$WORK/f2.png"
 }
 
-# The frame's top-left corner: the inside's corner less the window manager's border.
-framePlace() {
-  local extents
-  read -r x y _ _ <<<"$(geometry)"
-  extents=$(xprop -id "$WINDOW" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')
-  read -r left _ top _ <<<"$extents"
-  echo "$((x - left)) $((y - top))"
-}
-
-# The window is windowed: at (100, 100) with a client area of 320 by 240.
+# The window is windowed: its frame at (100, 100) (the inside's corner less the window manager's
+# border) with a client area of 320 by 240.
 expectWindowed() {
-  local place
-  read -r _ _ w h <<<"$(geometry)"
-  place=$(framePlace)
+  local x y w h left top
+  read -r x y w h <<<"$(geometry)"
+  read -r left _ top _ <<<"$(xprop -id "$WINDOW" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')"
   [ "$w" = 320 ] || fail "windowed width $w, not 320"
   [ "$h" -gt 240 ] && [ "$h" -lt 280 ] || fail "windowed height $h: not 240 under a menu bar"
-  [ "$place" = "100 100" ] || fail "windowed at $place, not 100 100"
+  [ "$((x - left)) $((y - top))" = "100 100" ] || fail "windowed at $((x - left)) $((y - top))"
 }

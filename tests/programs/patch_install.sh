@@ -4,8 +4,7 @@
 # updates an existing install (old files under lower-case names included). The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
 # too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt
-# ends qvp, not the installer, and an ignored child signal does not lose qvp's status. The game
-# then reads the upper-case move files.
+# ends qvp, not the installer, and an ignored child signal does not lose qvp's status.
 source "$2/tests/script_support.sh"
 installer="$build/qvkpatch"
 payload="$build/src/patch/qvkpatch.payload"
@@ -95,18 +94,3 @@ expectFailure 130 "^qvkpatch: the update failed: .*qvp was ended by signal 2$" e
 run env XDG_DATA_HOME="$work/ignored" perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' "$work/run/qvkpatch"
 [ "$status" = 0 ] || fail "with SIGCHLD ignored qvkpatch ended with $status: $(cat "$work/err")"
 [ "$(listing "$work/ignored/qvk")" = "${members[*]} " ] || fail "SIGCHLD ignored: $(listing "$work/ignored/qvk")"
-
-# The game finds the patched move files under their upper-case names, in the install directory
-# before the current directory (whose seq01.txt would open seq01d2.avi at frame 20).
-if [ -x "$build/qvksim" ]; then
-  mkdir "$work/game"
-  printf '  20  d2   00   d2   d2   d2   d2\r\n' >"$work/game/seq01.txt"
-  cp "$build/game/seq01.hot" "$work/game/"
-  printf '%s\n' "demo.avi 100" "seq01.avi 600" "seq01d1.avi 24" "seq01d2.avi 24" \
-    "seq01d3.avi 24" "seq01d4.avi 24" "seq01t1.avi 24" "4lives.avi 20" >"$work/clips"
-  printf 'new\nframes 80\n' >"$work/script"
-  "$build/qvksim" --game "$work/game" --install "$existing" --virtual-media "$work/clips" \
-    "$work/script" >"$work/trace" || fail "qvksim failed"
-  grep -q "not found" "$work/trace" && { cat "$work/trace"; fail "qvksim did not find a file"; }
-  grep -qx "64 open seq01d1.avi 0" "$work/trace" || { cat "$work/trace"; fail "SEQ01.TXT not read"; }
-fi

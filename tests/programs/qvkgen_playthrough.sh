@@ -46,10 +46,7 @@ expect() {  # expect NAME PATTERN: the trace of NAME holds a line matching PATTE
   grep -Eq "$2" "$work/$1.trace" || { tail -n 30 "$work/$1.trace"; fail "$1: no line '$2'"; }
 }
 refuse() {  # refuse NAME PATTERN: no line matches
-  if grep -Eq "$2" "$work/$1.trace"; then
-    grep -E "$2" "$work/$1.trace" | head -n 5
-    fail "$1: unexpected '$2'"
-  fi
+  ! grep -E "$2" "$work/$1.trace" || fail "$1: unexpected '$2'"
 }
 last_lives() { grep -E '^-?[0-9]+ lives ' "$work/$1.trace" | tail -n 1 | awk '{print $3}'; }
 
