@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A damaged or hostile patch changes nothing in the install directory, and creates none where
-# there was none: a cut-off installer, a payload with a wrong CRC, members named to land outside
-# the directory or named like the extractor qvp, an unreadable own file ("file not opened"), a
-# qvp that cannot be created. Each says what is wrong and ends with a status other than 0. The
-# extractor alone checks its arguments and its archive too, and never touches its own file.
+# there was none: a cut-off installer, members named to land outside the directory or named like
+# the extractor qvp, an unreadable own file ("file not opened"), a qvp that cannot be created.
+# Each says what is wrong and ends with a status other than 0. The extractor alone checks its
+# arguments and its archive too, and never touches its own file. (Which archives are damaged is
+# the ZIP reader's own test.)
 source "$2/tests/script_support.sh"
 installer="$build/qvkpatch"
 patchdir="$build/src/patch"
@@ -48,26 +49,6 @@ head -c $((size - 1)) "$installer" >"$work/cut"
 run_damaged "cut by one byte" "$work/cut" 1 "^qvkpatch: this file is incomplete or damaged; nothing was installed$"
 head -c $((size / 2)) "$installer" >"$work/cut"
 run_damaged "cut in half" "$work/cut" 1 "incomplete or damaged"
-
-# flip_crc ZIP INDEX: member INDEX's CRC, in its directory entry and its local header, no longer
-# matches its contents.
-flip_crc() {
-  perl -e '
-    my ($path, $index) = @ARGV;
-    open(my $f, "+<:raw", $path) or die "$path: $!";
-    local $/; my $d = <$f>;
-    my $at = unpack("V", substr($d, rindex($d, "PK\x05\x06") + 16, 4));
-    for (1 .. $index) { my ($n, $e, $c) = unpack("v3", substr($d, $at + 28, 6)); $at += 46 + $n + $e + $c; }
-    my $local = unpack("V", substr($d, $at + 42, 4));
-    for my $pos ($at + 16, $local + 14) { substr($d, $pos, 1) = chr(ord(substr($d, $pos, 1)) ^ 1); }
-    seek($f, 0, 0); print $f $d; close $f;' "$1" "$2"
-}
-cp "$payload" "$work/badcrc.payload"
-flip_crc "$work/badcrc.payload" 15
-unzip -t "$work/badcrc.payload" >/dev/null 2>&1 && fail "Info-ZIP finds no fault in the bad CRC"
-"$patchdir/attach_payload" "$installer" "$work/badcrc.payload" "$work/badcrc"
-run_damaged "bad CRC" "$work/badcrc" 1 \
-  '^qvkpatch: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC does not match its contents$'
 
 # Hostile names: one plain member first, then one that would land outside the directory, or one
 # named like the extractor, in any case, which would be deleted with it, or would delete it.
@@ -122,8 +103,6 @@ expectFailure 2 "^usage: qvksfx TARGET" "$build/qvksfx"
 expectFailure 1 "nothing was installed: no ZIP archive found" "$build/qvksfx" "$data/qvk"
 expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
   "$payload" "$work/missing"
-expectFailure 1 '^qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC' \
-  "$work/badcrc.payload" "$data/qvk"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
 
 # The extractor run as qvp in the directory it unpacks into never replaces or removes its own

@@ -17,12 +17,9 @@ listing() { (cd "$1" && LC_ALL=C ls -A | tr '\n' ' '); }
 mkdir "$work/run"
 cp "$installer" "$work/run/qvkpatch"
 patch() {  # patch DATA_HOME: runs the installer in its directory with that data home
-  (cd "$work/run" && XDG_DATA_HOME="$1" ./qvkpatch >"$work/out" 2>"$work/err") || {
-    cat "$work/out" "$work/err"
-    fail "qvkpatch failed with status $?"
-  }
-  [ -s "$work/out" ] || [ -s "$work/err" ] && { cat "$work/out" "$work/err"; fail "qvkpatch printed"; }
-  return 0
+  run env -C "$work/run" XDG_DATA_HOME="$1" ./qvkpatch
+  [ "$status" = 0 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ] ||
+    fail "qvkpatch: status $status, printed '$(cat "$work/out" "$work/err")'"
 }
 
 # A fresh install directory, on a path with spaces and both kinds of quotes.
