@@ -80,18 +80,16 @@ shot() {
 
 # The client area (the window's inside below the menu bar) as a PNG.
 clientShot() {
-  local g
+  local x y w h
   read -r x y w h <<<"$(geometry)"
   import -window root -crop "320x240+${x}+$((y + h - 240))" +repage "$1" 2>/dev/null
 }
 
-# Root-mean-square difference of two pictures, 0 (same) to 1.
-difference() {
-  compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/'
-}
-
+# Whether two pictures differ: their root-mean-square difference (0 to 1) is over 0.02.
 differs() {
-  awk -v d="$(difference "$1" "$2")" 'BEGIN{exit !(d > 0.02)}'
+  local d
+  d=$(compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/')
+  awk -v d="$d" 'BEGIN{exit !(d > 0.02)}'
 }
 
 # Runs a menu command through the keyboard: menu mnemonic, then item mnemonic.

@@ -44,9 +44,7 @@ chooseAndExpect() {
 after=$(chooseAndExpect "$NEW_ITEM" "$WORK/demo0.png") ||
   fail "New: the menu did not close to show the last picture while the scene loads"
 echo "New: menu closed and the last picture painted during the wait (seen after $after ms)"
-after=$(waitForChange 4 "$WORK/demo0.png") || fail "New did not go on to seq01"
-framesChange || fail "the game's frames do not change after the wait"
-echo "then seq01 plays"
+waitForChange 4 "$WORK/demo0.png" >/dev/null || fail "New did not go on to seq01"
 
 menu g t
 waitForPicture 2 "$WORK/title.png" >/dev/null || fail "Stop did not bring back the title"

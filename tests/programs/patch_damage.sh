@@ -60,7 +60,8 @@ hostile() {  # hostile NAME: $work/hostile.payload with a plain member, then one
 for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT" \
   qvp QVP Qvp; do
   why="would not be a plain file of the target directory"
-  [[ $name == [qQ][vV][pP] ]] && why="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  [[ $name == [qQ][vV][pP] ]] &&
+    why="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
   hostile "$name"
   "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
   run_damaged "member $name" "$work/hostile" 1 "$why"
@@ -75,12 +76,9 @@ chmod 755 "$work"
 as_other=()
 if [ "$(id -u)" = 0 ]; then as_other=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
 if [ ${#as_other[@]} = 0 ] || command -v setpriv >/dev/null; then
-  status=0
-  (cd "$work/locked" && "${as_other[@]}" env XDG_DATA_HOME="$data" ./qvkpatch >"$work/out" 2>&1) ||
-    status=$?
-  [ "$status" = 1 ] || fail "file not opened: status $status"
-  [ "$(cat "$work/out")" = "file not opened" ] && [ "$(tail -c 1 "$work/out")" = "d" ] ||
-    fail "file not opened: printed '$(cat "$work/out")'"
+  run "${as_other[@]}" env -C "$work/locked" XDG_DATA_HOME="$data" ./qvkpatch
+  [ "$status" = 1 ] && [ "$(cat "$work/out")" = "file not opened" ] && [ "$(tail -c 1 "$work/out")" = d ] ||
+    fail "file not opened: status $status, printed '$(cat "$work/out" "$work/err")'"
   [ "$(fingerprint)" = "$before" ] || fail "file not opened: the install directory changed"
 else
   echo "note: running as root without setpriv; 'file not opened' not tested"
