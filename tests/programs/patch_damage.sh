@@ -26,9 +26,9 @@ before=$(fingerprint)
 # data home HOME ($data unless given), ends with STATUS and prints TEXT (grep -E, standard
 # error); the install directory is as it was.
 run_once() {
-  local name=$1 file=$2 want=$3 text=$4 home=${5:-$data} status=0
+  local name=$1 file=$2 want=$3 text=$4 home=${5:-$data}
   rm -rf "$work/run" && mkdir "$work/run" && install -m 755 "$file" "$work/run/qvkpatch"
-  (cd "$work/run" && XDG_DATA_HOME="$home" ./qvkpatch >"$work/out" 2>"$work/err") || status=$?
+  run env -C "$work/run" XDG_DATA_HOME="$home" ./qvkpatch
   [ "$status" = "$want" ] || { cat "$work/err"; fail "$name: status $status, not $want"; }
   [ -s "$work/out" ] && fail "$name: printed '$(cat "$work/out")' on standard output"
   grep -Eq "$text" "$work/err" || { cat "$work/err"; fail "$name: no '$text'"; }

@@ -35,11 +35,8 @@ simulate() {
   local name=$1 coins=$2 clock=$3
   { echo "new"; cat; echo "until credits.avi 0"; echo "end"; } >"$work/$name.script"
   "$build/qvksim" --game "$game" --clock "$clock" --coins "$coins" "$work/$name.script" \
-    >"$work/$name.trace" || {
-    status=$?
-    tail -n 20 "$work/$name.trace"
-    fail "$name: qvksim stopped with status $status"
-  }
+    >"$work/$name.trace" ||
+    fail "$name: qvksim stopped with status $?: $(tail -n 20 "$work/$name.trace")"
 }
 
 expect() {  # expect NAME PATTERN: the trace of NAME holds a line matching PATTERN (grep -E)
