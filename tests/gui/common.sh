@@ -42,13 +42,11 @@ startDisplay() {
   Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp 5>"$WORK/display" \
     >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-  [ -s "$WORK/display" ] || fail "Xvfb did not start"
+  waitUntil 5 test -s "$WORK/display" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$WORK/display")"
   openbox >"$WORK/openbox.log" 2>&1 &
   WM_PID=$!
-  for _ in $(seq 200); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  waitUntil 10 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 }
 
 # Starts qvkavi with its own install directory; waits for the window and sets WINDOW. Without
@@ -61,14 +59,13 @@ startGame() {
   (cd "$dir" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI" "$@") \
     >"$WORK/qvkavi.log" 2>&1 &
   GAME_PID=$!
-  WINDOW=""
-  for _ in $(seq 200); do
-    WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.05
-  done
-  [ -n "$WINDOW" ] || fail "no main window"
+  waitUntil 10 mainWindowShown || fail "no main window"
   sleep 0.3
+}
+
+# Whether the main window is there; sets WINDOW to it.
+mainWindowShown() {
+  WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
 }
 
 # The window's size and place as "X Y WIDTH HEIGHT" of its inside (menu bar and client area).
@@ -83,18 +80,16 @@ shot() {
 
 # The client area (the window's inside below the menu bar) as a PNG.
 clientShot() {
-  local g
+  local x y w h
   read -r x y w h <<<"$(geometry)"
   import -window root -crop "320x240+${x}+$((y + h - 240))" +repage "$1" 2>/dev/null
 }
 
-# Root-mean-square difference of two pictures, 0 (same) to 1.
-difference() {
-  compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/'
-}
-
+# Whether two pictures differ: their root-mean-square difference (0 to 1) is over 0.02.
 differs() {
-  awk -v d="$(difference "$1" "$2")" 'BEGIN{exit !(d > 0.02)}'
+  local d
+  d=$(compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/')
+  awk -v d="$d" 'BEGIN{exit !(d > 0.02)}'
 }
 
 # Runs a menu command through the keyboard: menu mnemonic, then item mnemonic.
@@ -133,9 +128,9 @@ popupOpen() {
 waitUntil() {
   local limit=$1 start
   shift
-  start=$(date +%s)
+  start=$(date +%s%N)
   until "$@"; do
-    [ $(($(date +%s) - start)) -lt "$limit" ] || return 1
+    [ $((($(date +%s%N) - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.1
   done
 }
@@ -144,15 +139,20 @@ aboutBoxes() {
   { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l
 }
 
+# Waits up to $1 seconds for the program to end; fails with the words $2 if it does not.
+expectEnd() {
+  for _ in $(seq $(($1 * 100))); do kill -0 "$GAME_PID" 2>/dev/null || return 0; sleep 0.01; done
+  fail "$2"
+}
+
 # Closes the main window as its close button does and checks that the program ends with exit
 # code 0 within $1 seconds (default 1).
 closeAndExpectExit() {
   local seconds=${1:-1} start end rc
   start=$(date +%s%N)
   wmctrl -i -c "$WINDOW"
-  for _ in $(seq $((seconds * 100))); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.01; done
+  expectEnd "$seconds" "still running $seconds s after the window was closed"
   end=$(date +%s%N)
-  kill -0 "$GAME_PID" 2>/dev/null && fail "still running $seconds s after the window was closed"
   rc=0
   wait "$GAME_PID" || rc=$?
   GAME_PID=""
@@ -165,38 +165,25 @@ closeAndExpectExit() {
 expectedTitle() {
   local dib=$BUILD/resources/made/TITLE bmp="$WORK/title.bmp" size
   size=$(stat -c %s "$dib")
-  le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
-  { printf 'BM'; le32 $((size + 14)); le32 0; le32 $((14 + 40 + 1024)); cat "$dib"; } >"$bmp"
+  { printf 'BM'; perl -e 'print pack("V3", @ARGV)' $((size + 14)) 0 $((14 + 40 + 1024)); cat "$dib"; } \
+    >"$bmp"
   convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize '320x240!' "$1"
 }
 
-# Waits up to $1 seconds for the client area to differ from picture $2; prints the seconds.
-waitForChange() {
+# Waits up to $1 seconds for the client area to differ from picture $2 (waitForChange) or to
+# show it (waitForPicture); prints the milliseconds that took.
+waitForChange() { waitForShot "$1" "$2" differs; }
+waitForPicture() { waitForShot "$1" "$2" looksLike; }
+looksLike() { ! differs "$1" "$2"; }
+waitForShot() {
   local limit=$1 start now
   start=$(date +%s%N)
   while :; do
     clientShot "$WORK/now.png"
-    if differs "$WORK/now.png" "$2"; then
-      now=$(date +%s%N)
-      echo $(((now - start) / 1000000))
-      return 0
-    fi
     now=$(date +%s%N)
+    "$3" "$WORK/now.png" "$2" && break
     [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
     sleep 0.2
-  done
-}
-
-# Waits up to $1 seconds for the client area to show picture $2; prints the seconds.
-waitForPicture() {
-  local limit=$1 start now
-  start=$(date +%s%N)
-  while :; do
-    clientShot "$WORK/now.png"
-    now=$(date +%s%N)
-    differs "$WORK/now.png" "$2" || break
-    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
-    sleep 0.1
   done
   echo $(((now - start) / 1000000))
 }
@@ -209,21 +196,13 @@ framesChange() {
   differs "$WORK/f1.png" "$WORK/f2.png"
 }
 
-# The frame's top-left corner: the inside's corner less the window manager's border.
-framePlace() {
-  local extents
-  read -r x y _ _ <<<"$(geometry)"
-  extents=$(xprop -id "$WINDOW" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')
-  read -r left _ top _ <<<"$extents"
-  echo "$((x - left)) $((y - top))"
-}
-
-# The window is windowed: at (100, 100) with a client area of 320 by 240.
+# The window is windowed: its frame at (100, 100) (the inside's corner less the window manager's
+# border) with a client area of 320 by 240.
 expectWindowed() {
-  local place
-  read -r _ _ w h <<<"$(geometry)"
-  place=$(framePlace)
+  local x y w h left top
+  read -r x y w h <<<"$(geometry)"
+  read -r left _ top _ <<<"$(xprop -id "$WINDOW" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')"
   [ "$w" = 320 ] || fail "windowed width $w, not 320"
   [ "$h" -gt 240 ] && [ "$h" -lt 280 ] || fail "windowed height $h: not 240 under a menu bar"
-  [ "$place" = "100 100" ] || fail "windowed at $place, not 100 100"
+  [ "$((x - left)) $((y - top))" = "100 100" ] || fail "windowed at $((x - left)) $((y - top))"
 }

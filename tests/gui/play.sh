@@ -1,10 +1,11 @@
 # Playing under a real X server, in the clock mode the caller chose with SDL_AUDIODRIVER: the
 # demo starts by itself, a key ends it, New plays seq01, Stop brings back the title, full screen
-# and back, and closing the window while a game runs ends the program at once.
+# and back, and closing the window while a game runs ends the program at once. With GAME_ARGUMENT
+# set to 1 the program is started as `qvkavi GAME_DIR` in an empty directory of its own.
 source "$SOURCE/tests/gui/common.sh"
 
 startDisplay 1024 768
-startGame
+if [ "${GAME_ARGUMENT:-0}" = 1 ]; then startGame "$GAME"; else startGame; fi
 expectedTitle "$WORK/expected.png"
 
 sleep 6
@@ -14,6 +15,7 @@ after=$(waitForChange 8 "$WORK/expected.png") || fail "no demo 14 s after start"
 echo "demo started $((6 + after / 1000)) s after start"
 framesChange || fail "the demo's frames do not change"
 echo "demo frames change"
+grep -q "not found" "$WORK/qvkavi.log" && fail "a file was not found: $(cat "$WORK/qvkavi.log")"
 
 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
 xdotool key Up

@@ -3,74 +3,40 @@
 # run in order in one shell ("run"), are written into files ("file NAME"), or are the output
 # the run before them must print ("output"). So the game the guide makes is one that qvkcheck
 # accepts and qvksim plays, as the guide shows.
-set -euo pipefail
-build=$1
-source=$2
+source "$2/tests/script_support.sh"
+needs ffmpeg
 guide="$source/docs/authoring.md"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
-command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: skipped"; exit 0; }
 for tool in qvkcheck qvksim; do [ -x "$build/$tool" ] || fail "no $build/$tool"; done
+grep -q '^<!-- test: run' "$guide" || fail "no marked blocks in $guide"
 
-# Every marked block becomes a part: blocks/N.run, blocks/N.output or blocks/N.file (its name
-# in blocks/N.name).
-mkdir "$work/blocks"
-awk -v dir="$work/blocks" '
+# One script, run where the shell stands: a file block is written there, a run block's output is
+# kept in $work/N.printed, and an output block is compared with what the run before it printed.
+awk -v work="$work" -v q="'" '
+  BEGIN { print "set -euo pipefail"; print "cd " q work q }
   /^<!-- test: / { kind = $3; name = $4; next }
   kind != "" && /^```/ {
     if (!inside) {
       inside = 1; n++
-      part = sprintf("%s/%03d.%s", dir, n, kind)
-      printf "" > part
-      if (kind == "file") print name > sprintf("%s/%03d.name", dir, n)
+      if (kind == "run") { print "{"; run = n }
+      if (kind == "file") print "cat >\"" name "\" <<" q "QVK_GUIDE_BLOCK" q
+      if (kind == "output") print "cat >" q work "/" n ".shown" q " <<" q "QVK_GUIDE_BLOCK" q
     } else {
-      inside = 0; kind = ""; close(part)
+      inside = 0
+      if (kind == "run") print "} >" q work "/" n ".printed" q " 2>&1"
+      else print "QVK_GUIDE_BLOCK"
+      if (kind == "output" && !run) { print "output block " n " follows no run" >"/dev/stderr"; exit 1 }
+      if (kind == "output")
+        print "diff -u " q work "/" n ".shown" q " " q work "/" run ".printed" q \
+          " || { echo \"the output shown after run block " run " is not what it prints\"; exit 1; }"
+      kind = ""
     }
     next
   }
-  inside { print > part }
-' "$guide"
-[ -n "$(ls "$work/blocks"/*.run 2>/dev/null)" ] || fail "no marked blocks in $guide"
+  inside { print }
+' "$guide" >"$work/guide.sh"
 
-# One script: files written where the shell stands, each run's output kept for comparison.
-script="$work/guide.sh"
-{
-  echo "set -euo pipefail"
-  echo "cd '$work'"
-  for part in "$work/blocks"/*; do
-    n=$(basename "$part" | cut -d. -f1)
-    case "$part" in
-      *.file)
-        echo "cat >\"$(cat "$work/blocks/$n.name")\" <<'QVK_GUIDE_BLOCK'"
-        cat "$part"
-        echo "QVK_GUIDE_BLOCK"
-        ;;
-      *.run)
-        echo "{"
-        cat "$part"
-        echo "} >'$work/blocks/$n.printed' 2>&1"
-        ;;
-    esac
-  done
-} >"$script"
-
-PATH="$build:$PATH" bash "$script" || {
-  for printed in "$work/blocks"/*.printed; do tail -n 20 "$printed"; done
-  fail "a command of the guide failed"
+PATH="$build:$PATH" bash "$work/guide.sh" || {
+  for printed in "$work"/*.printed; do tail -n 20 "$printed"; done
+  fail "a command of the guide failed, or printed other than the guide shows"
 }
-
-# What each run printed is what the guide shows after it.
-last_run=""
-for part in "$work/blocks"/*; do
-  n=$(basename "$part" | cut -d. -f1)
-  case "$part" in
-    *.run) last_run=$n ;;
-    *.output)
-      [ -n "$last_run" ] || fail "output block $n follows no run"
-      diff -u "$part" "$work/blocks/$last_run.printed" ||
-        fail "the output shown after run block $last_run is not what it prints"
-      ;;
-  esac
-done
 echo "authoring guide: the worked example builds, checks and plays as shown"

@@ -8,26 +8,12 @@ export SDL_AUDIODRIVER=none
 source "$SOURCE/tests/gui/common.sh"
 
 # The message boxes open now, by caption.
-boxIds() {
-  { xdotool search --name '^read error$' 2>/dev/null; xdotool search --name '^Error$' 2>/dev/null; } |
-    sort -u || true
-}
+boxIds() { xdotool search --name '^(read error|Error)$' 2>/dev/null || true; }
 
-boxCount() {
-  boxIds | grep -c . || true
-}
+boxOpen() { [ -n "$(boxIds)" ]; }
 
 alive() {
   kill -0 "$GAME_PID" 2>/dev/null || fail "qvkavi ended: $(tail -n 3 "$WORK/qvkavi.log")"
-}
-
-# Waits up to $1 seconds for a box to open.
-waitForBox() {
-  for _ in $(seq $(($1 * 10))); do
-    [ "$(boxCount)" -gt 0 ] && return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # Presses OK in one box.
@@ -44,7 +30,7 @@ pressOk() {
 answerAll() {
   local wait=$1 limit=$2
   ANSWERED=0
-  while waitForBox 2; do
+  while waitUntil 2 boxOpen; do
     sleep "$wait"
     alive
     pressOk || continue
@@ -55,25 +41,19 @@ answerAll() {
   done
 }
 
-# A game directory: the sample game without the files named in $@.
-gameWithout() {
-  local dir=$WORK/game-$RANDOM
-  mkdir -p "$dir"
-  for file in "$GAME"/*; do ln -s "$file" "$dir/"; done
-  for name in "$@"; do rm -f "$dir/$name"; done
-  echo "$dir"
-}
-
 startDisplay
 SAMPLE=$GAME
 
 # New in a game without seq01.txt; the box stays open while the attract timer falls due.
-GAME=$(gameWithout seq01.txt)
+GAME=$WORK/without-seq01-txt
+mkdir "$GAME"
+ln -s "$SAMPLE"/* "$GAME/"
+rm "$GAME/seq01.txt"
 startGame
-waitForBox 5 || fail "no start-up box for the missing move file"
+waitUntil 5 boxOpen || fail "no start-up box for the missing move file"
 answerAll 0 3
 menu g n
-waitForBox 5 || fail "New showed no box for the missing move file"
+waitUntil 5 boxOpen || fail "New showed no box for the missing move file"
 sleep 12
 answerAll 0 20
 alive
@@ -90,7 +70,7 @@ expectedTitle "$WORK/expected.png"
 menu g l
 sleep 12  # the attract timer falls due under the first box
 errors=0
-while waitForBox 3; do
+while waitUntil 3 boxOpen; do
   alive
   error=$(xdotool search --name '^Error$' 2>/dev/null || true)
   pressOk

@@ -16,20 +16,25 @@ expectedTitle "$WORK/title.png"
 convert "$WORK/demo0.ppm" "$WORK/demo0.png"
 differs "$WORK/demo0.png" "$WORK/title.png" || fail "the demo's first frame looks like the title"
 
-# Chooses Game > ITEM with the mouse, then waits (up to a generous 5 s) for a moment in which
-# the menu is closed and the window shows picture $2. Prints how long that took.
-chooseAndExpect() {
-  local item=$1 picture=$2 start now
+# Chooses Game > ITEM with the mouse.
+choose() {
   clickAt $GAME_MENU
   waitUntil 3 popupOpen || fail "the Game menu did not open"
   sleep 0.2
+  clickAt "$@"
+}
+
+# Chooses Game > ITEM, then waits (up to a generous 5 s) for a moment in which the menu is closed
+# and the window shows picture $2. Prints how long that took.
+chooseAndExpect() {
+  local start now
+  choose $1
   start=$(date +%s%N)
-  clickAt $item
   while :; do
     now=$(date +%s%N)
     if ! popupOpen; then
       clientShot "$WORK/now.png"
-      differs "$WORK/now.png" "$picture" || break
+      looksLike "$WORK/now.png" "$2" && break
     fi
     [ $(((now - start) / 1000000)) -lt 5000 ] || return 1
   done
@@ -39,14 +44,10 @@ chooseAndExpect() {
 after=$(chooseAndExpect "$NEW_ITEM" "$WORK/demo0.png") ||
   fail "New: the menu did not close to show the last picture while the scene loads"
 echo "New: menu closed and the last picture painted during the wait (seen after $after ms)"
-after=$(waitForChange 4 "$WORK/demo0.png") || fail "New did not go on to seq01"
-framesChange || fail "the game's frames do not change after the wait"
-echo "then seq01 plays"
+waitForChange 4 "$WORK/demo0.png" >/dev/null || fail "New did not go on to seq01"
 
 menu g t
-sleep 1
-clientShot "$WORK/stopped.png"
-differs "$WORK/stopped.png" "$WORK/title.png" && fail "Stop did not bring back the title"
+waitForPicture 2 "$WORK/title.png" >/dev/null || fail "Stop did not bring back the title"
 
 # Load from the title: the title stays on the window through the wait, also where the menu was.
 after=$(chooseAndExpect "$LOAD_ITEM" "$WORK/title.png") ||
@@ -59,8 +60,5 @@ echo "then the scene plays"
 # The close button during New's wait (New while the loaded game runs, so that nothing is idle
 # when the attract mode looks, ten seconds after start-up): the command finishes, then the
 # window closes.
-clickAt $GAME_MENU
-waitUntil 3 popupOpen || fail "the Game menu did not open"
-sleep 0.2
-clickAt $NEW_ITEM
+choose $NEW_ITEM
 closeAndExpectExit 5  # the close is queued until New's wait is over

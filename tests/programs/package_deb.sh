@@ -2,25 +2,11 @@
 # The Debian package that `cpack -G DEB` makes in the build directory: its control fields (the
 # dependencies found by dpkg-shlibdeps), exactly the files it should hold, and its programs and
 # sample game working from a root it is unpacked into.
-set -euo pipefail
-build=$(cd "$1" && pwd)
-source=$(cd "$2" && pwd)
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-for tool in cpack dpkg dpkg-deb dpkg-shlibdeps file; do
-  command -v $tool >/dev/null || skip "$tool is not installed (scripts/bootstrap installs it)"
-done
+source "$2/tests/script_support.sh"
+needs cpack dpkg dpkg-deb dpkg-shlibdeps file
 grep -q '^QVK_SANITIZE:STRING=.' "$build/CMakeCache.txt" && skip "a sanitizer build is not packaged"
 [ -x "$build/src/shell/qvkavi" ] || skip "qvkavi is not built"
 [ -f "$build/game/demo.avi" ] || skip "no sample game in $build/game"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY
 
 (cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1 ||
@@ -33,12 +19,10 @@ echo "$(basename "$deb"), $(($(stat -c %s "$deb") / 1024)) KiB"
 
 # Control fields. Every shared library that the programs link brings its package.
 field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = qvkavi ] || fail "Package: $(field Package)"
-[ "$(field Version)" = "$version-1" ] || fail "Version: $(field Version)"
-[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
-[ "$(field Section)" = games ] || fail "Section: $(field Section)"
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
-[ -n "$(field Description)" ] || fail "no Description"
+for pair in Package=qvkavi "Version=$version-1" "Architecture=$arch" Section=games; do
+  [ "$(field "${pair%%=*}")" = "${pair#*=}" ] || fail "${pair%%=*}: $(field "${pair%%=*}")"
+done
+[ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no Maintainer or Description"
 depends=$(field Depends)
 for package in libc6 libstdc++6 libgtk-3-0 libglib2.0-0 libsdl2-2.0-0 libavcodec libavformat \
   libswscale libavutil; do

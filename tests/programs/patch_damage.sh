@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
 # A damaged or hostile patch changes nothing in the install directory, and creates none where
-# there was none: a cut-off installer, a payload with a wrong CRC, members named to land outside
-# the directory or named like the extractor qvp, an unreadable own file ("file not opened"), a
-# qvp that cannot be created. Each says what is wrong and ends with a status other than 0. The
-# extractor alone checks its arguments and its archive too, and never touches its own file.
-set -euo pipefail
-build=$1
+# there was none: a cut-off installer, members named to land outside the directory or named like
+# the extractor qvp, an unreadable own file ("file not opened"), a qvp that cannot be created.
+# Each says what is wrong and ends with a status other than 0. The extractor alone checks its
+# arguments and its archive too, and never touches its own file. (Which archives are damaged is
+# the ZIP reader's own test.)
+source "$2/tests/script_support.sh"
 installer="$build/qvkpatch"
 patchdir="$build/src/patch"
 payload="$patchdir/qvkpatch.payload"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
 [ -x "$installer" ] || fail "no qvkpatch in $build"
 
 # An install directory with an older game in it, and its fingerprint.
@@ -29,9 +26,9 @@ before=$(fingerprint)
 # data home HOME ($data unless given), ends with STATUS and prints TEXT (grep -E, standard
 # error); the install directory is as it was.
 run_once() {
-  local name=$1 file=$2 want=$3 text=$4 home=${5:-$data} status=0
+  local name=$1 file=$2 want=$3 text=$4 home=${5:-$data}
   rm -rf "$work/run" && mkdir "$work/run" && install -m 755 "$file" "$work/run/qvkpatch"
-  (cd "$work/run" && XDG_DATA_HOME="$home" ./qvkpatch >"$work/out" 2>"$work/err") || status=$?
+  run env -C "$work/run" XDG_DATA_HOME="$home" ./qvkpatch
   [ "$status" = "$want" ] || { cat "$work/err"; fail "$name: status $status, not $want"; }
   [ -s "$work/out" ] && fail "$name: printed '$(cat "$work/out")' on standard output"
   grep -Eq "$text" "$work/err" || { cat "$work/err"; fail "$name: no '$text'"; }
@@ -53,42 +50,21 @@ run_damaged "cut by one byte" "$work/cut" 1 "^qvkpatch: this file is incomplete 
 head -c $((size / 2)) "$installer" >"$work/cut"
 run_damaged "cut in half" "$work/cut" 1 "incomplete or damaged"
 
-# flip_crc ZIP INDEX: member INDEX's CRC, in its directory entry and its local header, no longer
-# matches its contents.
-flip_crc() {
-  perl -e '
-    my ($path, $index) = @ARGV;
-    open(my $f, "+<:raw", $path) or die "$path: $!";
-    local $/; my $d = <$f>;
-    my $at = unpack("V", substr($d, rindex($d, "PK\x05\x06") + 16, 4));
-    for (1 .. $index) { my ($n, $e, $c) = unpack("v3", substr($d, $at + 28, 6)); $at += 46 + $n + $e + $c; }
-    my $local = unpack("V", substr($d, $at + 42, 4));
-    for my $pos ($at + 16, $local + 14) { substr($d, $pos, 1) = chr(ord(substr($d, $pos, 1)) ^ 1); }
-    seek($f, 0, 0); print $f $d; close $f;' "$1" "$2"
-}
-cp "$payload" "$work/badcrc.payload"
-flip_crc "$work/badcrc.payload" 15
-unzip -t "$work/badcrc.payload" >/dev/null 2>&1 && fail "Info-ZIP finds no fault in the bad CRC"
-"$patchdir/attach_payload" "$installer" "$work/badcrc.payload" "$work/badcrc"
-run_damaged "bad CRC" "$work/badcrc" 1 \
-  '^qvkpatch: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC does not match its contents$'
-
-# Hostile names: one plain member first, then one that would land outside the directory.
+# Hostile names: one plain member first, then one that would land outside the directory, or one
+# named like the extractor, in any case, which would be deleted with it, or would delete it.
 printf 'evil\r\n' >"$work/evil"
-for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT"; do
+hostile() {  # hostile NAME: $work/hostile.payload with a plain member, then one called NAME
   "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+    "SEQ01.TXT=$work/evil" "$1=$work/evil"
+}
+for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT" \
+  qvp QVP Qvp; do
+  why="would not be a plain file of the target directory"
+  [[ $name == [qQ][vV][pP] ]] &&
+    why="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  hostile "$name"
   "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
-  run_damaged "member $name" "$work/hostile" 1 "would not be a plain file of the target directory"
-done
-
-# A member named like the extractor, in any case, would be deleted with it, or would delete it.
-for name in qvp QVP Qvp; do
-  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
-  "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
-  run_damaged "member $name" "$work/hostile" 1 \
-    "^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  run_damaged "member $name" "$work/hostile" 1 "$why"
 done
 
 # Its own file cannot be read ("file not opened", no line end): an execute-only copy run by a
@@ -100,12 +76,9 @@ chmod 755 "$work"
 as_other=()
 if [ "$(id -u)" = 0 ]; then as_other=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
 if [ ${#as_other[@]} = 0 ] || command -v setpriv >/dev/null; then
-  status=0
-  (cd "$work/locked" && "${as_other[@]}" env XDG_DATA_HOME="$data" ./qvkpatch >"$work/out" 2>&1) ||
-    status=$?
-  [ "$status" = 1 ] || fail "file not opened: status $status"
-  [ "$(cat "$work/out")" = "file not opened" ] && [ "$(tail -c 1 "$work/out")" = "d" ] ||
-    fail "file not opened: printed '$(cat "$work/out")'"
+  run "${as_other[@]}" env -C "$work/locked" XDG_DATA_HOME="$data" ./qvkpatch
+  [ "$status" = 1 ] && [ "$(cat "$work/out")" = "file not opened" ] && [ "$(tail -c 1 "$work/out")" = d ] ||
+    fail "file not opened: status $status, printed '$(cat "$work/out" "$work/err")'"
   [ "$(fingerprint)" = "$before" ] || fail "file not opened: the install directory changed"
 else
   echo "note: running as root without setpriv; 'file not opened' not tested"
@@ -120,40 +93,24 @@ before=$(fingerprint)
 
 # The install directory cannot be created.
 printf 'a file' >"$work/plain"
-status=0
-(cd "$work/run" && XDG_DATA_HOME="$work/plain" ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 1 ] && grep -q "^qvkpatch: cannot create $work/plain/qvk: " "$work/err" ||
-  fail "no install directory: status $status, $(cat "$work/err")"
+expectFailure 1 "^qvkpatch: cannot create $work/plain/qvk: " \
+  env XDG_DATA_HOME="$work/plain" "$work/run/qvkpatch"
 
 # The extractor alone: one argument, an archive behind it, a directory to unpack into.
-status=0
-"$build/qvksfx" >/dev/null 2>"$work/err" || status=$?
-[ "$status" = 2 ] && grep -q "^usage: qvksfx TARGET" "$work/err" || fail "qvksfx without a target: $status"
-status=0
-"$build/qvksfx" "$data/qvk" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q "nothing was installed: no ZIP archive found" "$work/err" ||
-  fail "qvksfx without an archive: $status, $(cat "$work/err")"
-status=0
-"$payload" "$work/missing" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: cannot use $work/missing: " "$work/err" ||
-  fail "the payload without its directory: $status, $(cat "$work/err")"
-status=0
-"$work/badcrc.payload" "$data/qvk" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -q '^qvksfx: the patch is damaged or unsafe, nothing was installed: member "SEQ17.TXT": its CRC' "$work/err" ||
-  fail "the extractor with a bad CRC: $status, $(cat "$work/err")"
+expectFailure 2 "^usage: qvksfx TARGET" "$build/qvksfx"
+expectFailure 1 "nothing was installed: no ZIP archive found" "$build/qvksfx" "$data/qvk"
+expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
+  "$payload" "$work/missing"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
 
 # The extractor run as qvp in the directory it unpacks into never replaces or removes its own
 # file, whatever the case of the member's name.
 for name in qvp QVP; do
-  "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
-    "SEQ01.TXT=$work/evil" "$name=$work/evil"
+  hostile "$name"
   install -m 755 "$work/hostile.payload" "$data/qvk/qvp"
   before=$(fingerprint)
-  status=0
-  "$data/qvk/qvp" "$data/qvk" 2>"$work/err" || status=$?
-  [ "$status" = 1 ] && grep -q "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" "$work/err" ||
-    fail "the extractor with a member $name: $status, $(cat "$work/err")"
+  expectFailure 1 "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" \
+    "$data/qvk/qvp" "$data/qvk"
   [ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member $name: the install directory changed"; }
   rm "$data/qvk/qvp"
 done

@@ -4,15 +4,10 @@
 # updates an existing install (old files under lower-case names included). The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
 # too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt
-# ends qvp, not the installer, and an ignored child signal does not lose qvp's status. The game
-# then reads the upper-case move files.
-set -euo pipefail
-build=$1
+# ends qvp, not the installer, and an ignored child signal does not lose qvp's status.
+source "$2/tests/script_support.sh"
 installer="$build/qvkpatch"
 payload="$build/src/patch/qvkpatch.payload"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
 [ -x "$installer" ] || fail "no qvkpatch in $build"
 
 members=(PATCH.BAT QVKAVI.EXE)
@@ -22,12 +17,9 @@ listing() { (cd "$1" && LC_ALL=C ls -A | tr '\n' ' '); }
 mkdir "$work/run"
 cp "$installer" "$work/run/qvkpatch"
 patch() {  # patch DATA_HOME: runs the installer in its directory with that data home
-  (cd "$work/run" && XDG_DATA_HOME="$1" ./qvkpatch >"$work/out" 2>"$work/err") || {
-    cat "$work/out" "$work/err"
-    fail "qvkpatch failed with status $?"
-  }
-  [ -s "$work/out" ] || [ -s "$work/err" ] && { cat "$work/out" "$work/err"; fail "qvkpatch printed"; }
-  return 0
+  run env -C "$work/run" XDG_DATA_HOME="$1" ./qvkpatch
+  [ "$status" = 0 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ] ||
+    fail "qvkpatch: status $status, printed '$(cat "$work/out" "$work/err")'"
 }
 
 # A fresh install directory, on a path with spaces and both kinds of quotes.
@@ -78,50 +70,24 @@ cmp -s "$quoted/qvk/qvp.copy" "$work/fake/payload" || fail "qvp is not byte for 
   fail "qvp's arguments: $(cat "$quoted/qvk/qvp.args")"
 [ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind"
 fake_installer 7
-status=0
-(cd "$work/fake" && XDG_DATA_HOME="$quoted" ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 7 ] || fail "a failing qvp (7) made qvkpatch end with $status"
-grep -q "qvkpatch: the update failed: .*qvp ended with status 7" "$work/err" || fail "$(cat "$work/err")"
+expectFailure 7 "^qvkpatch: the update failed: .*qvp ended with status 7" \
+  env XDG_DATA_HOME="$quoted" "$work/fake/qvkpatch"
 [ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after its failure"
 
 # qvp cannot be deleted (it left a directory in its place): the installer says so and fails.
 fake_installer 0 'rm "$0" && mkdir "$0"'
-status=0
-(cd "$work/fake" && XDG_DATA_HOME="$quoted" ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 1 ] || fail "an undeletable qvp made qvkpatch end with $status"
-grep -q "^qvkpatch: cannot delete .*qvp: " "$work/err" || fail "$(cat "$work/err")"
+expectFailure 1 "^qvkpatch: cannot delete .*qvp: " env XDG_DATA_HOME="$quoted" "$work/fake/qvkpatch"
 rmdir "$quoted/qvk/qvp"
 
 # An interrupt from the terminal while qvp runs (sent here to both) ends qvp, not the installer,
 # which reports it and deletes qvp.
 fake_installer 0 'kill -INT $PPID; kill -INT $$'
-status=0
-(cd "$work/fake" && XDG_DATA_HOME="$quoted" perl -e '$SIG{INT} = $SIG{QUIT} = "DEFAULT"; exec @ARGV or die' \
-  ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 130 ] || fail "an interrupted qvp made qvkpatch end with $status"
-grep -q "^qvkpatch: the update failed: .*qvp was ended by signal 2$" "$work/err" ||
-  fail "interrupted: no 'ended by signal 2' in '$(cat "$work/err")'"
+expectFailure 130 "^qvkpatch: the update failed: .*qvp was ended by signal 2$" env XDG_DATA_HOME="$quoted" \
+  perl -e '$SIG{INT} = $SIG{QUIT} = "DEFAULT"; exec @ARGV or die' "$work/fake/qvkpatch"
 [ -e "$quoted/qvk/qvp" ] && fail "qvp was left behind after an interrupt"
 
 # Started with the child signal ignored (a launcher may hand that on), the installer still waits
 # for qvp and learns how it ended.
-status=0
-(cd "$work/run" && XDG_DATA_HOME="$work/ignored" perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' \
-  ./qvkpatch 2>"$work/err") || status=$?
-[ "$status" = 0 ] || { cat "$work/err"; fail "with SIGCHLD ignored qvkpatch ended with $status"; }
+run env XDG_DATA_HOME="$work/ignored" perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' "$work/run/qvkpatch"
+[ "$status" = 0 ] || fail "with SIGCHLD ignored qvkpatch ended with $status: $(cat "$work/err")"
 [ "$(listing "$work/ignored/qvk")" = "${members[*]} " ] || fail "SIGCHLD ignored: $(listing "$work/ignored/qvk")"
-
-# The game finds the patched move files under their upper-case names, in the install directory
-# before the current directory (whose seq01.txt would open seq01d2.avi at frame 20).
-if [ -x "$build/qvksim" ]; then
-  mkdir "$work/game"
-  printf '  20  d2   00   d2   d2   d2   d2\r\n' >"$work/game/seq01.txt"
-  cp "$build/game/seq01.hot" "$work/game/"
-  printf '%s\n' "demo.avi 100" "seq01.avi 600" "seq01d1.avi 24" "seq01d2.avi 24" \
-    "seq01d3.avi 24" "seq01d4.avi 24" "seq01t1.avi 24" "4lives.avi 20" >"$work/clips"
-  printf 'new\nframes 80\n' >"$work/script"
-  "$build/qvksim" --game "$work/game" --install "$existing" --virtual-media "$work/clips" \
-    "$work/script" >"$work/trace" || fail "qvksim failed"
-  grep -q "not found" "$work/trace" && { cat "$work/trace"; fail "qvksim did not find a file"; }
-  grep -qx "64 open seq01d1.avi 0" "$work/trace" || { cat "$work/trace"; fail "SEQ01.TXT not read"; }
-fi

@@ -2,14 +2,10 @@
 # The payload behind qvkpatch: the extractor program and a ZIP archive at once, which Info-ZIP
 # reads alone and behind the installer; sixteen members in order, deflated, made on MS-DOS with
 # the archive attribute, each exactly its file; the same bytes when made again.
-set -euo pipefail
-build=$1
+source "$2/tests/script_support.sh"
 patchdir="$build/src/patch"
 payload="$patchdir/qvkpatch.payload"
 installer="$build/qvkpatch"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
 [ -f "$payload" ] && [ -x "$installer" ] || fail "no payload or no qvkpatch in $build"
 command -v unzip >/dev/null || fail "unzip is missing (scripts/bootstrap installs it)"
 
@@ -52,27 +48,24 @@ expect_all "file last modified on (DOS date/time):          2000 Jan 1 00:00:00"
 grep -q "central directory contains 16 entries" "$work/verbose" || fail "not 16 entries"
 
 # Each member is its file: the move files of the sample game, the program without its debugging
-# information, and the five-line batch file with CR LF line ends.
-for n in 01 02 03 04 05 06 07 08 12 13 14 15 16 17; do
-  unzip -p "$payload" "SEQ$n.TXT" | cmp -s - "$build/game/seq$n.txt" || fail "SEQ$n.TXT differs"
+# information, and the five-line batch file with CR LF line ends. The same files make the same
+# payload.
+args=()
+for name in "${members[@]}"; do
+  case $name in
+    QVKAVI.EXE) file=$patchdir/carried/QVKAVI.EXE ;;
+    PATCH.BAT) file=$patchdir/PATCH.BAT ;;
+    *) file=$build/game/$(echo "$name" | tr 'A-Z' 'a-z') ;;
+  esac
+  unzip -p "$payload" "$name" | cmp -s - "$file" || fail "$name differs from $file"
+  args+=("$name=$file")
 done
-unzip -p "$payload" QVKAVI.EXE | cmp -s - "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE differs"
 program="$build/src/shell/qvkavi"
 [ -x "$program" ] || fail "no qvkavi in $build"
 strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
 "${strip_tool:-strip}" -o "$work/qvkavi" "$program"
 cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not $program, stripped"
 printf '@echo off\r\nmd c:\\qvk>nul\r\necho a | copy qvkavi.ptc c:\\qvk\\qvkavi.exe > nul\r\necho a | copy *.txt c:\\qvk > nul\r\nexit\r\n' >"$work/PATCH.BAT"
-unzip -p "$payload" PATCH.BAT | cmp -s - "$work/PATCH.BAT" || fail "PATCH.BAT differs"
-
-# The same files make the same payload.
-args=()
-for name in "${members[@]}"; do
-  case $name in
-    QVKAVI.EXE) args+=("$name=$patchdir/carried/QVKAVI.EXE") ;;
-    PATCH.BAT) args+=("$name=$patchdir/PATCH.BAT") ;;
-    *) args+=("$name=$build/game/$(echo "$name" | tr 'A-Z' 'a-z')") ;;
-  esac
-done
+cmp -s "$patchdir/PATCH.BAT" "$work/PATCH.BAT" || fail "PATCH.BAT is not the five lines"
 "$patchdir/make_payload" "$work/again" "$stub" "${args[@]}"
 cmp -s "$work/again" "$payload" || fail "the payload differs when made again"

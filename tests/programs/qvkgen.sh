@@ -1,26 +1,13 @@
 #!/usr/bin/env bash
 # The sample game that the build writes into build/game: the checker finds nothing in it, it
 # stays under 60 MB, a second run writes the same bytes, and the mirrored scenes are mirrors.
-set -euo pipefail
-build=$1
+source "$2/tests/script_support.sh"
 game="$build/game"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
-
 [ -f "$game/seq01.avi" ] || fail "no sample game in $game"
 
-# Nothing for an author to fix.
+# Nothing for an author to fix: not even a note of a clip, move file or scene not made.
 "$build/qvkcheck" "$game" >"$work/check" 2>&1 || { cat "$work/check"; fail "qvkcheck found problems"; }
 [ -s "$work/check" ] && { cat "$work/check"; fail "qvkcheck printed something"; }
-
-# Every file of the game, and nothing else.
-for base in seq01 seq02 seq03 seq04 seq05 seq06 seq07 seq08 seq12 seq13 seq14 seq15 seq16 seq17; do
-  for ext in avi txt hot; do [ -f "$game/$base.$ext" ] || fail "missing $base.$ext"; done
-done
-for clip in 4lives 3lives 2lives 1lives cont gameover missed credits demo; do
-  [ -f "$game/$clip.avi" ] || fail "missing $clip.avi"
-done
 
 size=$(du -cb "$game"/* | tail -n 1 | cut -f 1)
 [ "$size" -lt 60000000 ] || fail "the game takes $size bytes, more than 60 MB"
@@ -34,10 +21,7 @@ done
 
 # The same bytes again.
 "$build/qvkgen" "$work/again" >/dev/null
-for file in "$game"/*.avi "$game"/*.txt "$game"/*.hot; do
-  cmp -s "$file" "$work/again/${file##*/}" || fail "${file##*/} differs between two runs"
-done
-[ "$(ls "$work/again" | wc -l)" = "$(ls "$game" | wc -l)" ] || fail "another set of files"
+diff -r "$game" "$work/again" || fail "the second run wrote other files or other bytes"
 
 # seq12..seq17 are seq02..seq07 with left (item 5) and right (item 6) exchanged...
 for n in 2 3 4 5 6 7; do
@@ -59,10 +43,5 @@ if command -v convert >/dev/null && [ -x "$build/qvkprobe" ]; then
   done
 fi
 
-# Bad usage.
-set +e
-"$build/qvkgen" >/dev/null 2>&1
-status=$?
-set -e
-[ "$status" = 2 ] || fail "qvkgen without a directory: exit $status, expected 2"
+expectFailure 2 . "$build/qvkgen"  # no directory
 echo "sample game: $size bytes, checked"

@@ -3,13 +3,9 @@
 # game (every correct move, every object taken) reaches the credits with 5 lives, in the
 # straight and in the mirrored scenes; a game that passes by the object of seq03 plays
 # missed.avi after seq06 and then seq03 again, from its start.
-set -euo pipefail
-build=$1
+source "$2/tests/script_support.sh"
 game="$build/game"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "$*"; exit 1; }
-[ -x "$build/qvksim" ] || { echo "no qvksim: skipped"; exit 0; }
+[ -x "$build/qvksim" ] || skip "qvksim is not built"
 [ -f "$game/seq01.avi" ] || fail "no sample game in $game"
 
 # The script lines that play scene $1 well: the correct move in every window, a few frames
@@ -39,21 +35,15 @@ simulate() {
   local name=$1 coins=$2 clock=$3
   { echo "new"; cat; echo "until credits.avi 0"; echo "end"; } >"$work/$name.script"
   "$build/qvksim" --game "$game" --clock "$clock" --coins "$coins" "$work/$name.script" \
-    >"$work/$name.trace" || {
-    status=$?
-    tail -n 20 "$work/$name.trace"
-    fail "$name: qvksim stopped with status $status"
-  }
+    >"$work/$name.trace" ||
+    fail "$name: qvksim stopped with status $?: $(tail -n 20 "$work/$name.trace")"
 }
 
 expect() {  # expect NAME PATTERN: the trace of NAME holds a line matching PATTERN (grep -E)
   grep -Eq "$2" "$work/$1.trace" || { tail -n 30 "$work/$1.trace"; fail "$1: no line '$2'"; }
 }
 refuse() {  # refuse NAME PATTERN: no line matches
-  if grep -Eq "$2" "$work/$1.trace"; then
-    grep -E "$2" "$work/$1.trace" | head -n 5
-    fail "$1: unexpected '$2'"
-  fi
+  ! grep -E "$2" "$work/$1.trace" || fail "$1: unexpected '$2'"
 }
 last_lives() { grep -E '^-?[0-9]+ lives ' "$work/$1.trace" | tail -n 1 | awk '{print $3}'; }
 
