@@ -140,19 +140,6 @@ TEST_P(GameFlow, EveryReplayableSceneComesBackAfterTheSixthScene) {
   EXPECT_TRUE(missed().empty());
 }
 
-TEST_P(GameFlow, TakingTheObjectIsNoMissAndCostsNothing) {
-  forceCoins("11");
-  start();
-  runGameCommand(kCommandNew);
-  playPerfectly([&] { return at("seq03.avi", 100); });
-  runUntil("seq03.avi", 104);
-  press(kKeyUp);
-  runUntilOpened("seq03t1.avi");
-  runUntilOpened("seq03.avi");
-  EXPECT_EQ(game.lives, 5);
-  EXPECT_TRUE(missed().empty());
-}
-
 TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
   start();
   EXPECT_EQ(opens(), std::vector<std::string>{"demo.avi 0"});
@@ -171,17 +158,6 @@ TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
   EXPECT_EQ(game.gameActive, 0);
   EXPECT_TRUE(sawEvent("close"));
   EXPECT_EQ(playback.aviFile, nullptr);
-}
-
-TEST_P(GameFlow, AttractTicksWhilePlayingChangeNothing) {
-  start();
-  runGameCommand(kCommandNew);
-  clearEvents();
-  attractTick();
-  EXPECT_TRUE(opens().empty());
-  EXPECT_EQ(game.demoActive, 0);
-  // The next look comes 100 seconds later.
-  EXPECT_EQ(session->timers.pending().back().dueMs - session->timers.now(), 100000u);
 }
 
 TEST_P(GameFlow, NewWhileTheDemoRuns) {

@@ -47,10 +47,7 @@ TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
   EXPECT_EQ(row(1).frame, kEndRowFrame);
   EXPECT_EQ(row(2).frame, 0);
   EXPECT_EQ(game.moveIndex, 0);
-}
-
-TEST_F(MoveTableTest, EmptyFileGivesOnlyTheEndRow) {
-  load("");
+  load("");  // only the end row
   EXPECT_EQ(row(0).frame, kEndRowFrame);
   EXPECT_EQ(row(1).frame, 0);
 }

@@ -1,14 +1,8 @@
 #include "patch_test_support.h"
 
-#include <dirent.h>
-#include <stdlib.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 std::vector<uint8_t> zipOf(const std::vector<ZipMember>& members, const std::string& stub) {
@@ -123,34 +117,4 @@ size_t centralEntryAt(const std::vector<uint8_t>& zip, int index) {
 
 size_t localHeaderAt(const std::vector<uint8_t>& zip, int index) {
   return get32(zip, centralEntryAt(zip, index) + 42);
-}
-
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qvk-patch-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void ScratchDir::write(const std::string& name, const std::string& text) const {
-  std::ofstream(file(name), std::ios::binary) << text;
-}
-
-std::string ScratchDir::read(const std::string& name) const {
-  std::ifstream in(file(name), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> ScratchDir::names() const {
-  std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(path_))
-    found.push_back(entry.path().filename().string());
-  std::sort(found.begin(), found.end());
-  return found;
 }
