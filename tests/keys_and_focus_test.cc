@@ -61,18 +61,16 @@ TEST_F(KeysAndFocusTest, KeyTableStoresItsCodes) {
   }
 }
 
-TEST_F(KeysAndFocusTest, OtherKeysLeaveTheLatchAloneOutsideTheDemo) {
+TEST_F(KeysAndFocusTest, OtherKeysAreUpDuringTheDemoAndNothingOutsideIt) {
   playing(true, false);
   input.inputLatch = kInputLeft;
   for (uint32_t key : {0x41u, 0x30u, 0x0Du, kKeyEscape, kKeyF5, 0xFFFFu}) keyboardHookProc(key);
   EXPECT_EQ(input.inputLatch, kInputLeft);
-}
 
-TEST_F(KeysAndFocusTest, DuringTheDemoAnyKeyIsUpAndMappedKeysKeepTheirCode) {
   playing(true, true);
   keyboardHookProc('A');
   EXPECT_EQ(input.inputLatch, kInputUp);
-  keyboardHookProc(kKeyLeft);
+  keyboardHookProc(kKeyLeft);  // a key of the table keeps its code
   EXPECT_EQ(input.inputLatch, kInputLeft);
   input.inputLatch = 0;
   keyboardHookProc(kKeyF6);
