@@ -2,10 +2,10 @@
 // and line in the authoring guide's words, and a sound game gives no output and exit status 0.
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <random>
 
+#include "avi_test_support.h"
 #include "media/media.h"
 #include "test_support.h"
 
@@ -67,13 +67,11 @@ class QvkCheckTest : public ::testing::Test {
 
   // Runs qvkcheck on the test's game: its output, and its exit status in status.
   std::string check(const std::string& arguments = "") {
-    std::string command = std::string(QVK_BINARY_DIR) + "/qvkcheck " +
-                          (arguments.empty() ? game.path() : arguments) + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    int result = pipe ? pclose(pipe) : -1;
+    int result = -1;
+    std::string output =
+        commandOutput(std::string(QVK_BINARY_DIR) + "/qvkcheck " +
+                          (arguments.empty() ? game.path() : arguments) + " 2>/dev/null",
+                      &result);
     status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
     return output;
   }
