@@ -129,6 +129,24 @@ TEST_F(SavedGameTest, FailedReplaceIsReportedAndLeavesNoNewFileBehind) {
   EXPECT_EQ(install.read("qvk.sav/keep"), "x");
 }
 
+// No saved game, or one cut short before its scene's name: a new game from the first frame.
+TEST_F(SavedGameTest, MissingOrShortSaveStartsANewGame) {
+  for (bool present : {false, true}) {
+    if (present) install.write("qvk.sav", name15("seq02.avi") + le32(2) + "seq");
+    playSeq03();
+    playback.clockFrame = 77;
+    writeName(game.missedScene, "seq02.avi");
+    restartFrame = loadGame();
+    EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi")) << present;
+    EXPECT_TRUE(nameIsEmpty(game.missedScene));
+    EXPECT_EQ(game.lives, 5);
+    EXPECT_EQ(restartFrame, 0);
+    EXPECT_EQ(game.moveIndex, 0);
+    EXPECT_EQ(game.hotspotIndex, 0);
+    EXPECT_EQ(game.moveTable[0].frame, 112);  // seq01.txt was loaded
+  }
+}
+
 TEST_F(SavedGameTest, CreditsSaveLooksForTheFirstFiveCharacters) {
   writeName(game.sceneFile, "credits.avi");
   saveGame();
@@ -177,16 +195,6 @@ TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   EXPECT_EQ(game.lives, 2);
   EXPECT_EQ(restartFrame, 250);
   EXPECT_EQ(game.moveIndex, 5);
-
-  // Cut short before the scene name, or empty: as good as no save, a new game.
-  install.write("qvk.sav", name15("seq02.avi") + le32(2) + "seq");
-  restartFrame = loadGame();
-  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
-  EXPECT_TRUE(nameIsEmpty(game.missedScene));
-  EXPECT_EQ(game.lives, 5);
-  EXPECT_EQ(restartFrame, 0);
-  EXPECT_EQ(game.moveIndex, 0);
-  EXPECT_EQ(game.moveTable[0].frame, 112);  // seq01.txt was loaded
 
   // Names without a terminator are cut at their field; garbage after the record is ignored.
   install.write("qvk.sav", std::string(15, 'm') + le32(1) + "seq03.avixxxxxx" + le32(0) + le32(0) +
