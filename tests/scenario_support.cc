@@ -75,7 +75,7 @@ static constexpr int kPatience = 10 * 12 * 3600;  // an hour of game time
 
 void ScenarioTest::runUntil(const std::string& name, int frame) {
   for (int i = 0; i < kPatience; ++i) {
-    if (playback.aviFile && clip() == name && playback.currentFrame >= frame) return;
+    if (at(name, frame)) return;
     pass();
   }
   FAIL() << "never reached " << name << " " << frame << "; open " << clip();
