@@ -16,18 +16,6 @@ class DamagedGame : public ScenarioTest {
     addStandardClips();
   }
 
-  void removeClip(const std::string& name) {
-    auto& clips = session->virtualMedia.clips;
-    clips.erase(std::remove_if(clips.begin(), clips.end(),
-                               [&](const VirtualMediaLibrary::Clip& c) { return c.name == name; }),
-                clips.end());
-  }
-  std::vector<std::string> messages() {
-    std::vector<std::string> out;
-    for (const RecordedMessage& m : session->window.messagesSeen())
-      out.push_back(m.caption + "|" + m.text);
-    return out;
-  }
   int verdicts() const {
     return static_cast<int>(std::count_if(events().begin(), events().end(), [](const auto& e) {
       return e.rfind("verdict ", 0) == 0;

@@ -39,12 +39,6 @@ class CommandBoxes : public ScenarioTest {
   int count(const std::string& event) const {
     return static_cast<int>(std::count(events().begin(), events().end(), event));
   }
-  std::vector<std::string> messages() {
-    std::vector<std::string> out;
-    for (const RecordedMessage& m : session->window.messagesSeen())
-      out.push_back(m.caption + "|" + m.text);
-    return out;
-  }
   uint64_t nextAttractLookMs() {
     for (const PendingTimer& timer : session->timers.pending())
       if (timer.id == game.attractTimerId) return timer.dueMs - session->timers.now();
@@ -132,10 +126,7 @@ TEST_P(CommandBoxes, LoadOfASaveWhoseSceneIsMissingShowsItsMessageOnce) {
 }
 
 TEST_P(CommandBoxes, NewWithoutTheFirstSceneShowsItsMessageOnce) {
-  session->virtualMedia.clips.erase(
-      std::remove_if(session->virtualMedia.clips.begin(), session->virtualMedia.clips.end(),
-                     [](const VirtualMediaLibrary::Clip& c) { return c.name == "seq01.avi"; }),
-      session->virtualMedia.clips.end());
+  removeClip("seq01.avi");
   start();
   runGameCommand(kCommandNew);
   runFrames(100);
@@ -146,10 +137,7 @@ TEST_P(CommandBoxes, NewWithoutTheFirstSceneShowsItsMessageOnce) {
 
 // Without its clip there is no demo, and its message does not come back every ten seconds.
 TEST_P(CommandBoxes, AttractModeWithoutTheDemoClip) {
-  session->virtualMedia.clips.erase(
-      std::remove_if(session->virtualMedia.clips.begin(), session->virtualMedia.clips.end(),
-                     [](const VirtualMediaLibrary::Clip& c) { return c.name == "demo.avi"; }),
-      session->virtualMedia.clips.end());
+  removeClip("demo.avi");
   start();
   EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: demo.avi not found."});
   runFrames(12 * 60);  // a minute

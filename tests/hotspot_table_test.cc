@@ -11,6 +11,7 @@ class HotspotTableTest : public HeadlessTest {
 };
 
 TEST_F(HotspotTableTest, ThreeLinesAndZerosBehind) {
+  load("10\n20\n30\n40\n");
   game.hotspotIndex = 3;
   game.resumeMoveIndex = 7;
   load("0\r\n300\r\n640\r\n");
@@ -20,6 +21,8 @@ TEST_F(HotspotTableTest, ThreeLinesAndZerosBehind) {
   for (int i = 3; i < kHotspotEntries; ++i) EXPECT_EQ(entry(i), 0) << i;
   EXPECT_EQ(game.hotspotIndex, 0);
   EXPECT_EQ(game.resumeMoveIndex, 0);
+  load("");
+  for (int i = 0; i < kHotspotEntries; ++i) EXPECT_EQ(entry(i), 0) << i;
 }
 
 TEST_F(HotspotTableTest, LinesKeepTheirPlaces) {
@@ -40,12 +43,6 @@ TEST_F(HotspotTableTest, CheckpointsAreClampedAsTheyAreRead) {
   EXPECT_EQ(entry(1), kMostClipFrames);
   EXPECT_EQ(entry(2), kMostClipFrames);
   EXPECT_EQ(entry(3), 0);
-}
-
-TEST_F(HotspotTableTest, EmptyFileClearsTheTable) {
-  load("10\n20\n");
-  load("");
-  for (int i = 0; i < kHotspotEntries; ++i) EXPECT_EQ(entry(i), 0);
 }
 
 TEST_F(HotspotTableTest, MissingFileChangesNothing) {

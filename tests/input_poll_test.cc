@@ -7,25 +7,20 @@ class InputPollTest : public HeadlessTest {
   static constexpr uint32_t kCentre = 32767;
 };
 
-TEST_F(InputPollTest, KeyPressAndReleaseWithoutJoystick) {
-  initJoystick();
-  press(kInputUp);
-  EXPECT_EQ(pollInput(), kInputUp);
-  EXPECT_EQ(pollInput(), 0);  // empty latch: last code back to 0
-  press(kInputUp);            // the release stores the same code again
-  EXPECT_EQ(pollInput(), kInputUp);
-  press(kInputUp);  // held without an empty poll in between: no new report
-  EXPECT_EQ(pollInput(), 0);
-}
-
-TEST_F(InputPollTest, CentredJoystickAlsoResetsTheLastCode) {
-  initJoystick();
-  stick(kCentre, kCentre);
-  press(kInputLeft);
-  EXPECT_EQ(pollInput(), kInputLeft);
-  EXPECT_EQ(pollInput(), 0);
-  press(kInputLeft);
-  EXPECT_EQ(pollInput(), kInputLeft);
+// Without a joystick, and with one at its centre.
+TEST_F(InputPollTest, KeyPressAndReleaseEachReportOnce) {
+  for (bool withStick : {false, true}) {
+    initJoystick();
+    if (withStick) stick(kCentre, kCentre);
+    EXPECT_EQ(pollInput(), 0);  // forgets the held key of the round before
+    press(kInputUp);
+    EXPECT_EQ(pollInput(), kInputUp);
+    EXPECT_EQ(pollInput(), 0);  // empty latch: last code back to 0
+    press(kInputUp);            // the release stores the same code again
+    EXPECT_EQ(pollInput(), kInputUp);
+    press(kInputUp);  // held without an empty poll in between: no new report
+    EXPECT_EQ(pollInput(), 0) << withStick;
+  }
 }
 
 TEST_F(InputPollTest, OnlyTheLastKeyBetweenTwoPollsCounts) {

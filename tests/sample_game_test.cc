@@ -4,18 +4,19 @@
 // window is open, and the one held while the death clip opens, must tell nothing of how the
 // move went. The hero stands as he stood when the window opened, and no praise is written.
 // The continue offer, left unanswered, ends on a picture that no longer asks for a key.
-#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <tuple>
 
 #include "../tools/qvkgen/qvkgen.h"
 #include "game/save_record.h"
 #include "media/media.h"
-#include "test_support.h"
+#include "scenario_support.h"
 
 namespace {
 
@@ -41,14 +42,6 @@ bool showsPraise(const std::vector<uint32_t>& picture) {
   return std::find(picture.begin(), picture.end(), kColourRgb[kPraise]) != picture.end();
 }
 
-uint32_t correctKey(const MoveRow& row) {
-  if (std::strcmp(row.upClip, kCorrectMoveClip) == 0) return kKeyUp;
-  if (std::strcmp(row.downClip, kCorrectMoveClip) == 0) return kKeyDown;
-  if (std::strcmp(row.leftClip, kCorrectMoveClip) == 0) return kKeyLeft;
-  if (std::strcmp(row.rightClip, kCorrectMoveClip) == 0) return kKeyRight;
-  return kKeySpace;
-}
-
 // What the trace hook saw: the clips opened, each with the picture on screen as it opened.
 struct OpenSeen {
   std::string line;
@@ -64,17 +57,11 @@ void recordOpen(const char* line) {
   opensSeen.push_back({line + 5, game.moveIndex, traceWindow->lastPicture});
 }
 
-struct Case {
-  const char* scene;
-  bool soundClock;
-};
-
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.scene << (c.soundClock ? " with the sound clock" : " with the frame timer");
-}
+// A scene, and whether the sound clock drives the game (or the frame timer).
+using Case = std::tuple<std::string, bool>;
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {
-  return std::string(info.param.scene) + (info.param.soundClock ? "_SoundClock" : "_TimerClock");
+  return std::get<0>(info.param) + (std::get<1>(info.param) ? "_SoundClock" : "_TimerClock");
 }
 
 // The game loaded from a saved game that starts a scene with some lives, on the headless
@@ -132,14 +119,8 @@ class SampleGameSession {
  private:
   // The current directory: the game's files, linked.
   void linkGameFiles() {
-    DIR* dir = opendir(kGameDir.c_str());
-    ASSERT_TRUE(dir);
-    while (dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] == '.') continue;
-      std::string target = kGameDir + "/" + entry->d_name;
-      ASSERT_EQ(symlink(target.c_str(), current.file(entry->d_name).c_str()), 0);
-    }
-    closedir(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(kGameDir))
+      std::filesystem::create_symlink(entry.path(), current.file(entry.path().filename()));
   }
 };
 
@@ -147,7 +128,7 @@ class SampleGame : public ::testing::TestWithParam<Case>, public SampleGameSessi
  protected:
   void SetUp() override {
     if (!gameWritten()) GTEST_SKIP() << "no sample game in " << kGameDir;
-    load(GetParam().scene, kStartLives, GetParam().soundClock);
+    load(std::get<0>(GetParam()), kStartLives, std::get<1>(GetParam()));
   }
   void TearDown() override { close(); }
 };
@@ -227,16 +208,13 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     EXPECT_TRUE(moveShown[r]) << base << " row " << r << ": the move made never showed";
 }
 
-const Case kCases[] = {
-    {"seq01", true},  {"seq02", true},  {"seq03", true},  {"seq04", true},  {"seq05", true},
-    {"seq06", true},  {"seq07", true},  {"seq08", true},  {"seq12", true},  {"seq13", true},
-    {"seq14", true},  {"seq15", true},  {"seq16", true},  {"seq17", true},  {"seq01", false},
-    {"seq02", false}, {"seq03", false}, {"seq04", false}, {"seq05", false}, {"seq06", false},
-    {"seq07", false}, {"seq08", false}, {"seq12", false}, {"seq13", false}, {"seq14", false},
-    {"seq15", false}, {"seq16", false}, {"seq17", false},
-};
+const std::vector<std::string> kScenes = {"seq01", "seq02", "seq03", "seq04", "seq05",
+                                          "seq06", "seq07", "seq08", "seq12", "seq13",
+                                          "seq14", "seq15", "seq16", "seq17"};
 
-INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame, ::testing::ValuesIn(kCases), caseName);
+INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame,
+                         ::testing::Combine(::testing::ValuesIn(kScenes), ::testing::Bool()),
+                         caseName);
 
 // The continue offer is written in white, gold and yellow: the count, "PRESS ANY KEY" and
 // "CONTINUE?".

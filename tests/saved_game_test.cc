@@ -41,7 +41,7 @@ static std::string name15(const std::string& name) {
   return name + std::string(15 - name.size(), '\0');
 }
 
-TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterField) {
+TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoint) {
   playSeq03();
   writeName(game.missedScene, "seq02.avi");
   saveGame();
@@ -50,23 +50,17 @@ TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterField) {
   EXPECT_EQ(saveFile(), expected);
   EXPECT_TRUE(messages().empty());
   EXPECT_FALSE(install.exists("qvk.sav.new"));
-}
 
-TEST_F(SavedGameTest, LoadRestoresThePositionAtItsCheckpoint) {
-  playSeq03();
-  saveGame();
   resetGameState();
   restartFrame = loadGame();
-  char scene[kClipNameSize];
-  readName(game.sceneFile, scene);
-  EXPECT_STREQ(scene, "seq03.avi");
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avi"));
+  EXPECT_TRUE(nameEquals(game.missedScene, "seq02.avi"));
   EXPECT_EQ(restartFrame, 400);
   EXPECT_EQ(game.moveIndex, 11);
   EXPECT_EQ(game.hotspotIndex, 2);
   EXPECT_EQ(game.resumeMoveIndex, 9);
   EXPECT_EQ(game.lives, 4);
   EXPECT_EQ(game.hotspotTable[2], 400);  // seq03.hot was loaded
-  EXPECT_TRUE(nameIsEmpty(game.missedScene));
 }
 
 TEST_F(SavedGameTest, LineFeedBytesAreStoredAsCrLfAndRead) {
@@ -145,18 +139,22 @@ TEST_F(SavedGameTest, ANamedPipeUnderTheNewFilesNameDoesNotHoldUpTheSave) {
   EXPECT_FALSE(install.exists("qvk.sav.new"));
 }
 
-TEST_F(SavedGameTest, LoadWithoutASaveStartsANewGame) {
-  playSeq03();
-  playback.clockFrame = 77;
-  writeName(game.missedScene, "seq02.avi");
-  restartFrame = loadGame();
-  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
-  EXPECT_TRUE(nameIsEmpty(game.missedScene));
-  EXPECT_EQ(game.lives, 5);
-  EXPECT_EQ(restartFrame, 0);
-  EXPECT_EQ(game.moveIndex, 0);
-  EXPECT_EQ(game.hotspotIndex, 0);
-  EXPECT_EQ(game.moveTable[0].frame, 112);
+// No saved game, or one cut short before its scene's name: a new game from the first frame.
+TEST_F(SavedGameTest, MissingOrShortSaveStartsANewGame) {
+  for (bool present : {false, true}) {
+    if (present) install.write("qvk.sav", name15("seq02.avi") + le32(2) + "seq");
+    playSeq03();
+    playback.clockFrame = 77;
+    writeName(game.missedScene, "seq02.avi");
+    restartFrame = loadGame();
+    EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi")) << present;
+    EXPECT_TRUE(nameIsEmpty(game.missedScene));
+    EXPECT_EQ(game.lives, 5);
+    EXPECT_EQ(restartFrame, 0);
+    EXPECT_EQ(game.moveIndex, 0);
+    EXPECT_EQ(game.hotspotIndex, 0);
+    EXPECT_EQ(game.moveTable[0].frame, 112);  // seq01.txt was loaded
+  }
 }
 
 TEST_F(SavedGameTest, CreditsSaveLooksForTheFirstFiveCharacters) {
@@ -207,12 +205,6 @@ TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   EXPECT_EQ(game.lives, 2);
   EXPECT_EQ(restartFrame, 250);
   EXPECT_EQ(game.moveIndex, 5);
-
-  // Cut short before the scene name, or empty: as good as no save.
-  install.write("qvk.sav", name15("seq02.avi") + le32(2) + "seq");
-  restartFrame = loadGame();
-  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
-  EXPECT_EQ(game.lives, 5);
 
   // Names without a terminator are cut at their field; garbage after the record is ignored.
   install.write("qvk.sav", std::string(15, 'm') + le32(1) + "seq03.avixxxxxx" + le32(0) + le32(0) +

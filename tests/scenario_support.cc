@@ -1,12 +1,11 @@
 #include "scenario_support.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "media/media.h"
 
 static std::vector<std::string> recorded;
-static std::vector<int32_t> livesAtEvent;
-
 static std::vector<std::pair<std::string, int32_t>> livesAtOpens;
 
 static void recordEvent(const char* line) {
@@ -45,6 +44,13 @@ void ScenarioTest::addScene(const std::string& base, const std::vector<std::stri
   addClip(base + ".avi", frames);
 }
 
+void ScenarioTest::removeClip(const std::string& name) {
+  auto& clips = session->virtualMedia.clips;
+  clips.erase(std::remove_if(clips.begin(), clips.end(),
+                             [&](const VirtualMediaLibrary::Clip& c) { return c.name == name; }),
+              clips.end());
+}
+
 void ScenarioTest::addStandardClips() {
   for (const char* name : {"4lives.avi", "3lives.avi", "2lives.avi", "1lives.avi", "cont.avi",
                            "gameover.avi", "missed.avi"})
@@ -69,7 +75,7 @@ static constexpr int kPatience = 10 * 12 * 3600;  // an hour of game time
 
 void ScenarioTest::runUntil(const std::string& name, int frame) {
   for (int i = 0; i < kPatience; ++i) {
-    if (playback.aviFile && clip() == name && playback.currentFrame >= frame) return;
+    if (at(name, frame)) return;
     pass();
   }
   FAIL() << "never reached " << name << " " << frame << "; open " << clip();
@@ -91,11 +97,11 @@ void ScenarioTest::runToTheEnd() {
   ASSERT_FALSE(virtualGameThreadRunning());
 }
 
-static uint32_t correctKey(const MoveRow& row) {
-  if (std::strcmp(row.upClip, "x") == 0) return kKeyUp;
-  if (std::strcmp(row.downClip, "x") == 0) return kKeyDown;
-  if (std::strcmp(row.leftClip, "x") == 0) return kKeyLeft;
-  if (std::strcmp(row.rightClip, "x") == 0) return kKeyRight;
+uint32_t correctKey(const MoveRow& row) {
+  if (std::strcmp(row.upClip, kCorrectMoveClip) == 0) return kKeyUp;
+  if (std::strcmp(row.downClip, kCorrectMoveClip) == 0) return kKeyDown;
+  if (std::strcmp(row.leftClip, kCorrectMoveClip) == 0) return kKeyLeft;
+  if (std::strcmp(row.rightClip, kCorrectMoveClip) == 0) return kKeyRight;
   return kKeySpace;
 }
 

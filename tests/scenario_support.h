@@ -18,6 +18,7 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   void addScene(const std::string& base, const std::vector<std::string>& moves,
                 const std::vector<int>& checkpoints, int frames);
   void addClip(const std::string& name, int frames) { session->virtualMedia.addClip(name, frames); }
+  void removeClip(const std::string& name);
   // The clips every game needs: lives, continue, game over, missed, credits, demo.
   void addStandardClips();
   void start();  // the program's start-up
@@ -47,6 +48,8 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   std::vector<std::string> opens() const;  // just the "open ..." events
   bool sawEvent(const std::string& line) const;
   void clearEvents();
+  // Message boxes shown so far, as "caption|text".
+  std::vector<std::string> messages() { return messagesOf(session->window); }
 
   bool soundClock() const { return GetParam(); }
 
@@ -56,3 +59,6 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
 };
 
 std::string clockName(const ::testing::TestParamInfo<bool>& info);
+
+// The key of the row's correct move.
+uint32_t correctKey(const MoveRow& row);

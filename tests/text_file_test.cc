@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "test_support.h"
 
 static std::vector<std::string> readAll(const TempDir& dir, const std::string& bytes, int size) {
@@ -34,40 +36,28 @@ TEST(DataFiles, CaseInsensitiveFallbackPrefersTheExactName) {
   EXPECT_EQ(openInDirectory(dir.path(), "NONE.AVI", "rb"), nullptr);
 }
 
-// Sets an environment variable for the life of the object and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    hadOld_ = old != nullptr;
-    if (old) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
+// Puts an environment variable back, at the end of its life, as it was at the start.
+struct KeptEnv {
+  explicit KeptEnv(const char* variable) : name(variable) {
+    if (const char* value = std::getenv(name)) old = value;
+  }
+  ~KeptEnv() {
+    if (old) {
+      setenv(name, old->c_str(), 1);
     } else {
       unsetenv(name);
     }
   }
-  ~ScopedEnv() {
-    if (hadOld_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool hadOld_ = false;
-  std::string old_;
+  const char* name;
+  std::optional<std::string> old;
 };
 
 TEST(DataFiles, InstallDirectoryFollowsXdg) {
-  {
-    ScopedEnv data("XDG_DATA_HOME", "/some/data");
-    EXPECT_EQ(defaultInstallDirectory(), "/some/data/qvk");
-  }
-  ScopedEnv data("XDG_DATA_HOME", nullptr);
-  ScopedEnv home("HOME", "/home/player");
+  KeptEnv data("XDG_DATA_HOME"), home("HOME");
+  setenv("XDG_DATA_HOME", "/some/data", 1);
+  EXPECT_EQ(defaultInstallDirectory(), "/some/data/qvk");
+  unsetenv("XDG_DATA_HOME");
+  setenv("HOME", "/home/player", 1);
   EXPECT_EQ(defaultInstallDirectory(), "/home/player/.local/share/qvk");
 }
 

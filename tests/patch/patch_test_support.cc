@@ -1,15 +1,11 @@
 #include "patch_test_support.h"
 
-#include <dirent.h>
-#include <stdlib.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 std::vector<uint8_t> zipOf(const std::vector<ZipMember>& members, const std::string& stub) {
   std::vector<uint8_t> out(stub.begin(), stub.end());
@@ -44,14 +40,11 @@ void put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
   put16(bytes, at + 2, value >> 16);
 }
 
-static void append16(std::vector<uint8_t>* out, uint32_t value) {
-  out->push_back(static_cast<uint8_t>(value));
-  out->push_back(static_cast<uint8_t>(value >> 8));
-}
-
-static void append32(std::vector<uint8_t>* out, uint32_t value) {
-  append16(out, value & 0xffff);
-  append16(out, value >> 16);
+// Appends little-endian fields, each a value and its width in bytes.
+static void appendFields(std::vector<uint8_t>* out,
+                         std::initializer_list<std::pair<uint32_t, int>> fields) {
+  for (auto [value, width] : fields)
+    for (int i = 0; i < width; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 static void appendText(std::vector<uint8_t>* out, const std::string& text) {
@@ -67,44 +60,57 @@ std::vector<uint8_t> storedZipOf(const std::vector<RawEntry>& entries) {
         crc32(0L, reinterpret_cast<const Bytef*>(entry.data.data()), entry.data.size())));
     offsets.push_back(entry.local ? static_cast<uint32_t>(out.size()) : entry.headerOffset);
     if (!entry.local) continue;
-    append32(&out, 0x04034b50);
-    append16(&out, 10);
-    append16(&out, 0);
-    append16(&out, 0);
-    append32(&out, 0);
-    append32(&out, crcs.back());
-    append32(&out, static_cast<uint32_t>(entry.data.size()));
-    append32(&out, static_cast<uint32_t>(entry.data.size()));
-    append16(&out, static_cast<uint32_t>(entry.name.size()));
-    append16(&out, 0);
+    const auto size = static_cast<uint32_t>(entry.data.size());
+    // The local header: signature, version needed, flags, method, time and date, CRC, sizes,
+    // lengths of the name and the extra field.
+    appendFields(&out, {{0x04034b50, 4},
+                        {10, 2},
+                        {0, 2},
+                        {0, 2},
+                        {0, 4},
+                        {crcs.back(), 4},
+                        {size, 4},
+                        {size, 4},
+                        {static_cast<uint32_t>(entry.name.size()), 2},
+                        {0, 2}});
     appendText(&out, entry.name);
     appendText(&out, entry.data);
   }
-  size_t directory = out.size();
+  const auto directory = static_cast<uint32_t>(out.size());
   for (size_t i = 0; i < entries.size(); ++i) {
-    append32(&out, 0x02014b50);
-    append16(&out, 10);
-    append16(&out, 10);
-    append16(&out, 0);
-    append16(&out, 0);
-    append32(&out, 0);
-    append32(&out, crcs[i]);
-    append32(&out, static_cast<uint32_t>(entries[i].data.size()));
-    append32(&out, static_cast<uint32_t>(entries[i].data.size()));
-    append16(&out, static_cast<uint32_t>(entries[i].name.size()));
-    append32(&out, 0);  // extra field, comment
-    append32(&out, 0);  // disk, internal attributes
-    append32(&out, 0x20);
-    append32(&out, offsets[i]);
+    const auto size = static_cast<uint32_t>(entries[i].data.size());
+    // The directory entry: signature, versions made by and needed, flags, method, time and
+    // date, CRC, sizes, lengths of the name, extra field and comment, disk, internal and
+    // external attributes, offset of the local header.
+    appendFields(&out, {{0x02014b50, 4},
+                        {10, 2},
+                        {10, 2},
+                        {0, 2},
+                        {0, 2},
+                        {0, 4},
+                        {crcs[i], 4},
+                        {size, 4},
+                        {size, 4},
+                        {static_cast<uint32_t>(entries[i].name.size()), 2},
+                        {0, 2},
+                        {0, 2},
+                        {0, 2},
+                        {0, 2},
+                        {0x20, 4},
+                        {offsets[i], 4}});
     appendText(&out, entries[i].name);
   }
-  append32(&out, 0x06054b50);
-  append32(&out, 0);
-  append16(&out, static_cast<uint32_t>(entries.size()));
-  append16(&out, static_cast<uint32_t>(entries.size()));
-  append32(&out, static_cast<uint32_t>(out.size() - directory - 12));
-  append32(&out, static_cast<uint32_t>(directory));
-  append16(&out, 0);
+  // The end record: signature, disk numbers, entries on this disk and in all, the directory's
+  // size and offset, comment length.
+  const auto count = static_cast<uint32_t>(entries.size());
+  const auto directorySize = static_cast<uint32_t>(out.size()) - directory;
+  appendFields(&out, {{0x06054b50, 4},
+                      {0, 4},
+                      {count, 2},
+                      {count, 2},
+                      {directorySize, 4},
+                      {directory, 4},
+                      {0, 2}});
   return out;
 }
 
@@ -123,34 +129,4 @@ size_t centralEntryAt(const std::vector<uint8_t>& zip, int index) {
 
 size_t localHeaderAt(const std::vector<uint8_t>& zip, int index) {
   return get32(zip, centralEntryAt(zip, index) + 42);
-}
-
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qvk-patch-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void ScratchDir::write(const std::string& name, const std::string& text) const {
-  std::ofstream(file(name), std::ios::binary) << text;
-}
-
-std::string ScratchDir::read(const std::string& name) const {
-  std::ifstream in(file(name), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> ScratchDir::names() const {
-  std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(path_))
-    found.push_back(entry.path().filename().string());
-  std::sort(found.begin(), found.end());
-  return found;
 }

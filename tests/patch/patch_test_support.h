@@ -1,5 +1,4 @@
-// Helpers of the patch tests: archives in memory, fields patched in place, temporary
-// directories.
+// Helpers of the patch tests: archives in memory, fields patched in place.
 #pragma once
 
 #include <zlib.h>
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../temp_dir.h"
 #include "patch/patch.h"
 
 inline ZipMember member(const std::string& name, const std::string& text) {
@@ -39,21 +39,3 @@ void put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value);
 size_t endRecordAt(const std::vector<uint8_t>& zip);
 size_t centralEntryAt(const std::vector<uint8_t>& zip, int index);
 size_t localHeaderAt(const std::vector<uint8_t>& zip, int index);
-
-// A directory that exists for the life of the object.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  void write(const std::string& name, const std::string& text) const;
-  std::string read(const std::string& name) const;  // "" when missing
-  std::vector<std::string> names() const;           // sorted
-
- private:
-  std::string path_;
-};

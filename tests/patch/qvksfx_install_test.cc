@@ -22,7 +22,7 @@ mode_t modeOf(const std::string& path) {
 }  // namespace
 
 TEST(InstallMembers, WritesEveryMemberUnderItsNameAndProgramsRunnable) {
-  ScratchDir target;
+  TempDir target;
   std::string error;
   ASSERT_TRUE(installMembers(target.path(), kUpdate, "", &error)) << error;
   EXPECT_EQ(target.names(), (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT"}));
@@ -33,7 +33,7 @@ TEST(InstallMembers, WritesEveryMemberUnderItsNameAndProgramsRunnable) {
 }
 
 TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
-  ScratchDir target;
+  TempDir target;
   target.write("seq01.txt", "old moves");
   target.write("Patch.Bat", "old batch");
   target.write("QVKAVI.EXE", "old program");
@@ -49,7 +49,7 @@ TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
 // A running program keeps its file; a link planted in the directory is replaced, never
 // followed.
 TEST(InstallMembers, OldFilesAreReplacedNotWrittenInto) {
-  ScratchDir target, elsewhere;
+  TempDir target, elsewhere;
   target.write("QVKAVI.EXE", "old program");
   ASSERT_EQ(link(target.file("QVKAVI.EXE").c_str(), elsewhere.file("running").c_str()), 0);
   elsewhere.write("victim", "untouched");
@@ -63,7 +63,7 @@ TEST(InstallMembers, OldFilesAreReplacedNotWrittenInto) {
 }
 
 TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
-  ScratchDir target;
+  TempDir target;
   target.write("seq01.txt", "old moves");
   ASSERT_EQ(mkdir(target.file("patch.bat").c_str(), 0755), 0);
   std::string error;
@@ -74,7 +74,7 @@ TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
 }
 
 TEST(InstallMembers, AMissingTargetIsReported) {
-  ScratchDir scratch;
+  TempDir scratch;
   std::string error;
   EXPECT_FALSE(installMembers(scratch.file("missing"), kUpdate, "", &error));
   EXPECT_NE(error.find("cannot use"), std::string::npos) << error;
@@ -88,7 +88,7 @@ TEST(InstallMembers, AMissingTargetIsReported) {
 // a member of that name nor removes it as another case of one; it knows its file by a link, as
 // /proc/self/exe.
 TEST(InstallMembers, TheRunningExtractorsOwnFileIsNeverReplacedOrRemoved) {
-  ScratchDir target, elsewhere;
+  TempDir target, elsewhere;
   target.write("qvp", "extractor");
   target.write("seq01.txt", "old moves");
   const std::string self = elsewhere.file("exe");
