@@ -1,31 +1,22 @@
 # Shared by the GUI tests (tests/programs/gui_*.sh): a private X server with a window manager,
 # the real qvkavi in a game directory, and helpers to look at its window.
 # Usage: source this with BUILD and SOURCE set; exit code 77 means "skipped".
-set -euo pipefail
-
-BUILD=$(cd "$BUILD" && pwd)
-SOURCE=$(cd "$SOURCE" && pwd)
+source "$SOURCE/tests/script_support.sh" "$BUILD" "$SOURCE"
+BUILD=$build SOURCE=$source WORK=$work
 QVKAVI=$BUILD/src/shell/qvkavi
 GAME=${QVK_TEST_GAME:-$BUILD/game}
 
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-
+# As script_support's, with a picture of the screen.
 fail() {
   echo "FAIL: $*"
-  [ -n "${WORK:-}" ] && [ -d "$WORK" ] && shot "$WORK/failure.png" && echo "screen: $WORK/failure.png"
+  shot "$WORK/failure.png" && echo "screen: $WORK/failure.png"
   exit 1
 }
 
 [ -x "$QVKAVI" ] || skip "qvkavi is not built"
 [ -f "$GAME/demo.avi" ] && [ -f "$GAME/seq01.avi" ] || skip "no sample game in $GAME"
-for tool in Xvfb openbox xdotool wmctrl import convert compare; do
-  command -v $tool >/dev/null || skip "$tool is not installed"
-done
+needs Xvfb openbox xdotool wmctrl import convert compare
 
-WORK=$(mktemp -d)
 XVFB_PID=""
 WM_PID=""
 GAME_PID=""
@@ -124,19 +115,16 @@ popupOpen() {
   return 1
 }
 
-# Runs the command every 0.1 s until it succeeds, for up to $1 seconds; fails after that.
+# Runs the command every WAIT_PAUSE seconds (0.1 unless set) until it succeeds, for up to $1
+# seconds; fails after that.
 waitUntil() {
   local limit=$1 start
   shift
   start=$(date +%s%N)
   until "$@"; do
     [ $((($(date +%s%N) - start) / 1000000000)) -lt "$limit" ] || return 1
-    sleep 0.1
+    sleep "${WAIT_PAUSE:-0.1}"
   done
-}
-
-aboutBoxes() {
-  { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l
 }
 
 # Waits up to $1 seconds for the program to end; fails with the words $2 if it does not.
@@ -170,23 +158,19 @@ expectedTitle() {
   convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize '320x240!' "$1"
 }
 
-# Waits up to $1 seconds for the client area to differ from picture $2 (waitForChange) or to
-# show it (waitForPicture); prints the milliseconds that took.
+# Waits up to $1 seconds for the client area to differ from picture $2 (waitForChange), to show
+# it (waitForPicture) or to pass test $3 with it (waitForShot), looking every 0.2 s unless
+# WAIT_PAUSE says otherwise; prints the milliseconds that took.
 waitForChange() { waitForShot "$1" "$2" differs; }
 waitForPicture() { waitForShot "$1" "$2" looksLike; }
 looksLike() { ! differs "$1" "$2"; }
 waitForShot() {
-  local limit=$1 start now
+  local start
   start=$(date +%s%N)
-  while :; do
-    clientShot "$WORK/now.png"
-    now=$(date +%s%N)
-    "$3" "$WORK/now.png" "$2" && break
-    [ $(((now - start) / 1000000000)) -lt "$limit" ] || return 1
-    sleep 0.2
-  done
-  echo $(((now - start) / 1000000))
+  WAIT_PAUSE=${WAIT_PAUSE:-0.2} waitUntil "$1" shotPasses "$3" "$2" || return 1
+  echo $((($(date +%s%N) - start) / 1000000))
 }
+shotPasses() { clientShot "$WORK/now.png" && "$1" "$WORK/now.png" "$2"; }
 
 # Whether the client area is showing moving pictures: two shots half a second apart differ.
 framesChange() {

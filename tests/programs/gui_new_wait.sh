@@ -24,22 +24,13 @@ choose() {
   clickAt "$@"
 }
 
-# Chooses Game > ITEM, then waits (up to a generous 5 s) for a moment in which the menu is closed
-# and the window shows picture $2. Prints how long that took.
+# Chooses Game > ITEM, then waits (up to a generous 5 s), looking without a pause, for a moment
+# in which the window shows picture $2 and the menu is closed. Prints how long that took.
 chooseAndExpect() {
-  local start now
   choose $1
-  start=$(date +%s%N)
-  while :; do
-    now=$(date +%s%N)
-    if ! popupOpen; then
-      clientShot "$WORK/now.png"
-      looksLike "$WORK/now.png" "$2" && break
-    fi
-    [ $(((now - start) / 1000000)) -lt 5000 ] || return 1
-  done
-  echo $(((now - start) / 1000000))
+  WAIT_PAUSE=0 waitForShot 5 "$2" closedOver
 }
+closedOver() { looksLike "$1" "$2" && ! popupOpen; }
 
 after=$(chooseAndExpect "$NEW_ITEM" "$WORK/demo0.png") ||
   fail "New: the menu did not close to show the last picture while the scene loads"

@@ -21,6 +21,7 @@ sleep 0.5
 expectWindowed
 echo "Windowed puts a moved and resized window back"
 
+aboutBoxes() { { xdotool search --name '^About Quarnvale II$' 2>/dev/null || true; } | wc -l; }
 boxesOpen() { [ "$(aboutBoxes)" = "$1" ]; }
 clickAt $ABOUT_ITEM
 waitUntil 3 boxesOpen 1 || fail "one click on About opened $(aboutBoxes) About boxes, not 1"

@@ -47,8 +47,6 @@ run_damaged() {
 size=$(stat -c %s "$installer")
 head -c $((size - 1)) "$installer" >"$work/cut"
 run_damaged "cut by one byte" "$work/cut" 1 "^qvkpatch: this file is incomplete or damaged; nothing was installed$"
-head -c $((size / 2)) "$installer" >"$work/cut"
-run_damaged "cut in half" "$work/cut" 1 "incomplete or damaged"
 
 # Hostile names: one plain member first, then one that would land outside the directory, or one
 # named like the extractor, in any case, which would be deleted with it, or would delete it.
@@ -70,8 +68,7 @@ done
 # Its own file cannot be read ("file not opened", no line end): an execute-only copy run by a
 # user who may not read it.
 mkdir -m 755 "$work/locked"
-cp "$installer" "$work/locked/qvkpatch"
-chmod 111 "$work/locked/qvkpatch"
+install -m 111 "$installer" "$work/locked/qvkpatch"
 chmod 755 "$work"
 as_other=()
 if [ "$(id -u)" = 0 ]; then as_other=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
@@ -104,13 +101,10 @@ expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: "
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
 
 # The extractor run as qvp in the directory it unpacks into never replaces or removes its own
-# file, whatever the case of the member's name.
-for name in qvp QVP; do
-  hostile "$name"
-  install -m 755 "$work/hostile.payload" "$data/qvk/qvp"
-  before=$(fingerprint)
-  expectFailure 1 "^qvksfx: cannot install the update: member \"$name\" would replace the running extractor $data/qvk/qvp$" \
-    "$data/qvk/qvp" "$data/qvk"
-  [ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member $name: the install directory changed"; }
-  rm "$data/qvk/qvp"
-done
+# file, even where the member's name has another case. (Both cases are the extractor's own test.)
+hostile QVP
+install -m 755 "$work/hostile.payload" "$data/qvk/qvp"
+before=$(fingerprint)
+expectFailure 1 "^qvksfx: cannot install the update: member \"QVP\" would replace the running extractor $data/qvk/qvp$" \
+  "$data/qvk/qvp" "$data/qvk"
+[ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member QVP: the install directory changed"; }
