@@ -82,9 +82,6 @@ simulate() {
     fail "$name: qvksim stopped with status $?: $(tail -n 20 "$work/$name.trace")"
 }
 
-refuse() {  # refuse NAME PATTERN: no line matches
-  ! grep -E "$2" "$work/$1.trace" || fail "$1: unexpected '$2'"
-}
 last_lives() { grep -E '^-?[0-9]+ lives ' "$work/$1.trace" | tail -n 1 | awk '{print $3}'; }
 
 # A perfect game through seq01..seq08 (every coin 1), also with the frame timer for a clock,
@@ -94,8 +91,8 @@ for variant in straight timer mirrored; do
   [ $variant = timer ] && clock=timer
   [ $variant = mirrored ] && coins=00000000 order="12 13 14 15 16 17"
   for n in 01 $order 08; do play_scene "seq$n"; done | simulate $variant $coins $clock
-  refuse $variant " open seq[0-9]+d[0-9]+\.avi"   # no death
-  refuse $variant " missed seq"
+  ! grep -E " missed seq" "$work/$variant.trace" || fail "$variant: an object was missed"
+  # Every death costs a life: the lives the game began with mean that none came.
   [ "$(last_lives $variant)" = 5 ] || fail "$variant: the credits came with $(last_lives $variant) lives"
 done
 
