@@ -33,11 +33,11 @@ startDisplay() {
   Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp 5>"$WORK/display" \
     >/dev/null 2>&1 &
   XVFB_PID=$!
-  waitUntil 5 test -s "$WORK/display" || fail "Xvfb did not start"
+  waitUntil 30 test -s "$WORK/display" || fail "Xvfb did not start"  # a loaded machine is slow
   export DISPLAY=":$(head -n1 "$WORK/display")"
   openbox >"$WORK/openbox.log" 2>&1 &
   WM_PID=$!
-  waitUntil 10 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  waitUntil 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 }
 
 # Starts qvkavi with its own install directory; waits for the window and sets WINDOW. Without
