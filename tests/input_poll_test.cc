@@ -23,14 +23,6 @@ TEST_F(InputPollTest, KeyPressAndReleaseEachReportOnce) {
   }
 }
 
-TEST_F(InputPollTest, OnlyTheLastKeyBetweenTwoPollsCounts) {
-  initJoystick();
-  press(kInputLeft);
-  press(kInputAction);
-  EXPECT_EQ(pollInput(), kInputAction);
-  EXPECT_EQ(input.inputLatch, 0);
-}
-
 TEST_F(InputPollTest, StickCountsOncePerChange) {
   initJoystick();
   stick(60000, kCentre);

@@ -27,8 +27,10 @@ TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
 
 TEST_F(MoveTableTest, TokenRules) {
   load(
-      "100 0 000 T1 t2 t3 00\n"    // "0"/"000" are clips; T1 is no object; later t wins
-      "200 t1 00 d1 d1 d1 d1\n");  // a t in the no-move item is no object move
+      "100 0 000 T1 t2 t3 00\n"  // "0"/"000" are clips; T1 is no object; later t wins
+      "200 t1 00 d1 d1 d1 d1\n"  // a t in the no-move item is no object move
+      "26 d\x1a"
+      "1 00 d1 d1 d1 d1\n");  // control bytes are data
   EXPECT_STREQ(row(0).missClip, "seq010.avi");
   EXPECT_STREQ(row(0).upClip, "seq01000.avi");
   EXPECT_STREQ(row(0).downClip, "seq01T1.avi");
@@ -37,6 +39,11 @@ TEST_F(MoveTableTest, TokenRules) {
   EXPECT_EQ(row(0).objectMove, kInputRight);
   EXPECT_STREQ(row(1).missClip, "seq01t1.avi");
   EXPECT_EQ(row(1).objectMove, 0);
+  EXPECT_EQ(row(2).frame, 38);
+  EXPECT_STREQ(row(2).missClip,
+               "seq01d\x1a"
+               "1.avi");
+  EXPECT_EQ(row(3).frame, kEndRowFrame);
 }
 
 // Frames are frames of the scene, and no clip opens beyond the last start frame: the row advance
@@ -121,15 +128,4 @@ TEST_F(MoveTableTest, OversizedFilesStayInsideTheTable) {
   load("100 " + std::string(60, 'q') + " 00 d1 d1 d1 d1\n");
   EXPECT_EQ(std::string(row(0).missClip), "seq01" + std::string(34, 'q'));
   EXPECT_STREQ(row(0).upClip, "x");
-}
-
-TEST_F(MoveTableTest, ControlBytesAreData) {
-  load(
-      "26 d\x1a"
-      "1 00 d1 d1 d1 d1\n");
-  EXPECT_EQ(row(0).frame, 38);
-  EXPECT_STREQ(row(0).missClip,
-               "seq01d\x1a"
-               "1.avi");
-  EXPECT_EQ(row(1).frame, kEndRowFrame);
 }
