@@ -140,7 +140,7 @@ const Damage kDamages[] = {
       "to one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
       "seqNN.avi not found.\" and the game ends there, back at the title\n"},
      0},
-    {"MissingFilesSayWhatNeedsThem",
+    {"MissingFilesAndNamesThatDifferOnlyInCase",
      [](const TempDir& game) {
        fs::remove(game.file("seq05.avi"));
        fs::remove(game.file("seq13.txt"));
@@ -149,6 +149,8 @@ const Damage kDamages[] = {
        fs::remove(game.file("2lives.avi"));
        fs::remove(game.file("missed.avi"));
        game.write("seq03.txt", std::string(kRow) + "  90  d2   d1   t1   00   d1   d1\r\n");
+       fs::rename(game.file("seq02.hot"), game.file("SEQ02.HOT"));
+       fs::rename(game.file("seq04d1.avi"), game.file("Seq04D1.avi"));
      },
      {"seq05.avi: missing: scene seq05 is begun but has no video; make it, or remove the scene's "
       "other files to leave it unmade\n",
@@ -160,13 +162,8 @@ const Damage kDamages[] = {
       "played again; make it\n",
       "seq03.txt:2: the no-move column names seq03d2.avi, which is missing; make it, or change "
       "the token\n",
-      "seq03.txt:2: the down column names seq03t1.avi, which is missing;"}},
-    {"NamesThatDifferOnlyInCase",
-     [](const TempDir& game) {
-       fs::rename(game.file("seq02.hot"), game.file("SEQ02.HOT"));
-       fs::rename(game.file("seq04d1.avi"), game.file("Seq04D1.avi"));
-     },
-     {"SEQ02.HOT: differs from seq02.hot, as the game names it, only in case; rename it\n",
+      "seq03.txt:2: the down column names seq03t1.avi, which is missing;",
+      "SEQ02.HOT: differs from seq02.hot, as the game names it, only in case; rename it\n",
       "Seq04D1.avi: differs from seq04d1.avi"}},
     {"MovesOutOfOrderTooCloseOrWithTheWrongCountOfMovesOrObjects",
      [](const TempDir& game) {
@@ -195,12 +192,13 @@ const Damage kDamages[] = {
       "seq12.txt:2: warning: the no-move column names the object clip seq12t1.avi: when no key "
       "is pressed it plays as a death and costs a life; name a death clip there unless that is "
       "meant\n"}},
-    {"ShortBlankAndLongLinesAndTokens",
+    {"MisshapenLinesAndScenesThatEndTooSoon",
      [](const TempDir& game) {
        game.write("seq14.txt", std::string(kRow) + "\r\n  90  d1   00   d1\r\n x\r\n");
        game.write("seq16.txt",
                   "  40  d1   00   d1   d1   d1   d1" + std::string(120, ' ') + "\r\n");
        game.write("seq15.txt", "  40  " + std::string(31, 'd') + "   00   d1   d1   d1   d1\r\n");
+       replaceClip(game, "seq06.avi", blankClip(66));
      },
      {"seq14.txt:2: blank line: the player reads it as a move at frame 0 whose every clip is the "
       "scene itself; delete it\n",
@@ -211,7 +209,10 @@ const Damage kDamages[] = {
       "seq16.txt:1: longer than 126 characters: the player reads it in pieces and makes a move "
       "of each; shorten it\n",
       "seq15.txt:1: token " + std::string(31, 'd') +
-          " makes the clip name 40 characters long; at most 39 fit: shorten it\n"}},
+          " makes the clip name 40 characters long; at most 39 fit: shorten it\n",
+      "seq06.txt:1: seq06.avi has 66 frames; a scene must run on at least 30 frames past its "
+      "last move (frame 40), or the player may end it before that move's window has closed: "
+      "make it at least 70 frames long\n"}},
     {"FilesOverThePlayersLimitsAndHotspotLinesOutOfOrder",
      [](const TempDir& game) {
        game.write("seq16.txt", moveLines(100));
@@ -291,11 +292,6 @@ const Damage kDamages[] = {
      // The other clips are compared with demo.avi.
      {"demo.avi: runs at 10 frames a second, the game's at 12; make it again",
       "seq01.avi: runs at 12 frames a second, demo.avi's at 10; make it again"}},
-    {"SceneMustRunOnPastItsLastMove",
-     [](const TempDir& game) { replaceClip(game, "seq06.avi", blankClip(66)); },
-     {"seq06.txt:1: seq06.avi has 66 frames; a scene must run on at least 30 frames past its "
-      "last move (frame 40), or the player may end it before that move's window has closed: "
-      "make it at least 70 frames long\n"}},
     {"ClipsJudgedOrStartingAgainAndCheckpointsInAWindowAreWarnings",
      [](const TempDir& game) {
        replaceClip(game, "seq07d1.avi", blankClip(60));
