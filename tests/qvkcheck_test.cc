@@ -89,12 +89,10 @@ TempDir* QvkCheckTest::sound = nullptr;
   return ::testing::AssertionFailure() << "no \"" << text << "\" in:\n" << output;
 }
 
-TEST_F(QvkCheckTest, SoundGameGivesNoOutputAndStatusZero) {
+// A sound game gives no output and status 0; bad usage gives status 2.
+TEST_F(QvkCheckTest, SoundGameGivesNoOutputAndStatusZeroAndBadUsageTwo) {
   EXPECT_EQ(check(), "");
   EXPECT_EQ(status, 0);
-}
-
-TEST_F(QvkCheckTest, BadUsageExitsWithTwo) {
   check("--bogus");
   EXPECT_EQ(status, 2);
   check(game.file("no-such-directory"));
@@ -120,15 +118,62 @@ std::string moveLines(int count) {
 }
 
 const Damage kDamages[] = {
-    {"FramesAtTheEndOfTheNumbersAreStillChecked",
+    {"LinesOutOfOrderTooCloseOrOverTheLimitsAndMovesMiscounted",
      [](const TempDir& game) {
        // The last window of seq03 closes far beyond its end; the windows of seq04 overlap.
        game.write("seq03.txt", "2147483630  d1   00   d1   d1   d1   d1\r\n");
        game.write("seq04.txt",
                   "2147483640  d1   00   d1   d1   d1   d1\r\n"
                   "2147483645  d1   00   d1   d1   d1   d1\r\n");
+       game.write("seq06.txt", std::string(kRow) + "  30  d1   00   d1   d1   d1   d1\r\n" +
+                                   "  42  d1   00   d1   d1   d1   d1\r\n");
+       game.write("seq07.txt",
+                  "  40  d1   d1   d1   d1   d1   d1\r\n"
+                  "  80  d1   00   00   d1   d1   d1\r\n"
+                  " 120  00   00   d1   d1   d1   d1\r\n");
+       for (const char* clip : {"seq12t1.avi", "seq12t2.avi"})
+         writeClip(game.file(clip), blankClip(kClipFrames));
+       game.write("seq12.txt",
+                  "  40  d1   00   t1   t2   d1   d1\r\n"
+                  "  80  t1   00   d1   d1   d1   d1\r\n");
+       game.write("seq16.txt", moveLines(100));
+       std::string text;
+       for (int line = 0; line < 101; ++line) text += std::to_string(line * 100) + "\r\n";
+       game.write("seq01.hot", text);
+       game.write("seq02.hot", "0\r\n70\r\n");
+       game.write("seq03.hot", "0\r\n68\r\n66\r\nnone\r\n9999\r\n");
+       game.write("seq04.hot", "");
+       game.write("seq05.hot", "80\r\n9999\r\n");
      },
-     {"seq03.txt:1: ", "seq04.txt:2: "}},
+     {"seq03.txt:1: ", "seq04.txt:2: ",
+      "seq06.txt:2: frame 30 does not follow frame 40: the lines must be in ascending frame "
+      "order\n",
+      "seq06.txt:3: warning: its window (frames 42 to 54) overlaps the window of line 2 (frames "
+      "30 to 42); leave at least 13 frames between two moves\n",
+      "seq07.txt:1: no correct move: write \"00\" in the column of the key the player must "
+      "press\n",
+      "seq07.txt:2: 2 correct moves (\"00\"); a line has exactly one\n",
+      "seq07.txt:3: \"00\" in the no-move column: when no key is pressed the player opens a file "
+      "named \"x\"; name a death clip there\n",
+      "seq12.txt:1: 2 objects (tokens starting with t); a line offers at most one\n",
+      "seq12.txt:2: warning: the no-move column names the object clip seq12t1.avi: when no key "
+      "is pressed it plays as a death and costs a life; name a death clip there unless that is "
+      "meant\n",
+      "seq16.txt:100: the player reads only the first 99 moves of a move file and ignores this "
+      "line and the rest; a scene has at most 99 moves\n",
+      "seq01.hot:101: the player reads only the first 100 lines of a hotspot file and ignores "
+      "this line and the rest; keep a scene to 99 checkpoints and the 9999 line\n",
+      "seq02.hot:2: the last line must lie above the scene's last frame (71), or the player "
+      "runs past the end of the list and, after a death, replays the scene from frame 0; end "
+      "the file with 9999\n",
+      "seq03.hot:3: frame 66 does not follow frame 68: the lines must be in ascending frame "
+      "order\n",
+      "seq03.hot:4: no frame number: the player counts it as a checkpoint at frame 0; write a "
+      "frame or delete the line\n",
+      "seq04.hot: empty: write the frame the scene starts at (0) on the first line and 9999 on "
+      "the last\n",
+      "seq05.hot:1: the start frame 80 lies beyond the scene's last frame (71); the first line "
+      "is the frame the scene starts at, usually 0\n"}},
     {"OneSceneGameIsAcceptedWithANote",
      [](const TempDir& game) {
        for (const char* base : kScenes)
@@ -165,33 +210,6 @@ const Damage kDamages[] = {
       "seq03.txt:2: the down column names seq03t1.avi, which is missing;",
       "SEQ02.HOT: differs from seq02.hot, as the game names it, only in case; rename it\n",
       "Seq04D1.avi: differs from seq04d1.avi"}},
-    {"MovesOutOfOrderTooCloseOrWithTheWrongCountOfMovesOrObjects",
-     [](const TempDir& game) {
-       game.write("seq06.txt", std::string(kRow) + "  30  d1   00   d1   d1   d1   d1\r\n" +
-                                   "  42  d1   00   d1   d1   d1   d1\r\n");
-       game.write("seq07.txt",
-                  "  40  d1   d1   d1   d1   d1   d1\r\n"
-                  "  80  d1   00   00   d1   d1   d1\r\n"
-                  " 120  00   00   d1   d1   d1   d1\r\n");
-       for (const char* clip : {"seq12t1.avi", "seq12t2.avi"})
-         writeClip(game.file(clip), blankClip(kClipFrames));
-       game.write("seq12.txt",
-                  "  40  d1   00   t1   t2   d1   d1\r\n"
-                  "  80  t1   00   d1   d1   d1   d1\r\n");
-     },
-     {"seq06.txt:2: frame 30 does not follow frame 40: the lines must be in ascending frame "
-      "order\n",
-      "seq06.txt:3: warning: its window (frames 42 to 54) overlaps the window of line 2 (frames "
-      "30 to 42); leave at least 13 frames between two moves\n",
-      "seq07.txt:1: no correct move: write \"00\" in the column of the key the player must "
-      "press\n",
-      "seq07.txt:2: 2 correct moves (\"00\"); a line has exactly one\n",
-      "seq07.txt:3: \"00\" in the no-move column: when no key is pressed the player opens a file "
-      "named \"x\"; name a death clip there\n",
-      "seq12.txt:1: 2 objects (tokens starting with t); a line offers at most one\n",
-      "seq12.txt:2: warning: the no-move column names the object clip seq12t1.avi: when no key "
-      "is pressed it plays as a death and costs a life; name a death clip there unless that is "
-      "meant\n"}},
     {"MisshapenLinesAndScenesThatEndTooSoon",
      [](const TempDir& game) {
        game.write("seq14.txt", std::string(kRow) + "\r\n  90  d1   00   d1\r\n x\r\n");
@@ -213,32 +231,6 @@ const Damage kDamages[] = {
       "seq06.txt:1: seq06.avi has 66 frames; a scene must run on at least 30 frames past its "
       "last move (frame 40), or the player may end it before that move's window has closed: "
       "make it at least 70 frames long\n"}},
-    {"FilesOverThePlayersLimitsAndHotspotLinesOutOfOrder",
-     [](const TempDir& game) {
-       game.write("seq16.txt", moveLines(100));
-       std::string text;
-       for (int line = 0; line < 101; ++line) text += std::to_string(line * 100) + "\r\n";
-       game.write("seq01.hot", text);
-       game.write("seq02.hot", "0\r\n70\r\n");
-       game.write("seq03.hot", "0\r\n68\r\n66\r\nnone\r\n9999\r\n");
-       game.write("seq04.hot", "");
-       game.write("seq05.hot", "80\r\n9999\r\n");
-     },
-     {"seq16.txt:100: the player reads only the first 99 moves of a move file and ignores this "
-      "line and the rest; a scene has at most 99 moves\n",
-      "seq01.hot:101: the player reads only the first 100 lines of a hotspot file and ignores "
-      "this line and the rest; keep a scene to 99 checkpoints and the 9999 line\n",
-      "seq02.hot:2: the last line must lie above the scene's last frame (71), or the player "
-      "runs past the end of the list and, after a death, replays the scene from frame 0; end "
-      "the file with 9999\n",
-      "seq03.hot:3: frame 66 does not follow frame 68: the lines must be in ascending frame "
-      "order\n",
-      "seq03.hot:4: no frame number: the player counts it as a checkpoint at frame 0; write a "
-      "frame or delete the line\n",
-      "seq04.hot: empty: write the frame the scene starts at (0) on the first line and 9999 on "
-      "the last\n",
-      "seq05.hot:1: the start frame 80 lies beyond the scene's last frame (71); the first line "
-      "is the frame the scene starts at, usually 0\n"}},
     {"ClipsInAnotherFormatOrWithFramesTooLargeTooFewDamagedOrDelta",
      [](const TempDir& game) {
        AviClip small = blankClip(kClipFrames);

@@ -79,18 +79,16 @@ TEST_F(SavedGameTest, LivesAreClampedInPlace) {
   }
 }
 
-TEST_F(SavedGameTest, SavingCreatesTheInstallDirectory) {
+// Saving creates the install directory; where it cannot, the failure is reported.
+TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   platform.directories.install = install.file("deeper/qvk");
   playSeq03();
   saveGame();
   EXPECT_TRUE(install.exists("deeper/qvk/qvk.sav"));
   EXPECT_TRUE(messages().empty());
-}
 
-TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   install.write("blocker", "a file where a directory should be");
   platform.directories.install = install.file("blocker/qvk");
-  playSeq03();
   saveGame();
   ASSERT_EQ(window.messagesSeen().size(), 1u);
   EXPECT_EQ(window.messagesSeen()[0].text, "Failed to create save file C:\\QVK\\QVK.Sav");
