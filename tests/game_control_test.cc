@@ -1,7 +1,5 @@
 // The commands and the attract mode against message boxes: a box the player answers late, while
 // the attract timer falls due, and clips that cannot be opened.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -64,39 +62,6 @@ TEST_P(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
   EXPECT_EQ(nextAttractLookMs() + session->timers.now(), 120000u);
   EXPECT_FALSE(opened("demo.avi 0"));
   EXPECT_EQ(game.demoActive, 0);
-}
-
-TEST_P(CommandBoxes, DemoDueWhileLoadWaitsForItsBoxesStartsNoSecondThread) {
-  addClip("seq03.avi", 130);  // a saved scene whose move and hotspot files are missing
-  installDir.write("qvk.sav", std::string("\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 15) +
-                                  std::string("\4\0\0\0", 4) + "seq03.avi" +
-                                  std::string(6 + 16, '\0'));
-  start();
-  clearEvents();
-  answerBoxesAfter(6000);  // two boxes: the timer falls due during the second
-  runGameCommand(kCommandLoad);
-  EXPECT_EQ(messages().size(), 2u);
-  EXPECT_FALSE(opened("demo.avi 0"));
-  EXPECT_EQ(count("thread start"), 1);
-  EXPECT_EQ(opens(), std::vector<std::string>{"seq03.avi 0"});
-  EXPECT_EQ(game.lives, 4);
-  EXPECT_EQ(game.demoActive, 0);
-  EXPECT_TRUE(virtualGameThreadRunning());
-}
-
-TEST_P(CommandBoxes, ADemoDueDuringASaveFailureStartsAtTheNextLook) {
-  start();
-  clearEvents();
-  mkdir(installDir.file("qvk.sav.new").c_str(), 0700);  // where the save is written first
-  answerBoxesAfter(12000);
-  runGameCommand(kCommandSave);
-  EXPECT_EQ(messages().back(), "File System Error|Failed to create save file C:\\QVK\\QVK.Sav");
-  EXPECT_FALSE(opened("demo.avi 0"));
-  EXPECT_EQ(nextAttractLookMs(), 8000u);
-  session->window.onMessage = nullptr;
-  runFrames(100);
-  EXPECT_TRUE(opened("demo.avi 0"));
-  EXPECT_EQ(game.demoActive, 1);
 }
 
 // A clip that cannot be opened is not played: its message once, then the title.
