@@ -217,6 +217,7 @@ const Damage kDamages[] = {
                   "  40  d1   00   d1   d1   d1   d1" + std::string(120, ' ') + "\r\n");
        game.write("seq15.txt", "  40  " + std::string(31, 'd') + "   00   d1   d1   d1   d1\r\n");
        replaceClip(game, "seq06.avi", blankClip(66));
+       game.write("infile.txt", "  \r\n");
      },
      {"seq14.txt:2: blank line: the player reads it as a move at frame 0 whose every clip is the "
       "scene itself; delete it\n",
@@ -230,7 +231,9 @@ const Damage kDamages[] = {
           " makes the clip name 40 characters long; at most 39 fit: shorten it\n",
       "seq06.txt:1: seq06.avi has 66 frames; a scene must run on at least 30 frames past its "
       "last move (frame 40), or the player may end it before that move's window has closed: "
-      "make it at least 70 frames long\n"}},
+      "make it at least 70 frames long\n",
+      "infile.txt:1: names no start scene: write the scene's file name (seq01.avi) on the first "
+      "line, or delete the file\n"}},
     {"ClipsInAnotherFormatOrWithFramesTooLargeTooFewDamagedOrDelta",
      [](const TempDir& game) {
        AviClip small = blankClip(kClipFrames);
@@ -259,6 +262,7 @@ const Damage kDamages[] = {
        AviClip scene = blankClip(kSceneFrames);
        scene.keyFrameInterval = 0;
        replaceClip(game, "seq08.avi", scene);
+       game.write("infile.txt", "seq09.avi\r\n");
      },
      {"seq04d1.avi: picture is 160x120, demo.avi's 320x240; make it again as docs/authoring.md "
       "shows\n",
@@ -274,7 +278,10 @@ const Damage kDamages[] = {
       "shows\n",
       "seq08.avi: warning: only 1 of its 72 frames are key frames: a replay from a checkpoint "
       "that is none shows traces of the clip before; make it again with every frame a key "
-      "frame, as docs/authoring.md shows\n"}},
+      "frame, as docs/authoring.md shows\n",
+      "infile.txt:1: names the start scene seq09.avi, which is missing; make it, or name another "
+      "scene\n",
+      "infile.txt:1: names the start scene's move file seq09.txt, which is missing;"}},
     {"DemoOutsideTheGameFormat",
      [](const TempDir& game) {
        AviClip demo = blankClip(kClipFrames);
@@ -316,15 +323,6 @@ const Damage kDamages[] = {
        game.write("seq03.txt", "  10  d1   00   d1   d1   d1   d1\r\n");
      },
      {"demo.avi: warning: 50 frames: it plays over the moves of seq03.txt, and past frame 34"}},
-    {"InfileMustNameAStartSceneThatIsThere",
-     [](const TempDir& game) { game.write("infile.txt", "seq09.avi\r\n"); },
-     {"infile.txt:1: names the start scene seq09.avi, which is missing; make it, or name another "
-      "scene\n",
-      "infile.txt:1: names the start scene's move file seq09.txt, which is missing;"}},
-    {"InfileWithoutAWord",
-     [](const TempDir& game) { game.write("infile.txt", "  \r\n"); },
-     {"infile.txt:1: names no start scene: write the scene's file name (seq01.avi) on the first "
-      "line, or delete the file\n"}},
 };
 
 void PrintTo(const Damage& damage, std::ostream* out) {
