@@ -34,9 +34,6 @@ class CommandBoxes : public ScenarioTest {
     session->window.onMessage = answerLate;
   }
 
-  int count(const std::string& event) const {
-    return static_cast<int>(std::count(events().begin(), events().end(), event));
-  }
   uint64_t nextAttractLookMs() {
     for (const PendingTimer& timer : session->timers.pending())
       if (timer.id == game.attractTimerId) return timer.dueMs - session->timers.now();
@@ -52,7 +49,7 @@ TEST_P(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
   runGameCommand(kCommandNew);
   EXPECT_EQ(messages().back(), "read error|Hotspot file not found");
   EXPECT_FALSE(opened("demo.avi 0"));
-  EXPECT_EQ(count("thread start"), 1);
+  EXPECT_EQ(std::count(events().begin(), events().end(), "thread start"), 1);
   EXPECT_EQ(opens(), std::vector<std::string>{"seq01.avi 0"});
   EXPECT_EQ(game.demoActive, 0);
   ASSERT_TRUE(virtualGameThreadRunning());
