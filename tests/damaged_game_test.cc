@@ -1,9 +1,8 @@
-// Games over files a game author got wrong: a scene that cannot be opened, frames outside the
-// scene, a row that an outcome clip runs into. Every game still ends, the continue offer and
-// game over follow the last life, and no message comes back for ever.
+// Games over files a game author got wrong: a scene that cannot be opened, a blank move line, a
+// checkpoint inside a window, no move file. Every game still ends, the continue offer and game
+// over follow the last life, and no message comes back for ever.
 #include <algorithm>
 
-#include "media/media.h"
 #include "scenario_support.h"
 
 class DamagedGame : public ScenarioTest {

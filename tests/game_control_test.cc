@@ -62,7 +62,7 @@ TEST_P(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
 }
 
 // A clip that cannot be opened is not played: its message once, then the title.
-TEST_P(CommandBoxes, LoadOfASaveWhoseSceneIsMissingShowsItsMessageOnce) {
+TEST_P(CommandBoxes, LoadOrNewOfAMissingSceneShowsItsMessageOnce) {
   for (const char* scene : {"seq99.avi", "../../etc/passw"}) {
     std::string record = std::string(15, '\0') + std::string("\3\0\0\0", 4) + scene;
     record += std::string(50 - record.size(), '\0');
@@ -84,12 +84,10 @@ TEST_P(CommandBoxes, LoadOfASaveWhoseSceneIsMissingShowsItsMessageOnce) {
     EXPECT_EQ(installDir.read("qvk.sav"), record);  // the saved game is left as it is
     closeHeadlessSession(*session);
   }
-  start();  // for the fixture's own close
-}
-
-TEST_P(CommandBoxes, NewWithoutTheFirstSceneShowsItsMessageOnce) {
+  // New without the first scene, the same.
   removeClip("seq01.avi");
   start();
+  session->window.clear();
   runGameCommand(kCommandNew);
   runFrames(100);
   EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: seq01.avi not found."});

@@ -12,7 +12,7 @@ class MoveTableTest : public HeadlessTest {
   const MoveRow& row(int i) { return game.moveTable[i]; }
 };
 
-TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
+TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFramesButAMissingFileKeepsThem) {
   load("10 d1 00 d1 d1 d1 d1\n20 d1 00 d1 d1 d1 d1\n30 d1 00 d1 d1 d1 d1\n");
   game.moveIndex = 2;
   load("50 d1 00 d1 d1 d1 d1\n");
@@ -23,6 +23,14 @@ TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
   load("");  // only the end row
   EXPECT_EQ(row(0).frame, kEndRowFrame);
   EXPECT_EQ(row(1).frame, 0);
+
+  // A missing file keeps the previous table.
+  load("100 d1 d1 d1 d1 d1 00\n");
+  game.moveIndex = 1;
+  loadMoveFile("seq09.txt", "seq09");
+  EXPECT_EQ(messages(), std::vector<std::string>{"read error|Move file not found"});
+  EXPECT_EQ(row(0).frame, 112);
+  EXPECT_EQ(game.moveIndex, 1);
 }
 
 TEST_F(MoveTableTest, TokenRules) {
@@ -93,15 +101,6 @@ TEST_F(MoveTableTest, LongLinesAreReadInPiecesOf127) {
   EXPECT_EQ(row(2).frame, 12);  // the piece holding only the line end
   EXPECT_EQ(row(3).frame, 312);
   EXPECT_EQ(row(4).frame, kEndRowFrame);
-}
-
-TEST_F(MoveTableTest, MissingFileKeepsThePreviousTable) {
-  load("100 d1 d1 d1 d1 d1 00\n");
-  game.moveIndex = 1;
-  loadMoveFile("seq09.txt", "seq09");
-  EXPECT_EQ(messages(), std::vector<std::string>{"read error|Move file not found"});
-  EXPECT_EQ(row(0).frame, 112);
-  EXPECT_EQ(game.moveIndex, 1);
 }
 
 TEST_F(MoveTableTest, InstallDirectoryComesFirstWhateverTheCaseOfItsName) {
