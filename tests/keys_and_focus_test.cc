@@ -5,14 +5,6 @@ static bool installAnswer = true;
 static bool removeAnswer = true;
 static int installCalls = 0;
 static int removeCalls = 0;
-static bool scriptedInstall() {
-  ++installCalls;
-  return installAnswer;
-}
-static bool scriptedRemove() {
-  ++removeCalls;
-  return removeAnswer;
-}
 
 class KeysAndFocusTest : public HeadlessTest {
  protected:
@@ -29,8 +21,14 @@ class KeysAndFocusTest : public HeadlessTest {
     HeadlessTest::TearDown();
   }
   void scriptHook() {
-    keyboardHook.install = scriptedInstall;
-    keyboardHook.remove = scriptedRemove;
+    keyboardHook.install = [] {
+      ++installCalls;
+      return installAnswer;
+    };
+    keyboardHook.remove = [] {
+      ++removeCalls;
+      return removeAnswer;
+    };
   }
   void playing(bool gameRuns, bool demoRuns) {
     game.gameActive = gameRuns;
@@ -47,7 +45,7 @@ class KeysAndFocusTest : public HeadlessTest {
   VirtualSoundBuffer* stream = newBuffer();
 };
 
-TEST_F(KeysAndFocusTest, KeyTableStoresItsCodes) {
+TEST_F(KeysAndFocusTest, KeyTableStoresItsCodesAndOtherKeysAreUpDuringTheDemo) {
   const struct {
     uint32_t key;
     uint8_t code;
@@ -59,9 +57,8 @@ TEST_F(KeysAndFocusTest, KeyTableStoresItsCodes) {
     keyboardHookProc(row.key);
     EXPECT_EQ(input.inputLatch, row.code) << "key 0x" << std::hex << row.key;
   }
-}
 
-TEST_F(KeysAndFocusTest, OtherKeysAreUpDuringTheDemoAndNothingOutsideIt) {
+  // Other keys are up during the demo, and nothing outside it.
   playing(true, false);
   input.inputLatch = kInputLeft;
   for (uint32_t key : {0x41u, 0x30u, 0x0Du, kKeyEscape, kKeyF5, 0xFFFFu}) keyboardHookProc(key);
@@ -112,36 +109,11 @@ TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
   EXPECT_EQ(window.resetsToWindowed, 0);
 }
 
-TEST_F(KeysAndFocusTest, FocusPausesAndResumesTheStreamEvenWhenIdle) {
-  onFocusLost();  // without a stream buffer only the flag moves
-  onFocusGained();
-  playback.streamBuffer = stream;
-  onFocusLost();
-  EXPECT_EQ(playback.focusLost, 1);
-  EXPECT_EQ(stream->stops, 1);
-  EXPECT_FALSE(stream->playing);
-  onFocusGained();
-  EXPECT_EQ(playback.focusLost, 0);
-  EXPECT_EQ(stream->plays, 1);
-  EXPECT_TRUE(stream->looping);
-  EXPECT_TRUE(stream->playing);
-  EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(KeysAndFocusTest, HookIsInstalledOncePerFocusAndRemovedOnLoss) {
-  scriptHook();
-  onFocusGained();
-  onFocusGained();  // already installed: not again
-  EXPECT_EQ(installCalls, 1);
-  EXPECT_TRUE(keyboardHook.installed);
-  onFocusLost();
-  onFocusLost();  // already removed: not again
-  EXPECT_EQ(removeCalls, 1);
-  EXPECT_FALSE(keyboardHook.installed);
-  EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(KeysAndFocusTest, FailedInstallIsReportedOnEveryFocusGainUntilItWorks) {
+// Focus pauses and resumes the stream, even when there is none. The hook is installed once per
+// focus, and a failed install is reported at every focus gain until it works; it is removed once
+// on the loss of the focus or at shutdown, and a removal that fails keeps it, the game pauses all
+// the same, and the removal is tried again at the next loss.
+TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   scriptHook();
   installAnswer = false;
   onFocusGained();
@@ -149,34 +121,36 @@ TEST_F(KeysAndFocusTest, FailedInstallIsReportedOnEveryFocusGainUntilItWorks) {
   EXPECT_FALSE(keyboardHook.installed);
   EXPECT_EQ(playback.focusLost, 0);
   installAnswer = true;
+  onFocusLost();  // without a stream buffer only the flag moves
   onFocusGained();
+  onFocusGained();  // already installed: not again
   EXPECT_TRUE(keyboardHook.installed);
-  EXPECT_EQ(messages(), (std::vector<std::string>{"keyboard error|bad key hook",
-                                                  "keyboard error|bad key hook"}));
-}
-
-TEST_F(KeysAndFocusTest, FailedRemovalKeepsTheHookAndIsRetried) {
-  scriptHook();
+  EXPECT_EQ(installCalls, 3);
   playback.streamBuffer = stream;
-  onFocusGained();
   removeAnswer = false;
   onFocusLost();
+  EXPECT_EQ(playback.focusLost, 1);
   EXPECT_TRUE(keyboardHook.installed);
-  EXPECT_EQ(stream->stops, 1);  // the game pauses all the same
-  onFocusGained();              // no second hook
-  EXPECT_EQ(installCalls, 1);
+  EXPECT_EQ(stream->stops, 1);
+  EXPECT_FALSE(stream->playing);
+  onFocusGained();  // no second hook
+  EXPECT_EQ(installCalls, 3);
+  EXPECT_EQ(playback.focusLost, 0);
+  EXPECT_EQ(stream->plays, 1);
+  EXPECT_TRUE(stream->looping);
+  EXPECT_TRUE(stream->playing);
   removeAnswer = true;
   onFocusLost();
+  onFocusLost();  // already removed: not again
+  EXPECT_EQ(removeCalls, 2);
   EXPECT_FALSE(keyboardHook.installed);
-  EXPECT_EQ(messages(), std::vector<std::string>{"unhook|failed unhook"});
-}
-
-TEST_F(KeysAndFocusTest, ShutdownRemovesAnInstalledHookOnly) {
-  scriptHook();
+  EXPECT_EQ(messages(),
+            (std::vector<std::string>{"keyboard error|bad key hook", "keyboard error|bad key hook",
+                                      "unhook|failed unhook"}));
   releaseKeyboardHook();
-  EXPECT_EQ(removeCalls, 0);
+  EXPECT_EQ(removeCalls, 2);
   onFocusGained();
   releaseKeyboardHook();
-  EXPECT_EQ(removeCalls, 1);
+  EXPECT_EQ(removeCalls, 3);
   EXPECT_FALSE(keyboardHook.installed);
 }

@@ -12,7 +12,7 @@ class MoveTableTest : public HeadlessTest {
   const MoveRow& row(int i) { return game.moveTable[i]; }
 };
 
-TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
+TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFramesButAMissingFileKeepsThem) {
   load("10 d1 00 d1 d1 d1 d1\n20 d1 00 d1 d1 d1 d1\n30 d1 00 d1 d1 d1 d1\n");
   game.moveIndex = 2;
   load("50 d1 00 d1 d1 d1 d1\n");
@@ -23,12 +23,22 @@ TEST_F(MoveTableTest, LoadResetsMoveIndexAndClearsOldFrames) {
   load("");  // only the end row
   EXPECT_EQ(row(0).frame, kEndRowFrame);
   EXPECT_EQ(row(1).frame, 0);
+
+  // A missing file keeps the previous table.
+  load("100 d1 d1 d1 d1 d1 00\n");
+  game.moveIndex = 1;
+  loadMoveFile("seq09.txt", "seq09");
+  EXPECT_EQ(messages(), std::vector<std::string>{"read error|Move file not found"});
+  EXPECT_EQ(row(0).frame, 112);
+  EXPECT_EQ(game.moveIndex, 1);
 }
 
 TEST_F(MoveTableTest, TokenRules) {
   load(
-      "100 0 000 T1 t2 t3 00\n"    // "0"/"000" are clips; T1 is no object; later t wins
-      "200 t1 00 d1 d1 d1 d1\n");  // a t in the no-move item is no object move
+      "100 0 000 T1 t2 t3 00\n"  // "0"/"000" are clips; T1 is no object; later t wins
+      "200 t1 00 d1 d1 d1 d1\n"  // a t in the no-move item is no object move
+      "26 d\x1a"
+      "1 00 d1 d1 d1 d1\n");  // control bytes are data
   EXPECT_STREQ(row(0).missClip, "seq010.avi");
   EXPECT_STREQ(row(0).upClip, "seq01000.avi");
   EXPECT_STREQ(row(0).downClip, "seq01T1.avi");
@@ -37,6 +47,11 @@ TEST_F(MoveTableTest, TokenRules) {
   EXPECT_EQ(row(0).objectMove, kInputRight);
   EXPECT_STREQ(row(1).missClip, "seq01t1.avi");
   EXPECT_EQ(row(1).objectMove, 0);
+  EXPECT_EQ(row(2).frame, 38);
+  EXPECT_STREQ(row(2).missClip,
+               "seq01d\x1a"
+               "1.avi");
+  EXPECT_EQ(row(3).frame, kEndRowFrame);
 }
 
 // Frames are frames of the scene, and no clip opens beyond the last start frame: the row advance
@@ -88,15 +103,6 @@ TEST_F(MoveTableTest, LongLinesAreReadInPiecesOf127) {
   EXPECT_EQ(row(4).frame, kEndRowFrame);
 }
 
-TEST_F(MoveTableTest, MissingFileKeepsThePreviousTable) {
-  load("100 d1 d1 d1 d1 d1 00\n");
-  game.moveIndex = 1;
-  loadMoveFile("seq09.txt", "seq09");
-  EXPECT_EQ(messages(), std::vector<std::string>{"read error|Move file not found"});
-  EXPECT_EQ(row(0).frame, 112);
-  EXPECT_EQ(game.moveIndex, 1);
-}
-
 TEST_F(MoveTableTest, InstallDirectoryComesFirstWhateverTheCaseOfItsName) {
   install.write("seq01.txt", "100 d1 d1 d1 d1 d1 00\n");
   current.write("seq01.txt", "200 d1 d1 d1 d1 d1 00\n");
@@ -121,15 +127,4 @@ TEST_F(MoveTableTest, OversizedFilesStayInsideTheTable) {
   load("100 " + std::string(60, 'q') + " 00 d1 d1 d1 d1\n");
   EXPECT_EQ(std::string(row(0).missClip), "seq01" + std::string(34, 'q'));
   EXPECT_STREQ(row(0).upClip, "x");
-}
-
-TEST_F(MoveTableTest, ControlBytesAreData) {
-  load(
-      "26 d\x1a"
-      "1 00 d1 d1 d1 d1\n");
-  EXPECT_EQ(row(0).frame, 38);
-  EXPECT_STREQ(row(0).missClip,
-               "seq01d\x1a"
-               "1.avi");
-  EXPECT_EQ(row(1).frame, kEndRowFrame);
 }

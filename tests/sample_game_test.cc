@@ -38,8 +38,9 @@ bool heroMovedFrom(const std::vector<bool>& before, const std::vector<bool>& now
   return false;
 }
 
-bool showsPraise(const std::vector<uint32_t>& picture) {
-  return std::find(picture.begin(), picture.end(), kColourRgb[kPraise]) != picture.end();
+// Whether the picture holds a pixel of the colour: the praise, or a text of the continue offer.
+bool shows(const std::vector<uint32_t>& picture, int colour) {
+  return std::find(picture.begin(), picture.end(), kColourRgb[colour]) != picture.end();
 }
 
 // What the trace hook saw: the clips opened, each with the picture on screen as it opened.
@@ -170,7 +171,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
         // The picture held while the death clip opens.
         ASSERT_EQ(open.moveIndex, target) << open.line << ": a death at a row played well";
         ASSERT_EQ(heroAtWindowOpen.count(target), 1u);
-        EXPECT_FALSE(showsPraise(open.picture))
+        EXPECT_FALSE(shows(open.picture, kPraise))
             << base << " row " << target << ": praise held on screen as " << open.line;
         EXPECT_TRUE(heroMask(open.picture) == heroAtWindowOpen[target])
             << base << " row " << target << ": the hero has moved in the picture held as "
@@ -182,7 +183,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
 
     std::vector<uint32_t> picture;
     if (!newPicture(&picture)) continue;
-    praiseShown = praiseShown || showsPraise(picture);
+    praiseShown = praiseShown || shows(picture, kPraise);
     if (std::string(playback.openClipName) != sceneClip) continue;
     r = game.moveIndex;
     int32_t frame = playback.currentFrame;
@@ -190,7 +191,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     if (r < rows && game.moveTable[r].frame <= frame &&
         frame <= game.moveTable[r].frame + kMoveFrameOffset) {
       // The window of row r is open, or has just closed with its verdict still to come.
-      EXPECT_FALSE(showsPraise(picture))
+      EXPECT_FALSE(shows(picture, kPraise))
           << base << " row " << r << ": praise at currentFrame " << frame << " in the window";
       auto [opening, first] = heroAtWindowOpen.try_emplace(r, hero);
       EXPECT_TRUE(first || opening->second == hero)
@@ -219,10 +220,7 @@ INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame,
 // The continue offer is written in white, gold and yellow: the count, "PRESS ANY KEY" and
 // "CONTINUE?".
 bool asksForAKey(const std::vector<uint32_t>& picture) {
-  for (uint32_t pixel : picture)
-    if (pixel == kColourRgb[kWhite] || pixel == kColourRgb[kGold] || pixel == kColourRgb[kYellow])
-      return true;
-  return false;
+  return shows(picture, kWhite) || shows(picture, kGold) || shows(picture, kYellow);
 }
 
 // With the sound clock, where the last picture of a clip stays a second while the next opens.

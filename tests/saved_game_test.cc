@@ -41,12 +41,15 @@ static std::string name15(const std::string& name) {
   return name + std::string(15 - name.size(), '\0');
 }
 
+// Every LF byte of the record is stored as CR LF, and read back as one byte.
 TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoint) {
   playSeq03();
   writeName(game.missedScene, "seq02.avi");
+  game.moveIndex = 10;        // 0x0A
+  game.resumeMoveIndex = 26;  // 0x1A, which is data too
   saveGame();
-  std::string expected = name15("seq02.avi") + le32(4) + name15("seq03.avi") + le32(400) +
-                         le32(11) + le32(2) + le32(9);
+  std::string expected = name15("seq02.avi") + le32(4) + name15("seq03.avi") + le32(400) + "\r" +
+                         le32(10) + le32(2) + le32(26);
   EXPECT_EQ(saveFile(), expected);
   EXPECT_TRUE(messages().empty());
   EXPECT_FALSE(install.exists("qvk.sav.new"));
@@ -56,26 +59,11 @@ TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoi
   EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avi"));
   EXPECT_TRUE(nameEquals(game.missedScene, "seq02.avi"));
   EXPECT_EQ(restartFrame, 400);
-  EXPECT_EQ(game.moveIndex, 11);
+  EXPECT_EQ(game.moveIndex, 10);
   EXPECT_EQ(game.hotspotIndex, 2);
-  EXPECT_EQ(game.resumeMoveIndex, 9);
+  EXPECT_EQ(game.resumeMoveIndex, 26);
   EXPECT_EQ(game.lives, 4);
   EXPECT_EQ(game.hotspotTable[2], 400);  // seq03.hot was loaded
-}
-
-TEST_F(SavedGameTest, LineFeedBytesAreStoredAsCrLfAndRead) {
-  playSeq03();
-  game.moveIndex = 10;        // 0x0A
-  game.resumeMoveIndex = 26;  // 0x1A, which is data too
-  saveGame();
-  std::string stored = saveFile();
-  ASSERT_EQ(stored.size(), 51u);
-  EXPECT_EQ(stored.substr(38, 5), std::string("\r\n\0\0\0", 5));
-  resetGameState();
-  restartFrame = loadGame();
-  EXPECT_EQ(game.moveIndex, 10);
-  EXPECT_EQ(game.resumeMoveIndex, 26);
-  EXPECT_EQ(game.hotspotIndex, 2);
 }
 
 TEST_F(SavedGameTest, LivesAreClampedInPlace) {
@@ -91,18 +79,16 @@ TEST_F(SavedGameTest, LivesAreClampedInPlace) {
   }
 }
 
-TEST_F(SavedGameTest, SavingCreatesTheInstallDirectory) {
+// Saving creates the install directory; where it cannot, the failure is reported.
+TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   platform.directories.install = install.file("deeper/qvk");
   playSeq03();
   saveGame();
   EXPECT_TRUE(install.exists("deeper/qvk/qvk.sav"));
   EXPECT_TRUE(messages().empty());
-}
 
-TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   install.write("blocker", "a file where a directory should be");
   platform.directories.install = install.file("blocker/qvk");
-  playSeq03();
   saveGame();
   ASSERT_EQ(window.messagesSeen().size(), 1u);
   EXPECT_EQ(window.messagesSeen()[0].text, "Failed to create save file C:\\QVK\\QVK.Sav");
@@ -181,29 +167,33 @@ TEST_F(SavedGameTest, UpperCaseSaveFileIsFoundAndReplaced) {
   EXPECT_EQ(install.read("QVK.SAV").substr(15, 4), le32(2));
 }
 
+// A loaded game goes on with 1 to 5 lives: 0 was saved while the last life's clip played, and
+// anything else outside the range comes from a damaged file. Its frame is one a scene can open at.
 TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   // Indices outside the tables: resume from the restart frame with all three at 0.
-  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(400) + le32(500) +
+  install.write("qvk.sav", name15("") + le32(-281) + name15("seq03.avi") + le32(400) + le32(500) +
                                le32(-2) + le32(9));
   restartFrame = loadGame();
+  EXPECT_EQ(game.lives, 1);
   EXPECT_EQ(restartFrame, 400);
   EXPECT_EQ(game.moveIndex, 0);
   EXPECT_EQ(game.hotspotIndex, 0);
   EXPECT_EQ(game.resumeMoveIndex, 0);
 
   // A negative restart frame starts the scene from its beginning.
-  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(-50) + le32(1) +
+  install.write("qvk.sav", name15("") + le32(1000) + name15("seq03.avi") + le32(-50) + le32(1) +
                                le32(1) + le32(1));
   restartFrame = loadGame();
+  EXPECT_EQ(game.lives, 5);
   EXPECT_EQ(restartFrame, 0);
   EXPECT_EQ(game.moveIndex, 1);
 
   // Cut short after the scene: what is there is taken, the rest keeps its value.
   game.moveIndex = 5;
-  install.write("qvk.sav", name15("") + le32(2) + name15("seq03.avi") + le32(250));
+  install.write("qvk.sav", name15("") + le32(0) + name15("seq03.avi") + le32(2147483647));
   restartFrame = loadGame();
-  EXPECT_EQ(game.lives, 2);
-  EXPECT_EQ(restartFrame, 250);
+  EXPECT_EQ(game.lives, 1);
+  EXPECT_EQ(restartFrame, kMostClipFrames);
   EXPECT_EQ(game.moveIndex, 5);
 
   // Names without a terminator are cut at their field; garbage after the record is ignored.
@@ -212,19 +202,4 @@ TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   restartFrame = loadGame();
   EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avixxxxxx"));
   EXPECT_TRUE(nameEquals(game.missedScene, std::string(15, 'm').c_str()));
-}
-
-// A loaded game goes on with 1 to 5 lives: 0 was saved while the last life's clip played, and
-// anything else outside the range comes from a damaged file. Its frame is one a scene can open at.
-TEST_F(SavedGameTest, LoadedLivesAndRestartFrameAreClampedAsTheyAreRead) {
-  const std::pair<int32_t, int32_t> cases[] = {{-281, 1}, {0, 1}, {3, 3}, {1000, 5}};
-  for (auto [saved, loaded] : cases) {
-    install.write("qvk.sav", name15("") + le32(saved) + name15("seq03.avi") + le32(400) + le32(0) +
-                                 le32(0) + le32(0));
-    loadGame();
-    EXPECT_EQ(game.lives, loaded) << saved;
-  }
-  install.write("qvk.sav", name15("") + le32(3) + name15("seq03.avi") + le32(2147483647) + le32(0) +
-                               le32(0) + le32(0));
-  EXPECT_EQ(loadGame(), kMostClipFrames);
 }

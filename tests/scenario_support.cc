@@ -144,15 +144,9 @@ int ScenarioTest::livesAtOpen(const std::string& name) const {
   return -99;
 }
 
-std::string ScenarioTest::scene() const {
+std::string textOf(const SharedName& name) {
   char text[kClipNameSize];
-  readName(game.sceneFile, text);
-  return text;
-}
-
-std::string ScenarioTest::missed() const {
-  char text[kClipNameSize];
-  readName(game.missedScene, text);
+  readName(name, text);
   return text;
 }
 

@@ -9,6 +9,9 @@
 
 #include "test_support.h"
 
+// The text of a name the game shares between its threads.
+std::string textOf(const SharedName& name);
+
 class ScenarioTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override;
@@ -41,8 +44,8 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   int livesAtOpen(const std::string& name) const;
 
   std::string clip() const { return playback.openClipName; }
-  std::string scene() const;
-  std::string missed() const;
+  std::string scene() const { return textOf(game.sceneFile); }
+  std::string missed() const { return textOf(game.missedScene); }
   // The events so far, "open seq01.avi 0", "verdict 8 3", "beep good", ...
   const std::vector<std::string>& events() const;
   std::vector<std::string> opens() const;  // just the "open ..." events

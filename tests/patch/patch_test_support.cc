@@ -5,7 +5,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <stdexcept>
-#include <utility>
 
 std::vector<uint8_t> zipOf(const std::vector<ZipMember>& members, const std::string& stub) {
   std::vector<uint8_t> out(stub.begin(), stub.end());
@@ -40,11 +39,13 @@ void put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
   put16(bytes, at + 2, value >> 16);
 }
 
-// Appends little-endian fields, each a value and its width in bytes.
-static void appendFields(std::vector<uint8_t>* out,
-                         std::initializer_list<std::pair<uint32_t, int>> fields) {
-  for (auto [value, width] : fields)
+// Appends little-endian fields: value i takes widths[i] bytes (a digit).
+static void appendFields(std::vector<uint8_t>* out, const char* widths,
+                         std::initializer_list<uint32_t> values) {
+  for (uint32_t value : values) {
+    const int width = *widths++ - '0';
     for (int i = 0; i < width; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
+  }
 }
 
 static void appendText(std::vector<uint8_t>* out, const std::string& text) {
@@ -63,16 +64,9 @@ std::vector<uint8_t> storedZipOf(const std::vector<RawEntry>& entries) {
     const auto size = static_cast<uint32_t>(entry.data.size());
     // The local header: signature, version needed, flags, method, time and date, CRC, sizes,
     // lengths of the name and the extra field.
-    appendFields(&out, {{0x04034b50, 4},
-                        {10, 2},
-                        {0, 2},
-                        {0, 2},
-                        {0, 4},
-                        {crcs.back(), 4},
-                        {size, 4},
-                        {size, 4},
-                        {static_cast<uint32_t>(entry.name.size()), 2},
-                        {0, 2}});
+    appendFields(&out, "4222444422",
+                 {0x04034b50, 10, 0, 0, 0, crcs.back(), size, size,
+                  static_cast<uint32_t>(entry.name.size()), 0});
     appendText(&out, entry.name);
     appendText(&out, entry.data);
   }
@@ -82,35 +76,16 @@ std::vector<uint8_t> storedZipOf(const std::vector<RawEntry>& entries) {
     // The directory entry: signature, versions made by and needed, flags, method, time and
     // date, CRC, sizes, lengths of the name, extra field and comment, disk, internal and
     // external attributes, offset of the local header.
-    appendFields(&out, {{0x02014b50, 4},
-                        {10, 2},
-                        {10, 2},
-                        {0, 2},
-                        {0, 2},
-                        {0, 4},
-                        {crcs[i], 4},
-                        {size, 4},
-                        {size, 4},
-                        {static_cast<uint32_t>(entries[i].name.size()), 2},
-                        {0, 2},
-                        {0, 2},
-                        {0, 2},
-                        {0, 2},
-                        {0x20, 4},
-                        {offsets[i], 4}});
+    appendFields(&out, "4222244442222244",
+                 {0x02014b50, 10, 10, 0, 0, 0, crcs[i], size, size,
+                  static_cast<uint32_t>(entries[i].name.size()), 0, 0, 0, 0, 0x20, offsets[i]});
     appendText(&out, entries[i].name);
   }
   // The end record: signature, disk numbers, entries on this disk and in all, the directory's
   // size and offset, comment length.
   const auto count = static_cast<uint32_t>(entries.size());
   const auto directorySize = static_cast<uint32_t>(out.size()) - directory;
-  appendFields(&out, {{0x06054b50, 4},
-                      {0, 4},
-                      {count, 2},
-                      {count, 2},
-                      {directorySize, 4},
-                      {directory, 4},
-                      {0, 2}});
+  appendFields(&out, "4422442", {0x06054b50, 0, count, count, directorySize, directory, 0});
   return out;
 }
 

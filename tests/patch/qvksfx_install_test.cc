@@ -21,17 +21,8 @@ mode_t modeOf(const std::string& path) {
 
 }  // namespace
 
-TEST(InstallMembers, WritesEveryMemberUnderItsNameAndProgramsRunnable) {
-  TempDir target;
-  std::string error;
-  ASSERT_TRUE(installMembers(target.path(), kUpdate, "", &error)) << error;
-  EXPECT_EQ(target.names(), (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT"}));
-  EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
-  EXPECT_EQ(target.read("QVKAVI.EXE"), "new program");
-  EXPECT_TRUE(modeOf(target.file("QVKAVI.EXE")) & S_IXUSR);
-  EXPECT_FALSE(modeOf(target.file("SEQ01.TXT")) & S_IXUSR);
-}
-
+// Every member is written under its name, programs runnable; an old file whose name differs
+// only in case is replaced, and other files are kept.
 TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
   TempDir target;
   target.write("seq01.txt", "old moves");
@@ -43,7 +34,10 @@ TEST(InstallMembers, ReplacesFilesOfTheSameNameInAnyCase) {
   EXPECT_EQ(target.names(),
             (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT", "seq01.hot"}));
   EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
+  EXPECT_EQ(target.read("QVKAVI.EXE"), "new program");
   EXPECT_EQ(target.read("seq01.hot"), "kept");
+  EXPECT_TRUE(modeOf(target.file("QVKAVI.EXE")) & S_IXUSR);
+  EXPECT_FALSE(modeOf(target.file("SEQ01.TXT")) & S_IXUSR);
 }
 
 // A running program keeps its file; a link planted in the directory is replaced, never
@@ -62,26 +56,22 @@ TEST(InstallMembers, OldFilesAreReplacedNotWrittenInto) {
   EXPECT_EQ(target.read("SEQ01.TXT"), "new moves");
 }
 
+// A target that is missing or no directory, or a directory in a member's way: reported, and
+// nothing is written.
 TEST(InstallMembers, ADirectoryInTheWayLeavesEverythingAsItWas) {
   TempDir target;
-  target.write("seq01.txt", "old moves");
-  ASSERT_EQ(mkdir(target.file("patch.bat").c_str(), 0755), 0);
   std::string error;
+  EXPECT_FALSE(installMembers(target.file("missing"), kUpdate, "", &error));
+  EXPECT_NE(error.find("cannot use"), std::string::npos) << error;
+  target.write("seq01.txt", "old moves");
+  EXPECT_FALSE(installMembers(target.file("seq01.txt"), kUpdate, "", &error));
+  EXPECT_EQ(error, target.file("seq01.txt") + " is not a directory");
+
+  ASSERT_EQ(mkdir(target.file("patch.bat").c_str(), 0755), 0);
   EXPECT_FALSE(installMembers(target.path(), kUpdate, "", &error));
   EXPECT_EQ(error, target.file("patch.bat") + " is a directory");
   EXPECT_EQ(target.names(), (std::vector<std::string>{"patch.bat", "seq01.txt"}));
   EXPECT_EQ(target.read("seq01.txt"), "old moves");
-}
-
-TEST(InstallMembers, AMissingTargetIsReported) {
-  TempDir scratch;
-  std::string error;
-  EXPECT_FALSE(installMembers(scratch.file("missing"), kUpdate, "", &error));
-  EXPECT_NE(error.find("cannot use"), std::string::npos) << error;
-  scratch.write("file", "");
-  EXPECT_FALSE(installMembers(scratch.file("file"), kUpdate, "", &error));
-  EXPECT_EQ(error, scratch.file("file") + " is not a directory");
-  EXPECT_EQ(scratch.names(), std::vector<std::string>{"file"});
 }
 
 // Run as qvp in the directory it unpacks into, the extractor neither replaces its own file with
