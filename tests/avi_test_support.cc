@@ -162,6 +162,17 @@ void writeMovieData(RiffBuilder& b, const HandAvi& layout, size_t from, size_t t
       writeChunk(b, "01wb", layout.sound[k], true, places);
 }
 
+// The 24 bytes that open a standard index (an index of chunks) of the stream's chunks.
+void standardIndexHeader(RiffBuilder& b, const char* chunkId, uint32_t entries, uint64_t base) {
+  b.u16(2);
+  b.bytes += '\0';
+  b.bytes += '\1';  // an index of chunks
+  b.u32(entries);   // nEntriesInUse
+  b.code(chunkId);
+  b.u64(base);  // qwBaseOffset
+  b.u32(0);
+}
+
 // One standard index chunk per stream for the chunks of one movie list, entered in the
 // stream's super index.
 void writeStandardIndexes(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64_t base,
@@ -172,14 +183,8 @@ void writeStandardIndexes(RiffBuilder& b, const std::vector<ChunkPlace>& places,
     if (!superIndexAt[s]) continue;
     size_t start = b.pos();
     b.begin(indexIds[s]);
-    b.u16(2);
-    b.bytes += '\0';
-    b.bytes += '\1';  // index of chunks
-    size_t countAt = b.pos();
-    b.u32(0);
-    b.code(ids[s]);
-    b.u64(base);
-    b.u32(0);
+    size_t countAt = b.pos() + 4;
+    standardIndexHeader(b, ids[s], 0, base);
     uint32_t count = 0;
     for (const ChunkPlace& place : places) {
       if (std::string(place.id) != ids[s]) continue;
@@ -268,13 +273,7 @@ static std::string emptyStandardIndex(uint32_t size) {
   RiffBuilder index;
   index.code("ix00");
   index.u32(size - 8);
-  index.u16(2);
-  index.bytes += '\0';
-  index.bytes += '\1';  // an index of chunks
-  index.u32(0);         // nEntriesInUse
-  index.code("00dc");
-  index.u64(0);  // qwBaseOffset
-  index.u32(0);
+  standardIndexHeader(index, "00dc", 0, 0);
   return index.bytes;
 }
 

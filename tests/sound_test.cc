@@ -175,7 +175,7 @@ TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
   EXPECT_EQ(playback.soundDevice, nullptr);
 }
 
-TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
+TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBitsAndIsMadeOnlyOnce) {
   demo.format = {1, 2, 22050, 88200, 4, 16};
   demo.sound = soundTrack(50000);
   playback.aviFile = &demo;
@@ -185,6 +185,9 @@ TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
   VirtualSoundBuffer* stream = virtualBuffer(playback.streamBuffer);
   EXPECT_EQ(stream->bytes.size(), 44100u);
   EXPECT_EQ(formatText(stream->format), "1 2 22050 88200 4 8");  // 8 bits, whatever the demo says
+  initStreamBuffer();
+  EXPECT_EQ(playback.streamBuffer, stream);
+  EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
 }
 
 // Filled and placed at the start at nearly full volume, but not started: the sound that could
@@ -228,17 +231,6 @@ TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
   EXPECT_NE(playback.goodBeep, nullptr);
   EXPECT_TRUE(playback.goodBeep->play(false));
   expectRefillStateAsAfterAFullPreload();
-}
-
-TEST_F(SoundTest, StreamBufferIsMadeOnlyOnce) {
-  demo.sound = soundTrack(60000);
-  playback.aviFile = &demo;
-  initSound();
-  initStreamBuffer();
-  SoundBuffer* first = playback.streamBuffer;
-  initStreamBuffer();
-  EXPECT_EQ(playback.streamBuffer, first);
-  EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
 }
 
 TEST(FillSoundBuffer, CopiesIntoBothRegionsAndRefusesNothingToCopy) {
