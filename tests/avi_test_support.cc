@@ -345,18 +345,28 @@ std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32
   return out;
 }
 
-std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height) {
+std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path) {
+  int status = 0;
+  std::string rgb = commandOutput("ffmpeg -v error -i '" + path +
+                                      "' -map 0:v:0 -fps_mode passthrough -f rawvideo "
+                                      "-pix_fmt rgb24 -",
+                                  &status);
   std::vector<std::vector<uint32_t>> pictures;
-  size_t pictureBytes = size_t(width) * size_t(height) * 3;
-  for (size_t at = 0; at + pictureBytes <= rgb.size(); at += pictureBytes) {
-    std::vector<uint32_t> picture(size_t(width) * size_t(height));
-    for (size_t i = 0; i < picture.size(); ++i) {
+  if (status != 0) return pictures;
+  constexpr size_t kPixels = size_t(kPictureWidth) * kPictureHeight;
+  for (size_t at = 0; at + 3 * kPixels <= rgb.size(); at += 3 * kPixels) {
+    std::vector<uint32_t> picture(kPixels);
+    for (size_t i = 0; i < kPixels; ++i) {
       const auto* p = reinterpret_cast<const uint8_t*>(&rgb[at + 3 * i]);
       picture[i] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
     pictures.push_back(std::move(picture));
   }
   return pictures;
+}
+
+std::string ffmpegSound(const std::string& path) {
+  return commandOutput("ffmpeg -v error -i '" + path + "' -map 0:a:0 -f u8 -");
 }
 
 std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t formatBytes) {

@@ -68,8 +68,10 @@ std::string commandOutput(const std::string& command, int* status = nullptr);
 // A picture of palette indices as the window shows it (0x00RRGGBB).
 std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette);
 
-// ffmpeg's rgb24 pictures, one after the other, as 0x00RRGGBB pictures of width x height.
-std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height);
+// The pictures ffmpeg decodes from the file's first video stream, as the window shows them (none
+// when ffmpeg fails), and its first sound stream as 8-bit samples.
+std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path);
+std::string ffmpegSound(const std::string& path);
 
 // Every frame of file decoded in order by a fresh drawer: the window's picture after each
 // frame. The format is read whole (formatBytes: at most this much, as the game reads it).

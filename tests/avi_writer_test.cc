@@ -233,17 +233,11 @@ TEST_F(AviWriterTest, FfmpegPlaysOurFilesAsWeDo) {
     // FFmpeg cuts sound chunks into packets of its own, so only the video packets count here.
     EXPECT_EQ(probe.substr(0, probe.rfind('|')),
               std::string(rle ? "msrle" : "rawvideo") + "|320|240|pal8|14\npcm_u8|22050|2");
-    std::string rgb = commandOutput("ffmpeg -v error -i '" + path +
-                                        "' -map 0:v:0 -fps_mode passthrough -f rawvideo "
-                                        "-pix_fmt rgb24 -",
-                                    &status);
-    EXPECT_EQ(status, 0);
-    std::vector<std::vector<uint32_t>> pictures = splitRgb24(rgb, kPictureWidth, kPictureHeight);
+    std::vector<std::vector<uint32_t>> pictures = ffmpegPictures(path);
     ASSERT_EQ(pictures.size(), clip.frames.size());
     for (size_t k = 0; k < pictures.size(); ++k)
       ASSERT_EQ(pictures[k], pixelsOfFrame(clip, k)) << "frame " << k;
-    std::string sound = commandOutput("ffmpeg -v error -i '" + path + "' -map 0:a:0 -f u8 -");
-    EXPECT_EQ(sound, std::string(clip.sound.begin(), clip.sound.end()));
+    EXPECT_EQ(ffmpegSound(path), std::string(clip.sound.begin(), clip.sound.end()));
   }
 }
 
