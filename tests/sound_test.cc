@@ -64,6 +64,8 @@ class SoundTest : public HeadlessTest {
     device = new VirtualSoundDevice;
     testDevice = device;
     platform.createSoundDevice = createTestDevice;
+    demo.sound = soundTrack(60000);
+    playback.aviFile = &demo;
   }
   void TearDown() override {
     clearSoundState();
@@ -129,20 +131,20 @@ TEST_F(SoundTest, ShortFormatChunkSilencesOnlyThatBeep) {
   EXPECT_EQ(device->buffers.size(), 1u);  // no buffer was made for the damaged one
 }
 
-TEST_F(SoundTest, MissingResourceOrFailingDeviceLeavesNoBeep) {
+TEST_F(SoundTest, MissingResourceLeavesNoBeep) {
   replaceResource("BBEEP", nullptr, 0);
   initSound();
   EXPECT_NE(playback.goodBeep, nullptr);
   EXPECT_EQ(playback.badBeep, nullptr);
+}
 
+// No beep without a device, or when the device makes no buffer or one that cannot be filled (that
+// one is released).
+TEST_F(SoundTest, FailingDeviceOrFillLeavesNoBeepBehind) {
   VirtualSoundDevice other;
   other.failCreateBuffer = true;
   EXPECT_EQ(createEffectBuffer(&other, "GBEEP"), nullptr);
   EXPECT_EQ(createEffectBuffer(nullptr, "GBEEP"), nullptr);
-}
-
-TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
-  // A device that makes buffers that cannot be locked.
   struct LocklessDevice : VirtualSoundDevice {
     SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override {
       auto* buffer =
@@ -158,8 +160,6 @@ TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
 
 TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
   platform.createSoundDevice = nullptr;
-  demo.sound = soundTrack(50000);
-  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
   EXPECT_EQ(playback.soundDevice, nullptr);
@@ -177,8 +177,6 @@ TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
 
 TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBitsAndIsMadeOnlyOnce) {
   demo.format = {1, 2, 22050, 88200, 4, 16};
-  demo.sound = soundTrack(50000);
-  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
   ASSERT_NE(playback.streamBuffer, nullptr);
@@ -205,7 +203,6 @@ TEST_F(SoundTest, PreloadHoldsWhatCouldBeReadOfTheDemosFirstSecond) {
     testDevice = device = new VirtualSoundDevice;
     demo.sound = soundTrack(c.soundBytes);
     demo.failReads = c.failReads;
-    playback.aviFile = &demo;
     initSound();
     device->clearEvents();
     initStreamBuffer();
@@ -222,8 +219,6 @@ TEST_F(SoundTest, PreloadHoldsWhatCouldBeReadOfTheDemosFirstSecond) {
 }
 
 TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
-  demo.sound = soundTrack(60000);
-  playback.aviFile = &demo;
   initSound();
   device->failCreateBuffer = true;
   initStreamBuffer();
