@@ -49,12 +49,10 @@ struct StoredChunk {
 // The chunks of the movie list, in file order.
 std::vector<StoredChunk> movieChunks(const std::string& bytes) {
   std::vector<StoredChunk> chunks;
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   size_t movi = bytes.find("movi");
-  uint32_t listSize;
-  std::memcpy(&listSize, &bytes[movi - 4], 4);
-  for (size_t pos = movi + 4; pos + 8 <= movi + listSize;) {
-    uint32_t size;
-    std::memcpy(&size, &bytes[pos + 4], 4);
+  for (size_t pos = movi + 4; pos + 8 <= movi + readLe32(data + movi - 4);) {
+    uint32_t size = readLe32(data + pos + 4);
     chunks.push_back({bytes.substr(pos, 4), size});
     pos += 8 + size + (size & 1);
   }
