@@ -192,13 +192,6 @@ TEST_F(AviReaderTest, FileWithoutStreamsOpensWithNothingToRead) {
   EXPECT_FALSE(file->readAudioFormat(&wave));
   EXPECT_FALSE(file->readVideoFrame(0, buffer, sizeof buffer, &size));
   EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
-
-  layout = sampleAvi(HandIndex::idx1);
-  layout.audio = false;
-  file = open(buildHandAvi(layout));
-  EXPECT_TRUE(file->hasVideo());
-  EXPECT_EQ(file->frameCount(), 7);
-  EXPECT_FALSE(file->readAudio(0, 1, buffer, sizeof buffer, &size));
 }
 
 TEST_F(AviReaderTest, UnfinishedSizesRunToTheEndOfTheFile) {

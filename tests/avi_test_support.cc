@@ -1,9 +1,9 @@
 #include "avi_test_support.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "platform/headless.h"
@@ -309,14 +309,15 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
   b.patch32(moviStart + 4, uint32_t(total - moviStart - 8));
   b.patch32(4, uint32_t(total - 8));
 
-  std::string index = emptyStandardIndex(indexBytes);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool written = std::fwrite(b.bytes.data(), 1, b.bytes.size(), file) == b.bytes.size() &&
-                 std::fseek(file, long(indexAt), SEEK_SET) == 0 &&
-                 std::fwrite(index.data(), 1, index.size(), file) == index.size();
-  written = std::fclose(file) == 0 && written;
-  return written && truncate(path.c_str(), off_t(total)) == 0;
+  // The seek past the end leaves a hole; the index ends the file.
+  std::ofstream file(path, std::ios::binary);
+  file << b.bytes;
+  file.seekp(std::streamoff(indexAt));
+  file << emptyStandardIndex(indexBytes);
+  file.close();
+  std::error_code error;
+  std::filesystem::resize_file(path, total, error);
+  return file && !error;
 }
 
 bool haveFfmpeg() {

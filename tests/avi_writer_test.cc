@@ -194,6 +194,7 @@ TEST_F(AviWriterTest, OddSoundIsPaddedWithSilenceAndSilentClipsHaveNoSoundStream
   file = writeAndOpen(clip, "silent.avi");
   ASSERT_NE(file, nullptr);
   EXPECT_FALSE(file->hasAudio());
+  EXPECT_EQ(allSound(file.get()), "<failed>");
   EXPECT_EQ(file->frameCount(), 2);
 }
 

@@ -44,13 +44,6 @@ struct FakeSoundFile : MediaFile {
   }
 };
 
-// A sound track whose every byte differs from its neighbours.
-std::vector<uint8_t> soundTrack(size_t bytes) {
-  std::vector<uint8_t> out(bytes);
-  for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * 7 + i / 256);
-  return out;
-}
-
 VirtualSoundDevice* testDevice = nullptr;
 SoundDevice* createTestDevice() {
   return testDevice;
@@ -64,7 +57,8 @@ class SoundTest : public HeadlessTest {
     device = new VirtualSoundDevice;
     testDevice = device;
     platform.createSoundDevice = createTestDevice;
-    demo.sound = soundTrack(60000);
+    std::string track = patternBytes(60000, 1);  // every byte differs from its neighbours
+    demo.sound.assign(track.begin(), track.end());
     playback.aviFile = &demo;
   }
   void TearDown() override {
@@ -201,7 +195,8 @@ TEST_F(SoundTest, PreloadHoldsWhatCouldBeReadOfTheDemosFirstSecond) {
     clearSoundState();
     delete device;
     testDevice = device = new VirtualSoundDevice;
-    demo.sound = soundTrack(c.soundBytes);
+    demo.sound.resize(c.soundBytes);
+    playback.aviFile = &demo;
     demo.failReads = c.failReads;
     initSound();
     device->clearEvents();
