@@ -340,12 +340,6 @@ std::string commandOutput(const std::string& command, int* status) {
   return out;
 }
 
-std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette) {
-  std::vector<uint32_t> out(picture.size());
-  for (size_t i = 0; i < picture.size(); ++i) out[i] = palette[picture[i]] & 0xFFFFFFu;
-  return out;
-}
-
 std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path) {
   int status = 0;
   std::string rgb = commandOutput("ffmpeg -v error -i '" + path +

@@ -65,9 +65,6 @@ std::string patternBytes(size_t size, int seed);
 bool haveFfmpeg();
 std::string commandOutput(const std::string& command, int* status = nullptr);
 
-// A picture of palette indices as the window shows it (0x00RRGGBB).
-std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette);
-
 // The pictures ffmpeg decodes from the file's first video stream, as the window shows them (none
 // when ffmpeg fails), and its first sound stream as 8-bit samples.
 std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path);
