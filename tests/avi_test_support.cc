@@ -72,6 +72,24 @@ std::string bitmapFormat(int width, int height, int bitCount, uint32_t compressi
   return f.bytes;
 }
 
+std::string readFrame(MediaFile* file, int32_t n) {
+  std::string out(1 << 17, '\0');
+  int32_t size = -1;
+  auto* buffer = reinterpret_cast<uint8_t*>(out.data());
+  if (!file->readVideoFrame(n, buffer, int32_t(out.size()), &size)) return "<failed>";
+  out.resize(size_t(size));
+  return out;
+}
+
+std::string readSound(MediaFile* file, int32_t first, int32_t count, int32_t bufferSize) {
+  std::string out(size_t(bufferSize), '\0');
+  int32_t size = -1;
+  auto* buffer = reinterpret_cast<uint8_t*>(out.data());
+  if (!file->readAudio(first, count, buffer, bufferSize, &size)) return "<failed>";
+  out.resize(size_t(size));
+  return out;
+}
+
 std::string patternBytes(size_t size, int seed) {
   std::string out(size, '\0');
   for (size_t i = 0; i < size; ++i) out[i] = char((i * 7 + size_t(seed) * 31 + i / 251) & 0xFF);

@@ -58,6 +58,11 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
 // A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
 std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);
 
+// Frame n as the file reads it, and count samples from sample first on as a buffer of bufferSize
+// bytes takes them: "<failed>" when the read fails.
+std::string readFrame(MediaFile* file, int32_t n);
+std::string readSound(MediaFile* file, int32_t first, int32_t count, int32_t bufferSize = 1 << 20);
+
 // A stretch of distinct bytes, so that misplaced reads show.
 std::string patternBytes(size_t size, int seed);
 

@@ -62,15 +62,6 @@ class AviWriterTest : public HeadlessTest {
     return std::unique_ptr<MediaFile>(openAviFile(current.file(name).c_str()));
   }
 
-  std::string allSound(MediaFile* file) {
-    std::string out(1 << 22, '\0');
-    int32_t size = 0;
-    if (!file->readAudio(0, 1 << 21, reinterpret_cast<uint8_t*>(out.data()), 1 << 22, &size))
-      return "<failed>";
-    out.resize(size_t(size));
-    return out;
-  }
-
   // The pictures are the clip's frames as the window shows them (0x00RRGGBB), one for each.
   static void expectPicturesOf(const AviClip& clip,
                                const std::vector<std::vector<uint32_t>>& pictures) {
@@ -89,7 +80,7 @@ TEST_F(AviWriterTest, RleClipReadsBackPictureForPictureAndSoundByteForByte) {
   auto file = writeAndOpen(clip);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->frameCount(), 30);
-  EXPECT_EQ(allSound(file.get()), std::string(clip.sound.begin(), clip.sound.end()));
+  EXPECT_EQ(readSound(file.get(), 0, 1 << 20), std::string(clip.sound.begin(), clip.sound.end()));
   expectPicturesOf(clip, decodeAllFrames(file.get()));
 
   WaveFormat wave;
@@ -189,13 +180,13 @@ TEST_F(AviWriterTest, OddSoundIsPaddedWithSilenceAndSilentClipsHaveNoSoundStream
   clip.sound.resize(101);
   auto file = writeAndOpen(clip);
   std::string expected(clip.sound.begin(), clip.sound.end());
-  EXPECT_EQ(allSound(file.get()), expected + '\x80');
+  EXPECT_EQ(readSound(file.get(), 0, 1 << 20), expected + '\x80');
 
   clip.sound.clear();
   file = writeAndOpen(clip, "silent.avi");
   ASSERT_NE(file, nullptr);
   EXPECT_FALSE(file->hasAudio());
-  EXPECT_EQ(allSound(file.get()), "<failed>");
+  EXPECT_EQ(readSound(file.get(), 0, 1 << 20), "<failed>");
   EXPECT_EQ(file->frameCount(), 2);
 }
 

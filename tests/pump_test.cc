@@ -44,7 +44,6 @@ class PumpTest : public HeadlessTest {
     current.write(name, buildHandAvi(layout));
     platform.media = aviMediaLibrary();
   }
-  uint32_t cursor() { return static_cast<VirtualSoundBuffer*>(playback.streamBuffer)->cursor; }
   void setCursor(uint32_t bytes) { playback.streamBuffer->setCurrentPosition(bytes); }
   int32_t lastDrawn() { return drawer.framesDrawn().back(); }
   int32_t slotFrame(int slot) {
