@@ -114,12 +114,10 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t
   b.begin("strh");
   b.code(video ? "vids" : "auds");
   b.code(video ? "mrle" : "\0\0\0\0");
-  b.u32(0);
-  b.u32(0);
-  b.u32(0);
-  b.u32(1);                                           // dwScale
-  b.u32(video ? 12 : 22050);                          // dwRate
-  b.u32(0);                                           // dwStart
+  for (int i = 0; i < 3; ++i) b.u32(0);  // dwFlags, wPriority and wLanguage, dwInitialFrames
+  b.u32(1);                              // dwScale
+  b.u32(video ? 12 : 22050);             // dwRate
+  b.u32(0);                              // dwStart
   b.u32(video ? uint32_t(layout.frames.size()) : 0);  // dwLength
   b.u32(0);
   b.u32(0xFFFFFFFFu);
@@ -146,10 +144,8 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t
     *superIndexAt = b.pos();
     b.u32(0);  // nEntriesInUse, patched
     b.code(video ? "00dc" : "01wb");
-    b.u32(0);
-    b.u32(0);
-    b.u32(0);
-    for (uint32_t i = 0; i < superEntries * 4; ++i) b.u32(0);
+    // Three reserved fields, then the entries: each four fields, filled in by the indexes.
+    for (uint32_t i = 0; i < 3 + superEntries * 4; ++i) b.u32(0);
     b.end();
   }
   b.end();
