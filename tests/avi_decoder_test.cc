@@ -65,7 +65,7 @@ TEST_F(FrameDrawerTest, DecoderFollowsTheCompressionCode) {
       {"\0\0\0\0", "rawvideo"}, {"\1\0\0\0", "msrle"}, {"CVID", "cinepak"},  {"cvid", "cinepak"},
       {"MSVC", "msvideo1"},     {"CRAM", "msvideo1"},  {"cram", "msvideo1"}, {"IV31", "indeo3"},
       {"IV32", "indeo3"},       {"IV41", "indeo4"},    {"IV50", "indeo5"},   {"MJPG", "mjpeg"},
-      {"XVID", "mpeg4"},
+      {"XVID", "mpeg4"},        {"QQQQ", "(none)"},
   };
   for (const Case& c : cases) {
     std::string format = formatWithCode(c.code);
@@ -73,9 +73,8 @@ TEST_F(FrameDrawerTest, DecoderFollowsTheCompressionCode) {
                                             int32_t(format.size()));
     EXPECT_STREQ(name ? name : "(none)", c.decoder) << c.code;
   }
-  std::string unknown = formatWithCode("QQQQ");
-  EXPECT_EQ(decoderNameForFormat(reinterpret_cast<const uint8_t*>(unknown.data()), 40), nullptr);
-  EXPECT_EQ(decoderNameForFormat(reinterpret_cast<const uint8_t*>(unknown.data()), 39), nullptr);
+  std::string cut = formatWithCode("\1\0\0\0");
+  EXPECT_EQ(decoderNameForFormat(reinterpret_cast<const uint8_t*>(cut.data()), 39), nullptr);
 }
 
 TEST_F(FrameDrawerTest, ZeroFilledOrDamagedFrameLeavesThePicture) {

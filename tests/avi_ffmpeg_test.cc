@@ -109,17 +109,11 @@ TEST_P(FfmpegFileTest, ReaderSeesWhatFfprobeSees) {
   ASSERT_TRUE(file->readAudio(0, int32_t(soundBytes), reinterpret_cast<uint8_t*>(sound.data()),
                               int32_t(soundBytes), &size));
   EXPECT_EQ(size, soundBytes);
-  EXPECT_EQ(sound, commandOutput("ffmpeg -v error -i '" + path + "' -map 0:a:0 -f u8 -"));
+  EXPECT_EQ(sound, ffmpegSound(path));
 }
 
 TEST_P(FfmpegFileTest, DrawerShowsThePicturesFfmpegDecodes) {
-  int status = 0;
-  std::string rgb = commandOutput("ffmpeg -v error -i '" + path +
-                                      "' -map 0:v:0 -fps_mode passthrough -f rawvideo "
-                                      "-pix_fmt rgb24 -",
-                                  &status);
-  ASSERT_EQ(status, 0);
-  std::vector<std::vector<uint32_t>> expected = splitRgb24(rgb, kPictureWidth, kPictureHeight);
+  std::vector<std::vector<uint32_t>> expected = ffmpegPictures(path);
   std::vector<std::vector<uint32_t>> pictures = decodeAllFrames(file.get());
   ASSERT_EQ(pictures.size(), expected.size());
   for (size_t k = 0; k < pictures.size(); ++k) ASSERT_EQ(pictures[k], expected[k]) << "frame " << k;

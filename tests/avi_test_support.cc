@@ -1,9 +1,9 @@
 #include "avi_test_support.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "platform/headless.h"
@@ -72,6 +72,24 @@ std::string bitmapFormat(int width, int height, int bitCount, uint32_t compressi
   return f.bytes;
 }
 
+std::string readFrame(MediaFile* file, int32_t n) {
+  std::string out(1 << 17, '\0');
+  int32_t size = -1;
+  auto* buffer = reinterpret_cast<uint8_t*>(out.data());
+  if (!file->readVideoFrame(n, buffer, int32_t(out.size()), &size)) return "<failed>";
+  out.resize(size_t(size));
+  return out;
+}
+
+std::string readSound(MediaFile* file, int32_t first, int32_t count, int32_t bufferSize) {
+  std::string out(size_t(bufferSize), '\0');
+  int32_t size = -1;
+  auto* buffer = reinterpret_cast<uint8_t*>(out.data());
+  if (!file->readAudio(first, count, buffer, bufferSize, &size)) return "<failed>";
+  out.resize(size_t(size));
+  return out;
+}
+
 std::string patternBytes(size_t size, int seed) {
   std::string out(size, '\0');
   for (size_t i = 0; i < size; ++i) out[i] = char((i * 7 + size_t(seed) * 31 + i / 251) & 0xFF);
@@ -96,12 +114,10 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t
   b.begin("strh");
   b.code(video ? "vids" : "auds");
   b.code(video ? "mrle" : "\0\0\0\0");
-  b.u32(0);
-  b.u32(0);
-  b.u32(0);
-  b.u32(1);                                           // dwScale
-  b.u32(video ? 12 : 22050);                          // dwRate
-  b.u32(0);                                           // dwStart
+  for (int i = 0; i < 3; ++i) b.u32(0);  // dwFlags, wPriority and wLanguage, dwInitialFrames
+  b.u32(1);                              // dwScale
+  b.u32(video ? 12 : 22050);             // dwRate
+  b.u32(0);                              // dwStart
   b.u32(video ? uint32_t(layout.frames.size()) : 0);  // dwLength
   b.u32(0);
   b.u32(0xFFFFFFFFu);
@@ -128,10 +144,8 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t
     *superIndexAt = b.pos();
     b.u32(0);  // nEntriesInUse, patched
     b.code(video ? "00dc" : "01wb");
-    b.u32(0);
-    b.u32(0);
-    b.u32(0);
-    for (uint32_t i = 0; i < superEntries * 4; ++i) b.u32(0);
+    // Three reserved fields, then the entries: each four fields, filled in by the indexes.
+    for (uint32_t i = 0; i < 3 + superEntries * 4; ++i) b.u32(0);
     b.end();
   }
   b.end();
@@ -162,6 +176,17 @@ void writeMovieData(RiffBuilder& b, const HandAvi& layout, size_t from, size_t t
       writeChunk(b, "01wb", layout.sound[k], true, places);
 }
 
+// The 24 bytes that open a standard index (an index of chunks) of the stream's chunks.
+void standardIndexHeader(RiffBuilder& b, const char* chunkId, uint32_t entries, uint64_t base) {
+  b.u16(2);
+  b.bytes += '\0';
+  b.bytes += '\1';  // an index of chunks
+  b.u32(entries);   // nEntriesInUse
+  b.code(chunkId);
+  b.u64(base);  // qwBaseOffset
+  b.u32(0);
+}
+
 // One standard index chunk per stream for the chunks of one movie list, entered in the
 // stream's super index.
 void writeStandardIndexes(RiffBuilder& b, const std::vector<ChunkPlace>& places, uint64_t base,
@@ -172,14 +197,8 @@ void writeStandardIndexes(RiffBuilder& b, const std::vector<ChunkPlace>& places,
     if (!superIndexAt[s]) continue;
     size_t start = b.pos();
     b.begin(indexIds[s]);
-    b.u16(2);
-    b.bytes += '\0';
-    b.bytes += '\1';  // index of chunks
-    size_t countAt = b.pos();
-    b.u32(0);
-    b.code(ids[s]);
-    b.u64(base);
-    b.u32(0);
+    size_t countAt = b.pos() + 4;
+    standardIndexHeader(b, ids[s], 0, base);
     uint32_t count = 0;
     for (const ChunkPlace& place : places) {
       if (std::string(place.id) != ids[s]) continue;
@@ -268,13 +287,7 @@ static std::string emptyStandardIndex(uint32_t size) {
   RiffBuilder index;
   index.code("ix00");
   index.u32(size - 8);
-  index.u16(2);
-  index.bytes += '\0';
-  index.bytes += '\1';  // an index of chunks
-  index.u32(0);         // nEntriesInUse
-  index.code("00dc");
-  index.u64(0);  // qwBaseOffset
-  index.u32(0);
+  standardIndexHeader(index, "00dc", 0, 0);
   return index.bytes;
 }
 
@@ -310,14 +323,15 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
   b.patch32(moviStart + 4, uint32_t(total - moviStart - 8));
   b.patch32(4, uint32_t(total - 8));
 
-  std::string index = emptyStandardIndex(indexBytes);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool written = std::fwrite(b.bytes.data(), 1, b.bytes.size(), file) == b.bytes.size() &&
-                 std::fseek(file, long(indexAt), SEEK_SET) == 0 &&
-                 std::fwrite(index.data(), 1, index.size(), file) == index.size();
-  written = std::fclose(file) == 0 && written;
-  return written && truncate(path.c_str(), off_t(total)) == 0;
+  // The seek past the end leaves a hole; the index ends the file.
+  std::ofstream file(path, std::ios::binary);
+  file << b.bytes;
+  file.seekp(std::streamoff(indexAt));
+  file << emptyStandardIndex(indexBytes);
+  file.close();
+  std::error_code error;
+  std::filesystem::resize_file(path, total, error);
+  return file && !error;
 }
 
 bool haveFfmpeg() {
@@ -340,24 +354,28 @@ std::string commandOutput(const std::string& command, int* status) {
   return out;
 }
 
-std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette) {
-  std::vector<uint32_t> out(picture.size());
-  for (size_t i = 0; i < picture.size(); ++i) out[i] = palette[picture[i]] & 0xFFFFFFu;
-  return out;
-}
-
-std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height) {
+std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path) {
+  int status = 0;
+  std::string rgb = commandOutput("ffmpeg -v error -i '" + path +
+                                      "' -map 0:v:0 -fps_mode passthrough -f rawvideo "
+                                      "-pix_fmt rgb24 -",
+                                  &status);
   std::vector<std::vector<uint32_t>> pictures;
-  size_t pictureBytes = size_t(width) * size_t(height) * 3;
-  for (size_t at = 0; at + pictureBytes <= rgb.size(); at += pictureBytes) {
-    std::vector<uint32_t> picture(size_t(width) * size_t(height));
-    for (size_t i = 0; i < picture.size(); ++i) {
+  if (status != 0) return pictures;
+  constexpr size_t kPixels = size_t(kPictureWidth) * kPictureHeight;
+  for (size_t at = 0; at + 3 * kPixels <= rgb.size(); at += 3 * kPixels) {
+    std::vector<uint32_t> picture(kPixels);
+    for (size_t i = 0; i < kPixels; ++i) {
       const auto* p = reinterpret_cast<const uint8_t*>(&rgb[at + 3 * i]);
       picture[i] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
     pictures.push_back(std::move(picture));
   }
   return pictures;
+}
+
+std::string ffmpegSound(const std::string& path) {
+  return commandOutput("ffmpeg -v error -i '" + path + "' -map 0:a:0 -f u8 -");
 }
 
 std::vector<std::vector<uint32_t>> decodeAllFrames(MediaFile* file, int32_t formatBytes) {

@@ -58,6 +58,11 @@ bool writeHostileOpenDmlAvi(const std::string& path, const std::vector<std::stri
 // A 40-byte bitmap information header and colours colour-table entries (entry i = i * 0x010101).
 std::string bitmapFormat(int width, int height, int bitCount, uint32_t compression, int colours);
 
+// Frame n as the file reads it, and count samples from sample first on as a buffer of bufferSize
+// bytes takes them: "<failed>" when the read fails.
+std::string readFrame(MediaFile* file, int32_t n);
+std::string readSound(MediaFile* file, int32_t first, int32_t count, int32_t bufferSize = 1 << 20);
+
 // A stretch of distinct bytes, so that misplaced reads show.
 std::string patternBytes(size_t size, int seed);
 
@@ -65,11 +70,10 @@ std::string patternBytes(size_t size, int seed);
 bool haveFfmpeg();
 std::string commandOutput(const std::string& command, int* status = nullptr);
 
-// A picture of palette indices as the window shows it (0x00RRGGBB).
-std::vector<uint32_t> pixelsOf(const std::vector<uint8_t>& picture, const uint32_t* palette);
-
-// ffmpeg's rgb24 pictures, one after the other, as 0x00RRGGBB pictures of width x height.
-std::vector<std::vector<uint32_t>> splitRgb24(const std::string& rgb, int width, int height);
+// The pictures ffmpeg decodes from the file's first video stream, as the window shows them (none
+// when ffmpeg fails), and its first sound stream as 8-bit samples.
+std::vector<std::vector<uint32_t>> ffmpegPictures(const std::string& path);
+std::string ffmpegSound(const std::string& path);
 
 // Every frame of file decoded in order by a fresh drawer: the window's picture after each
 // frame. The format is read whole (formatBytes: at most this much, as the game reads it).

@@ -2,35 +2,26 @@
 #include <fstream>
 #include <iterator>
 
+#include "avi_test_support.h"
 #include "platform/dib_picture.h"
 #include "test_support.h"
 
 namespace {
 
-// A packed bitmap: header, a colour table of `colours` entries (entry i is grey i * 16, entry
-// 1 is red), and the given pixel bytes.
+// A packed bitmap: header, a colour table of `colours` entries (entry i is grey i * 0x010101,
+// entry 1 is red, so that the order of the colour bytes shows), and the given pixel bytes.
 std::vector<uint8_t> packedBitmap(int width, int height, uint32_t compression, int colours,
-                                  const std::vector<uint8_t>& pixels, uint16_t bits = 8) {
-  std::vector<uint8_t> out;
-  auto put = [&out](uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back((value >> (8 * i)) & 0xff);
-  };
-  put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(bits, 2), put(compression, 4);
-  put(pixels.size(), 4), put(0, 4), put(0, 4), put(colours, 4), put(0, 4);
-  for (int i = 0; i < (colours ? colours : 256); ++i) {
-    if (i == 1)
-      out.insert(out.end(), {0, 0, 255, 0});
-    else
-      out.insert(out.end(), {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0});
-  }
+                                  const std::vector<uint8_t>& pixels, int bits = 8) {
+  std::string header = bitmapFormat(width, height, bits, compression, colours);
+  header.replace(44, 3, "\0\0\xFF", 3);
+  std::vector<uint8_t> out(header.begin(), header.end());
   out.insert(out.end(), pixels.begin(), pixels.end());
   return out;
 }
 
 constexpr uint32_t kRed = 0xff0000;
 uint32_t grey(int index) {
-  uint32_t v = (index * 16) & 0xff;
-  return v << 16 | v << 8 | v;
+  return uint32_t(index) * 0x010101u;
 }
 
 }  // namespace
@@ -51,7 +42,7 @@ TEST(DibPicture, Rle8RunsLiteralsJumpsAndRowsDecodeBottomUp) {
 
 TEST(DibPicture, UncompressedRowsArePaddedToFourBytes) {
   std::vector<uint8_t> data = {1, 2, 3, 0xEE, 3, 2, 1, 0xEE};  // rows of 3 pixels, padded
-  auto bytes = packedBitmap(3, -2, kBitmapRgb, 0, data);       // top-down
+  auto bytes = packedBitmap(3, -2, kBitmapRgb, 4, data);       // top-down
   DecodedPicture picture;
   ASSERT_TRUE(decodeDib(bytes.data(), bytes.size(), &picture));
   EXPECT_EQ(picture.pixels,

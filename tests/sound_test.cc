@@ -44,13 +44,6 @@ struct FakeSoundFile : MediaFile {
   }
 };
 
-// A sound track whose every byte differs from its neighbours.
-std::vector<uint8_t> soundTrack(size_t bytes) {
-  std::vector<uint8_t> out(bytes);
-  for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * 7 + i / 256);
-  return out;
-}
-
 VirtualSoundDevice* testDevice = nullptr;
 SoundDevice* createTestDevice() {
   return testDevice;
@@ -64,6 +57,9 @@ class SoundTest : public HeadlessTest {
     device = new VirtualSoundDevice;
     testDevice = device;
     platform.createSoundDevice = createTestDevice;
+    std::string track = patternBytes(60000, 1);  // every byte differs from its neighbours
+    demo.sound.assign(track.begin(), track.end());
+    playback.aviFile = &demo;
   }
   void TearDown() override {
     clearSoundState();
@@ -129,20 +125,20 @@ TEST_F(SoundTest, ShortFormatChunkSilencesOnlyThatBeep) {
   EXPECT_EQ(device->buffers.size(), 1u);  // no buffer was made for the damaged one
 }
 
-TEST_F(SoundTest, MissingResourceOrFailingDeviceLeavesNoBeep) {
+TEST_F(SoundTest, MissingResourceLeavesNoBeep) {
   replaceResource("BBEEP", nullptr, 0);
   initSound();
   EXPECT_NE(playback.goodBeep, nullptr);
   EXPECT_EQ(playback.badBeep, nullptr);
+}
 
+// No beep without a device, or when the device makes no buffer or one that cannot be filled (that
+// one is released).
+TEST_F(SoundTest, FailingDeviceOrFillLeavesNoBeepBehind) {
   VirtualSoundDevice other;
   other.failCreateBuffer = true;
   EXPECT_EQ(createEffectBuffer(&other, "GBEEP"), nullptr);
   EXPECT_EQ(createEffectBuffer(nullptr, "GBEEP"), nullptr);
-}
-
-TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
-  // A device that makes buffers that cannot be locked.
   struct LocklessDevice : VirtualSoundDevice {
     SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override {
       auto* buffer =
@@ -158,8 +154,6 @@ TEST_F(SoundTest, FailedFillReleasesTheNewBuffer) {
 
 TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
   platform.createSoundDevice = nullptr;
-  demo.sound = soundTrack(50000);
-  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
   EXPECT_EQ(playback.soundDevice, nullptr);
@@ -175,16 +169,17 @@ TEST_F(SoundTest, NoSoundDeviceMeansNoBuffersButTheRefillStateIsSet) {
   EXPECT_EQ(playback.soundDevice, nullptr);
 }
 
-TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBits) {
+TEST_F(SoundTest, StreamBufferTakesTheDemosFormatWithEightBitsAndIsMadeOnlyOnce) {
   demo.format = {1, 2, 22050, 88200, 4, 16};
-  demo.sound = soundTrack(50000);
-  playback.aviFile = &demo;
   initSound();
   initStreamBuffer();
   ASSERT_NE(playback.streamBuffer, nullptr);
   VirtualSoundBuffer* stream = virtualBuffer(playback.streamBuffer);
   EXPECT_EQ(stream->bytes.size(), 44100u);
   EXPECT_EQ(formatText(stream->format), "1 2 22050 88200 4 8");  // 8 bits, whatever the demo says
+  initStreamBuffer();
+  EXPECT_EQ(playback.streamBuffer, stream);
+  EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
 }
 
 // Filled and placed at the start at nearly full volume, but not started: the sound that could
@@ -200,9 +195,9 @@ TEST_F(SoundTest, PreloadHoldsWhatCouldBeReadOfTheDemosFirstSecond) {
     clearSoundState();
     delete device;
     testDevice = device = new VirtualSoundDevice;
-    demo.sound = soundTrack(c.soundBytes);
-    demo.failReads = c.failReads;
+    demo.sound.resize(c.soundBytes);
     playback.aviFile = &demo;
+    demo.failReads = c.failReads;
     initSound();
     device->clearEvents();
     initStreamBuffer();
@@ -219,8 +214,6 @@ TEST_F(SoundTest, PreloadHoldsWhatCouldBeReadOfTheDemosFirstSecond) {
 }
 
 TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
-  demo.sound = soundTrack(60000);
-  playback.aviFile = &demo;
   initSound();
   device->failCreateBuffer = true;
   initStreamBuffer();
@@ -228,17 +221,6 @@ TEST_F(SoundTest, FailingStreamBufferLeavesTheBeepsWorking) {
   EXPECT_NE(playback.goodBeep, nullptr);
   EXPECT_TRUE(playback.goodBeep->play(false));
   expectRefillStateAsAfterAFullPreload();
-}
-
-TEST_F(SoundTest, StreamBufferIsMadeOnlyOnce) {
-  demo.sound = soundTrack(60000);
-  playback.aviFile = &demo;
-  initSound();
-  initStreamBuffer();
-  SoundBuffer* first = playback.streamBuffer;
-  initStreamBuffer();
-  EXPECT_EQ(playback.streamBuffer, first);
-  EXPECT_EQ(device->buffers.size(), 3u);  // two beeps and one stream
 }
 
 TEST(FillSoundBuffer, CopiesIntoBothRegionsAndRefusesNothingToCopy) {

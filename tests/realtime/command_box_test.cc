@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "game/game.h"
-#include "platform/headless.h"
+#include "game/headless_session.h"
 
 static HeadlessTimers* lateTimers = nullptr;
 static std::atomic<int> demoOpens{0};
@@ -26,39 +26,28 @@ TEST(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
   std::filesystem::create_directories(dir / "install");
   std::ofstream(dir / "seq01.txt", std::ios::binary) << "40 d1 d1 d1 d1 d1 00\r\n";  // no .hot
 
-  HeadlessWindow window;
-  HeadlessJoystick joystick;
-  HeadlessTimers timers;
-  VirtualMediaLibrary media;
-  HeadlessDrawer drawer;
-  media.addClip("demo.avi", 30);
-  media.addClip("seq01.avi", 200);
-  platform = Platform{};
-  platform.directories.current = dir.string();
-  platform.directories.install = (dir / "install").string();
-  platform.window = &window;
-  platform.joystick = &joystick;
-  platform.timers = &timers;
-  platform.media = &media;
-  platform.drawer = &drawer;
-  startUp();
+  HeadlessSession session;
+  session.soundClock = false;
+  session.virtualMedia.addClip("demo.avi", 30);
+  session.virtualMedia.addClip("seq01.avi", 200);
+  openHeadlessSession(session, dir.string(), (dir / "install").string(), nullptr);
+  platform.virtualGameThread = false;  // the game thread is a real one
 
-  lateTimers = &timers;
-  window.onMessage = answerLate;
+  lateTimers = &session.timers;
+  session.window.onMessage = answerLate;
   traceHook = countDemoOpens;
   runGameCommand(kCommandNew);
-  window.onMessage = nullptr;
+  session.window.onMessage = nullptr;
 
   EXPECT_EQ(demoOpens, 0);  // the demo did not start in the middle of the command
   EXPECT_TRUE(gameThreadExists());
   EXPECT_EQ(game.demoActive, 0);
   EXPECT_EQ(game.gameActive, 1);
   EXPECT_STREQ(playback.openClipName, "seq01.avi");
-  shutDown();
+  closeHeadlessSession(session);
   traceHook = nullptr;  // the game thread that calls it has been joined
   EXPECT_EQ(mostGameThreadsAtOnce(), 1);
   EXPECT_FALSE(gameThreadExists());
-  EXPECT_EQ(media.openFiles, 0);
-  platform = Platform{};
+  EXPECT_EQ(session.virtualMedia.openFiles, 0);
   std::filesystem::remove_all(dir);
 }

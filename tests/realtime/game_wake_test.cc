@@ -114,13 +114,6 @@ TEST_F(GameWake, FrameTimerTickWakesTheGame) {
   EXPECT_TRUE(eventually([&] { return playback.currentFrame >= frame + 3; }));
 }
 
-TEST_F(GameWake, KeyWakesTheGame) {
-  start(true);
-  expectAsleep();
-  keyboardHookProc(kKeyUp);
-  EXPECT_TRUE(eventually([] { return input.inputLatch == 0; }));
-}
-
 TEST_F(GameWake, StopRequestWakesTheGame) {
   start(true);
   expectAsleep();
@@ -143,10 +136,10 @@ TEST_F(GameWake, FocusRegainedWakesTheGame) {
   EXPECT_TRUE(eventually([&] { return playback.currentFrame == frame + 1; }));
 }
 
-// Keys pressed while the game thread runs a pass, after the pass has polled the input: the
-// moment where a wake-up is easiest to lose. The pass's trace point (after the game side)
-// presses them, during every second pass: a pass that polled no key and moved nothing, after
-// which the thread goes to sleep.
+// A key wakes the sleeping game; so do keys pressed while the game thread runs a pass, after the
+// pass has polled the input: the moment where a wake-up is easiest to lose. The pass's trace point
+// (after the game side) presses them, during every second pass: a pass that polled no key and moved
+// nothing, after which the thread goes to sleep.
 std::atomic<int> keysToPress{0};
 void pressDuringPasses(const char* line) {
   if (line || keysToPress == 0 || passes++ % 2 == 0) return;
@@ -184,29 +177,24 @@ TEST_F(GameWake, SourcesFiredTogetherAtRandomMomentsLoseNoWakeUp) {
   keysToPress = 1000000;
   start(true, 30, pressDuringPasses);
   std::atomic<bool> running{true};
-  std::thread audio([&] {
-    std::mt19937 random(17);
-    while (running) {
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % 8000));
-      mix(1024);
-    }
-  });
-  std::thread ticker([&] {  // as the timer service fires the attract timer
-    std::mt19937 random(7);
-    while (running) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
-      attractTimerFired();
-    }
-  });
+  // Until the test ends, on a thread of its own: action, after a random pause of up to most.
+  auto repeat = [&](unsigned seed, std::chrono::microseconds most, auto action) {
+    return std::thread([&running, seed, most, action] {
+      std::mt19937 random(seed);
+      while (running) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % most.count()));
+        action();
+      }
+    });
+  };
+  std::thread audio = repeat(17, 8ms, [] { mix(1024); });
+  std::thread ticker = repeat(7, 40ms, attractTimerFired);  // as the timer service fires it
   // A key waiting in the latch is taken within the patience, or no game thread runs.
   std::atomic<int> keysLost{0};
-  std::thread watcher([&] {
-    while (running) {
-      std::this_thread::sleep_for(1ms);
-      if (input.inputLatch != 0 &&
-          !eventually([] { return input.inputLatch == 0 || !gameThreadExists(); }))
-        ++keysLost;
-    }
+  std::thread watcher = repeat(1, 2ms, [&keysLost] {
+    if (input.inputLatch != 0 &&
+        !eventually([] { return input.inputLatch == 0 || !gameThreadExists(); }))
+      ++keysLost;
   });
 
   std::mt19937 random(23);
