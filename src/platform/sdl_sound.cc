@@ -11,7 +11,7 @@
 // the callback never plays half-written sound.
 //
 // The output (SDL's audio device and its thread) runs only while a buffer plays: an open device
-// calls the callback 43 times a second even to play silence, which is most of what the program
+// calls the callback 22 times a second even to play silence, which is most of what the program
 // costs while nothing plays.
 #include <SDL.h>
 
@@ -28,9 +28,13 @@ namespace {
 
 constexpr int kOutputRate = 22050;
 constexpr int kOutputChannels = 2;
-constexpr int kCallbackSamples = 512;  // 23 ms: the steps in which the play cursor moves
-constexpr uint32_t kMixBlock = 1024;   // output bytes mixed per pass over the buffers
+// 46 ms: the steps in which the play cursor moves. A step stays shorter than a frame's sound,
+// so the cursor stops inside every frame and every frame is shown and judged; each step is a
+// wake-up of SDL's audio thread, so fewer of them cost less.
+constexpr int kCallbackSamples = 1024;
+constexpr uint32_t kMixBlock = 1024;  // output bytes mixed per pass over the buffers
 constexpr int32_t kUnityGain = 1 << 16;
+static_assert(kCallbackSamples * kOutputChannels < kSoundBytesPerFrame);
 
 struct SdlSoundDevice;
 

@@ -2,6 +2,10 @@
 // (100, 100). Full screen: the picture stretched over the whole screen, no menu, no border; the
 // screen's resolution is never changed. While nothing plays the client area shows the title
 // picture; while a game or the demo runs it shows the newest frame.
+#include <glib-unix.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstring>
 
@@ -83,11 +87,31 @@ static gboolean repaintNow(gpointer) {
   return G_SOURCE_REMOVE;
 }
 
+// A repaint is asked for through an eventfd that the window thread's main loop watches. Writing
+// it takes none of the main loop's locks, so the game thread never holds up a paint or waits for
+// one, and nothing is allocated per picture, as a new idle source each time would be.
+static int repaintSignal = -1;
+
+static gboolean onRepaintSignal(gint fd, GIOCondition, gpointer) {
+  uint64_t requests = 0;
+  ssize_t taken = read(fd, &requests, sizeof requests);  // empty after a spurious wake-up
+  (void)taken;
+  if (shell.repaintQueued) repaintNow(nullptr);
+  return G_SOURCE_CONTINUE;
+}
+
+void watchRepaintRequests() {
+  if (repaintSignal >= 0) return;
+  repaintSignal = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (repaintSignal >= 0) g_unix_fd_add(repaintSignal, G_IO_IN, onRepaintSignal, nullptr);
+}
+
 void invalidateClient() {
   // One pending repaint at a time, however many frames arrive before it runs.
-  if (!shell.repaintQueued.exchange(true)) {
+  if (shell.repaintQueued.exchange(true)) return;
+  uint64_t one = 1;
+  if (repaintSignal < 0 || write(repaintSignal, &one, sizeof one) != sizeof one)
     g_idle_add_full(G_PRIORITY_DEFAULT, repaintNow, nullptr, nullptr);
-  }
 }
 
 void storePicture(const uint32_t* pixels, int width, int height) {

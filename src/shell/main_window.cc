@@ -113,6 +113,7 @@ GtkWidget* createMainWindow() {
   gtk_container_add(GTK_CONTAINER(window), box);
   gtk_widget_show_all(box);
   shell.mainWindow = window;
+  watchRepaintRequests();
   return window;
 }
 

@@ -120,6 +120,9 @@ void closeDrawingResources();
 void storePicture(const uint32_t* pixels, int width, int height);
 // Asks for the client area to be painted again (any thread).
 void invalidateClient();
+// Lets invalidateClient wake the window thread without its main loop's locks (window thread,
+// once, before the window shows).
+void watchRepaintRequests();
 
 // Signal handlers of the client area.
 gboolean onClientDraw(GtkWidget* widget, cairo_t* cr, gpointer);
