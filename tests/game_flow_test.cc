@@ -137,9 +137,17 @@ TEST_P(GameFlow, EveryReplayableSceneComesBackAfterTheSixthScene) {
   EXPECT_TRUE(missed().empty());
 }
 
+// The title is a still picture: nothing but the attract timer waits there, neither after the
+// start-up nor after a demo that played on the FrameTimer.
 TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
+  auto onlyTheAttractTimer = [&] {
+    std::vector<TimerId> pending;
+    for (const PendingTimer& timer : session->timers.pending()) pending.push_back(timer.id);
+    return pending == std::vector<TimerId>{game.attractTimerId};
+  };
   start();
   EXPECT_EQ(opens(), std::vector<std::string>{"demo.avi 0"});
+  EXPECT_TRUE(onlyTheAttractTimer());
   runFrames(118);  // just under ten seconds
   EXPECT_FALSE(virtualGameThreadRunning());
   runFrames(3);
@@ -155,6 +163,7 @@ TEST_P(GameFlow, DemoStartsTenSecondsAfterStartUpAndEndsOnAnyKey) {
   EXPECT_EQ(game.gameActive, 0);
   EXPECT_TRUE(sawEvent("close"));
   EXPECT_EQ(playback.aviFile, nullptr);
+  EXPECT_TRUE(onlyTheAttractTimer());
 }
 
 TEST_P(GameFlow, NewWhileTheDemoRuns) {

@@ -255,6 +255,10 @@ void startUp() {
   initSound();
   openClip("demo.avi", 0);
   initStreamBuffer();
+  // The demo is opened only to fill the frame cache and the stream buffer; nothing plays it
+  // until the attract timer or a command opens a clip again, so its FrameTimer (started before
+  // the stream buffer existed) would tick for nobody on the title.
+  killTimer(playback.frameTimerId);
   game.displayMode = kDisplayWindowed;
   armAttractTimer(kAttractFirstMs);
 }

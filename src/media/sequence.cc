@@ -99,6 +99,8 @@ void openSequence(const char* fileName, int32_t startFrame) {
 void closeSequence() {
   traceEvent("close");
   if (playback.streamBuffer) playback.streamBuffer->stop();
+  // With the clip closed the clock has nothing to count: the next open starts it again.
+  killTimer(playback.frameTimerId);
   releaseOpenFile();
 }
 
