@@ -180,7 +180,7 @@ latency() {
   p50=$(cut -d'|' -f1 "$1" | sort -g | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}')
   p95=$(cut -d'|' -f2 "$1" | sort -g | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}')
   max=$(cut -d'|' -f3 "$1" | sort -g | tail -n1)
-  printf "%.2f ms (p95 %.2f, max %.2f)" "$p50" "$p95" "$max"
+  printf "%.2f ms (p95 %.2f, max %.2f)\n" "$p50" "$p95" "$max"
 }
 ratio() {
   local a b
