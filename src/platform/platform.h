@@ -192,9 +192,7 @@ constexpr int32_t kSilentVolume = -10000;
 SoundDevice* createSdlSoundDevice();
 
 // ---------------------------------------------------------------------------------------------
-// Resources
-
-// A resource compiled into the program ("GBEEP", "TITLE"): bytes valid for the rest of the run.
+// Resources: compiled into the program ("GBEEP", "TITLE"), their bytes valid for the whole run.
 bool findResource(const char* name, const uint8_t** bytes, size_t* size);
 
 // ---------------------------------------------------------------------------------------------
