@@ -272,7 +272,6 @@ void shutDown() {
   }
   if (playback.streamBuffer) playback.streamBuffer->stop();
   joinGameThread();
-  closeSequence();
-  killTimer(playback.frameTimerId);
+  closeSequence();  // stops the FrameTimer too
   killTimer(game.attractTimerId);
 }
