@@ -1,9 +1,11 @@
 // The real sound device on SDL2 audio. SDL plays the game's own format, 22050 Hz 8-bit unsigned
 // stereo, and converts it for the hardware; every buffer is in that format, so a buffer's bytes
 // are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
-// looping stream buffer and the one-shot effect buffers, and a buffer's play cursor is the byte
-// the callback takes next. The callback wakes the game thread when a cursor crosses one of its
-// buffer's wake points, so the game thread sleeps between frames.
+// looping stream buffer and the one-shot effect buffers, 46 ms at a time. A buffer's play cursor
+// is where the sound being heard has got to: it moves on with time from where the callback's
+// block began, never past the bytes the callback has taken (play_position.h). The callback wakes
+// the game thread when it takes the sound of a buffer's next wake point, and the game thread
+// sleeps until the cursor reaches it (timeToNextWakeUs).
 //
 // One lock per device guards the buffers' state and the list of buffers. The callback reads
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
@@ -16,21 +18,23 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <thread>
 
 #include "platform/game_wake.h"
 #include "platform/headless.h"
+#include "platform/play_position.h"
 #include "platform/sound_regions.h"
 
 namespace {
 
 constexpr int kOutputRate = 22050;
 constexpr int kOutputChannels = 2;
-// 46 ms: the steps in which the play cursor moves. A step stays shorter than a frame's sound,
-// so the cursor stops inside every frame and every frame is shown and judged; each step is a
-// wake-up of SDL's audio thread, so fewer of them cost less.
+// 46 ms: the blocks in which the callback takes the sound. Each is a wake-up of SDL's audio
+// thread, so fewer of them cost less; the play cursor moves between them with time. A block
+// stays shorter than a frame's sound, so a late callback holds the cursor inside a frame at most.
 constexpr int kCallbackSamples = 1024;
 constexpr uint32_t kMixBlock = 1024;  // output bytes mixed per pass over the buffers
 constexpr int32_t kUnityGain = 1 << 16;
@@ -48,11 +52,19 @@ struct SdlSoundBuffer : SoundBuffer {
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
   void wakeGameEvery(uint32_t bytes) override;
+  int64_t timeToNextWakeUs() override;
   void release() override;
+
+  // Where the heard position stands (the cursor less what the callback has taken and not yet
+  // played): at origin, moved on by position since the last stop, play or new position.
+  uint32_t heardPosition(int64_t now);
+  void restartPosition();
 
   SdlSoundDevice* device = nullptr;
   std::vector<uint8_t> bytes;
-  uint32_t cursor = 0;
+  uint32_t cursor = 0;  // the byte the callback takes next
+  uint32_t origin = 0;  // the cursor at the last stop, play or new position
+  PlayPosition position;
   bool playing = false;
   bool looping = false;
   int32_t gain = kUnityGain;  // 16.16 fixed point
@@ -65,6 +77,7 @@ struct SdlSoundDevice : SoundDevice {
 
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
+  int64_t (*clock)() = nullptr;  // nanoseconds, monotonic
 
   // Opening and closing the output wait for SDL's audio thread, so they have a lock of their
   // own, which the callback never takes.
@@ -104,6 +117,7 @@ bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
       buffer.cursor = 0;
       if (!buffer.looping) {
         buffer.playing = false;
+        buffer.restartPosition();
         return crossed;
       }
     }
@@ -111,8 +125,12 @@ bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
   return crossed;
 }
 
-// True when a cursor crossed a wake point.
+// True when a cursor crossed a wake point. The heard positions of the buffers that played move
+// on from the block's start from now on.
 bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
+  int64_t now = device.clock();
+  for (SdlSoundBuffer* buffer : device.buffers)
+    if (buffer->playing) takePlayBytes(buffer->position, bytes, now);
   int32_t sum[kMixBlock];
   bool crossed = false;
   while (bytes > 0) {
@@ -208,9 +226,21 @@ bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2
   return regionsInside(bytes.data(), uint32_t(bytes.size()), region1, length1, region2, length2);
 }
 
+// The heard position stands at the cursor (what was taken is heard) until the next block.
+void SdlSoundBuffer::restartPosition() {
+  origin = cursor;
+  resetPlayPosition(position);
+}
+
+uint32_t SdlSoundBuffer::heardPosition(int64_t now) {
+  uint64_t heard = origin + readPlayPosition(position, now);
+  return static_cast<uint32_t>(heard % bytes.size());
+}
+
 bool SdlSoundBuffer::play(bool loop) {
   {
     std::lock_guard<std::mutex> hold(device->lock);
+    if (!playing) restartPosition();
     playing = true;
     looping = loop;
   }
@@ -222,6 +252,7 @@ bool SdlSoundBuffer::stop() {
   {
     std::lock_guard<std::mutex> hold(device->lock);
     playing = false;
+    restartPosition();
   }
   updateOutput(*device);
   return true;
@@ -229,14 +260,15 @@ bool SdlSoundBuffer::stop() {
 
 bool SdlSoundBuffer::getCurrentPosition(uint32_t* playCursor) {
   std::lock_guard<std::mutex> hold(device->lock);
-  *playCursor = cursor;
+  *playCursor = heardPosition(device->clock());
   return true;
 }
 
-bool SdlSoundBuffer::setCurrentPosition(uint32_t position) {
+bool SdlSoundBuffer::setCurrentPosition(uint32_t newPosition) {
   std::lock_guard<std::mutex> hold(device->lock);
-  if (position >= bytes.size()) return false;
-  cursor = position;
+  if (newPosition >= bytes.size()) return false;
+  cursor = newPosition;
+  restartPosition();
   return true;
 }
 
@@ -255,6 +287,18 @@ bool SdlSoundBuffer::setVolume(int32_t hundredthsOfDecibel) {
 void SdlSoundBuffer::wakeGameEvery(uint32_t interval) {
   std::lock_guard<std::mutex> hold(device->lock);
   wakeInterval = interval;
+}
+
+int64_t SdlSoundBuffer::timeToNextWakeUs() {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (!playing || wakeInterval == 0) return -1;
+  int64_t now = device->clock();
+  uint32_t heard = heardPosition(now);
+  uint32_t size = static_cast<uint32_t>(bytes.size());
+  // The buffer's start, where the cursor wraps, is a wake point too.
+  uint32_t next = std::min(size, (heard / wakeInterval + 1) * wakeInterval);
+  int64_t wait = timeUntilPlayPosition(position, position.reported + (next - heard), now);
+  return wait < 0 ? -1 : (wait + 999) / 1000;
 }
 
 void SdlSoundBuffer::release() {
@@ -280,8 +324,16 @@ void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   if (crossed) wakeGame();
 }
 
-SoundDevice* createSdlMixerDevice() {
-  return new SdlSoundDevice;
+static int64_t steadyClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+SoundDevice* createSdlMixerDevice(int64_t (*clock)()) {
+  auto* device = new SdlSoundDevice;
+  device->clock = clock ? clock : steadyClockNs;
+  return device;
 }
 
 SoundDevice* createSdlSoundDevice() {
@@ -290,6 +342,7 @@ SoundDevice* createSdlSoundDevice() {
     return nullptr;
   }
   auto* device = new SdlSoundDevice;
+  device->clock = steadyClockNs;
   // The output is opened once to see that there is one, and closed again while nothing plays.
   device->audio = openOutput(device);
   if (device->audio == 0) {
