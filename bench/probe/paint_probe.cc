@@ -1,7 +1,9 @@
 // Picture timing as the player sees it, from outside the program: the X server's DAMAGE reports
 // on a window tell when each new picture reached it. Optionally a sound file written as it is
-// played (SDL's disk audio driver writes each block as its callback has mixed it, and plays it
-// in the time it lasts) tells when each frame's sound was heard.
+// played tells when each frame's sound was heard: SDL's disk audio driver writes each block as
+// soon as the callback has mixed it and then waits as long as the block lasts, so a block is
+// "heard" from the moment it is written (the program runs with libqvk_flush_writes preloaded,
+// so that stdio's buffer does not hold the blocks back).
 //
 // Usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND]
 // Prints, for the pictures painted in the next SECONDS:
@@ -31,6 +33,7 @@ using Clock = std::chrono::steady_clock;
 constexpr double kBurstGapMs = 2;
 constexpr double kWithinMs = 5;
 constexpr int kPollMs = 1;  // how often the sound file is looked at without X events
+constexpr double kSettleMs = 20;
 
 double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -49,19 +52,10 @@ double median(std::vector<double> values) {
 }
 
 // Bytes of the sound heard at time t: each block is heard from the moment it was written.
-double heardAt(const std::vector<Growth>& growths, double t, double bytesPerMs) {
-  double heard = 0;
-  for (const Growth& g : growths) {
-    if (g.time > t) break;
-    heard = std::min<double>(g.to, g.from + (t - g.time) * bytesPerMs);
-  }
-  return heard;
-}
-
 // When byte was first heard, or NaN when it never was.
 double heardWhen(const std::vector<Growth>& growths, double byte, double bytesPerMs) {
   for (const Growth& g : growths)
-    if (byte < g.to) return g.time + std::max(0.0, byte - g.from) / bytesPerMs;
+    if (byte >= g.from && byte < g.to) return g.time + (byte - g.from) / bytesPerMs;
   return NAN;
 }
 
@@ -87,6 +81,16 @@ int main(int argc, char** argv) {
   }
   XDamageCreate(display, window, XDamageReportRawRectangles);
   XSync(display, False);
+  // A new damage object first reports the whole window, which is no picture.
+  Clock::time_point created = Clock::now();
+  while (std::chrono::duration<double, std::milli>(Clock::now() - created).count() < kSettleMs) {
+    pollfd settle{ConnectionNumber(display), POLLIN, 0};
+    poll(&settle, 1, 1);
+    while (XPending(display)) {
+      XEvent event;
+      XNextEvent(display, &event);
+    }
+  }
 
   std::vector<double> paints;
   std::vector<Growth> growths;
@@ -129,14 +133,23 @@ int main(int argc, char** argv) {
               longest);
 
   if (soundFile) {
-    std::vector<double> offsets;
+    // When each frame's sound started; each picture is paired with the nearest of them.
+    std::vector<double> starts;
     double bytesPerFrame = bytesPerMs * frameMs;
+    for (double byte = 0; !growths.empty() && byte < growths.back().to; byte += bytesPerFrame) {
+      double frameStart = heardWhen(growths, byte, bytesPerMs);
+      if (!std::isnan(frameStart)) starts.push_back(frameStart);
+    }
+    std::vector<double> offsets;
     for (double paint : paints) {
-      double heard = heardAt(growths, paint, bytesPerMs);
-      if (heard <= 0) continue;
-      double frameStart = std::round(heard / bytesPerFrame) * bytesPerFrame;
-      double soundTime = heardWhen(growths, frameStart, bytesPerMs);
-      if (!std::isnan(soundTime)) offsets.push_back(paint - soundTime);
+      auto next = std::lower_bound(starts.begin(), starts.end(), paint);
+      double best = NAN;
+      if (next != starts.end()) best = *next;
+      if (next != starts.begin() && (std::isnan(best) || paint - *(next - 1) < best - paint))
+        best = *(next - 1);
+      // Only pictures in the middle of the sound: the first and last frames have no neighbour.
+      if (!std::isnan(best) && next != starts.begin() && next != starts.end())
+        offsets.push_back(paint - best);
     }
     double worst = 0;
     for (double offset : offsets) worst = std::max(worst, std::fabs(offset));

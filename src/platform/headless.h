@@ -14,8 +14,11 @@
 
 // The real sound device's mixer with no audio device behind it: it mixes only when mixSdlSound
 // is called (deterministic tests of the mixer, the benchmark). clock gives the time in
-// nanoseconds that the play cursors move with (nullptr: the real monotonic clock).
-SoundDevice* createSdlMixerDevice(int64_t (*clock)() = nullptr);
+// nanoseconds that the play cursors move with (nullptr: the real monotonic clock). With an
+// output (sound_output.h), the buffers' play and stop tell it what is wanted; the caller steps
+// it (stepSoundOutput) and mixes as its backend would.
+struct SoundOutput;
+SoundDevice* createSdlMixerDevice(int64_t (*clock)() = nullptr, SoundOutput* output = nullptr);
 // The next bytes of output of every playing buffer of device (made by createSdlSoundDevice or
 // createSdlMixerDevice), mixed as the audio callback mixes them, with the play cursors moved on.
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);

@@ -12,20 +12,20 @@
 // is seen whole by the next callback. A chunk is refilled only after the cursor has left it, so
 // the callback never plays half-written sound.
 //
-// The output (SDL's audio device and its thread) runs only while a buffer plays: an open device
-// calls the callback 22 times a second even to play silence, which is most of what the program
-// costs while nothing plays.
+// What calls the mixer is the device's output (sound_output.h): SDL's audio device while there
+// is one, else the output's own clock, in silence.
 #include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "platform/game_wake.h"
 #include "platform/headless.h"
 #include "platform/play_position.h"
+#include "platform/sound_output.h"
 #include "platform/sound_regions.h"
 
 namespace {
@@ -78,13 +78,20 @@ struct SdlSoundDevice : SoundDevice {
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
   int64_t (*clock)() = nullptr;  // nanoseconds, monotonic
+  // What calls the mixer: nullptr for a mixer that mixes only when mixSdlSound is called.
+  SoundOutput* output = nullptr;
+  bool ownsOutput = false;  // the real device's: its thread and SDL's audio device
+};
 
-  // Opening and closing the output wait for SDL's audio thread, so they have a lock of their
-  // own, which the callback never takes.
-  bool hasOutput = false;  // false: a mixer without an audio device
-  std::mutex outputLock;
-  SDL_AudioDeviceID audio = 0;  // the open output, or 0
-  std::thread closing;          // the output being closed
+// SDL's audio device as the output of a sound device.
+struct SdlAudioBackend : AudioBackend {
+  bool open() override;
+  bool lost() override;
+  void close() override;
+
+  SdlSoundDevice* device = nullptr;
+  SDL_AudioDeviceID audio = 0;
+  bool audioInitialized = false;
 };
 
 bool isGameFormat(const WaveFormat& format) {
@@ -151,7 +158,12 @@ void audioCallback(void* device, Uint8* stream, int length) {
   mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
 }
 
-SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
+bool SdlAudioBackend::open() {
+  if (!audioInitialized && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    debugPrint("no audio: %s", SDL_GetError());
+    return false;
+  }
+  audioInitialized = true;
   SDL_AudioSpec wanted{};
   wanted.freq = kOutputRate;
   wanted.format = AUDIO_U8;
@@ -161,43 +173,43 @@ SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
   wanted.userdata = device;
   SDL_AudioSpec obtained{};
   // No changes allowed: SDL converts our format for the hardware.
-  SDL_AudioDeviceID audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-  if (audio == 0) debugPrint("no audio device: %s", SDL_GetError());
-  if (audio != 0) SDL_PauseAudioDevice(audio, 0);
-  return audio;
+  audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (audio == 0) {
+    debugPrint("no audio device: %s", SDL_GetError());
+    return false;
+  }
+  SDL_PauseAudioDevice(audio, 0);
+  return true;
 }
 
-void closeOutput(SdlSoundDevice& device) {
-  if (device.closing.joinable()) device.closing.join();
-  // SDL lets the output drain before it closes it, some 50 ms that nobody needs to wait for.
-  if (device.audio != 0) device.closing = std::thread(SDL_CloseAudioDevice, device.audio);
-  device.audio = 0;
+// SDL goes on calling the callback of a device it has lost, but nothing is heard.
+bool SdlAudioBackend::lost() {
+  return audio != 0 && SDL_GetAudioDeviceStatus(audio) == SDL_AUDIO_STOPPED;
 }
 
-// After a play, a stop or a release (never under the buffers' lock): the output opens when a
-// buffer plays and closes when none does. A one-shot buffer that ends by itself leaves the
-// output open until the next call.
+void SdlAudioBackend::close() {
+  if (audio != 0) SDL_CloseAudioDevice(audio);
+  audio = 0;
+}
+
+// After a play, a stop, a release or a one-shot buffer's end (never under the buffers' lock):
+// the output is wanted while a buffer plays.
 void updateOutput(SdlSoundDevice& device) {
-  if (!device.hasOutput) return;
-  std::lock_guard<std::mutex> output(device.outputLock);
+  if (!device.output) return;
   bool playing = false;
   {
     std::lock_guard<std::mutex> hold(device.lock);
     for (SdlSoundBuffer* buffer : device.buffers) playing = playing || buffer->playing;
   }
-  if (playing && device.audio == 0) {
-    if (device.closing.joinable()) device.closing.join();
-    device.audio = openOutput(&device);
-  } else if (!playing && device.audio != 0) {
-    closeOutput(device);
-  }
+  noteOutputWanted(*device.output, playing, device.clock());
 }
 
 SdlSoundDevice::~SdlSoundDevice() {
-  if (hasOutput) {
-    closeOutput(*this);
-    if (closing.joinable()) closing.join();  // the callback has finished for good
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (ownsOutput) {
+    stopSoundOutput(*output);  // the callback has finished for good
+    AudioBackend* backend = output->backend;
+    delete output;
+    delete backend;
   }
   for (SdlSoundBuffer* buffer : buffers) delete buffer;
 }
@@ -315,13 +327,16 @@ void SdlSoundBuffer::release() {
 
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   auto* sdl = static_cast<SdlSoundDevice*>(device);
-  bool crossed = false;
+  bool crossed = false, playing = false;
   {
     std::lock_guard<std::mutex> hold(sdl->lock);
     crossed = mixLocked(*sdl, out, bytes);
+    for (SdlSoundBuffer* buffer : sdl->buffers) playing = playing || buffer->playing;
   }
   // Outside the device's lock: the game thread may be waiting for it to read the cursor.
   if (crossed) wakeGame();
+  // A one-shot buffer that has ended was the last to play.
+  if (!playing && sdl->output) noteOutputWanted(*sdl->output, false, sdl->clock());
 }
 
 static int64_t steadyClockNs() {
@@ -330,27 +345,28 @@ static int64_t steadyClockNs() {
       .count();
 }
 
-SoundDevice* createSdlMixerDevice(int64_t (*clock)()) {
+SoundDevice* createSdlMixerDevice(int64_t (*clock)(), SoundOutput* output) {
   auto* device = new SdlSoundDevice;
   device->clock = clock ? clock : steadyClockNs;
+  device->output = output;
+  if (output) output->device = device;
   return device;
 }
 
+static void reportSound(const char* line) {
+  std::fprintf(stderr, "%s\n", line);
+}
+
 SoundDevice* createSdlSoundDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    debugPrint("no audio: %s", SDL_GetError());
-    return nullptr;
-  }
   auto* device = new SdlSoundDevice;
   device->clock = steadyClockNs;
-  // The output is opened once to see that there is one, and closed again while nothing plays.
-  device->audio = openOutput(device);
-  if (device->audio == 0) {
-    delete device;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return nullptr;
-  }
-  device->hasOutput = true;
-  updateOutput(*device);
+  auto* backend = new SdlAudioBackend;
+  backend->device = device;
+  device->output = new SoundOutput;
+  device->output->device = device;
+  device->output->backend = backend;
+  device->output->report = reportSound;
+  device->ownsOutput = true;
+  startSoundOutput(*device->output, steadyClockNs);
   return device;
 }
