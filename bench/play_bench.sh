@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# What playing costs, side by side with ffplay, on this machine: CPU while the sample game's demo
-# plays windowed (320x240) and full screen (1280x720), CPU idle on the title picture, peak
-# memory, start-up to the window and to the title picture on the screen, and the time from a key
-# (or a joystick move) to its judging. Everything runs under a private X server (Xvfb with
-# openbox) with SDL's dummy sound driver, so no sound card or desktop is needed.
+# What playing costs and how smooth it looks, side by side with ffplay, on this machine: CPU
+# while the sample game's demo plays windowed (320x240) and full screen (1280x720), CPU idle on
+# the title picture, peak memory, start-up to the window and to the title picture on the screen,
+# the time from a key (or a joystick move) to its judging, and the pictures' timing as the X
+# server sees them: the share of the intervals between pictures that lie within 5 ms of the
+# clip's frame time (83.3 ms), their median and spread (standard deviation), through SDL's dummy
+# sound driver and through a PulseAudio server (a null sink, which plays in real time), and the
+# offset between a picture and its sound (SDL's disk driver writes the sound as it is mixed).
+# Everything runs under a private X server (Xvfb with openbox), with a PulseAudio server of its
+# own, so no sound card or desktop is needed.
 #
 # Usage: bench/play_bench.sh [BUILD_DIR] [RUNS] [BEFORE_BUILD_DIR]
 #   BUILD_DIR         the build to measure (default build): its qvkavi, qvk_bench, qvk_start_probe
@@ -15,7 +20,9 @@
 #
 # Each cell is the median of the runs, with the lowest and highest in brackets. CPU is the
 # program's own time on the processor (all its threads, from /proc) per second of wall time, in
-# % of one core; the X server's work is not counted, for ffplay either.
+# % of one core; the X server's work is not counted, for ffplay either. The pictures are timed
+# by qvk_paint_probe from the X server's DAMAGE reports on the program's window; the sound by the
+# growth of the disk driver's file, written at once (libqvk_flush_writes is preloaded).
 set -euo pipefail
 BUILD=${1:-build}
 RUNS=${2:-3}
@@ -24,8 +31,12 @@ SOURCE=$(cd "$(dirname "$0")/.." && pwd)
 source "$SOURCE/tests/gui/common.sh"
 export SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1
 PROBE=$BUILD/qvk_start_probe
+PAINTS=$BUILD/qvk_paint_probe
+FLUSH=$(cd "$BUILD" && pwd)/libqvk_flush_writes.so
 [ -x "$PROBE" ] || skip "qvk_start_probe is not built"
+[ -x "$PAINTS" ] && [ -f "$FLUSH" ] || skip "qvk_paint_probe is not built"
 command -v ffplay >/dev/null || skip "ffplay is not installed"
+command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
 [ -z "$BEFORE" ] || [ -x "$BEFORE/src/shell/qvkavi" ] || skip "no qvkavi in $BEFORE"
 BEFORE=${BEFORE:+$(cd "$BEFORE" && pwd)}
 
@@ -33,6 +44,27 @@ DEMO_SECONDS=12  # measured of the demo's 18 seconds, from its second second on
 IDLE_SECONDS=7   # measured on the title picture, from two seconds after the start
 
 startDisplay 1280 720
+
+# A PulseAudio server with a null sink, for the runs through a sound server.
+PULSE_DIR=$WORK/pulse
+mkdir -p "$PULSE_DIR"
+XDG_RUNTIME_DIR=$PULSE_DIR HOME=$PULSE_DIR pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+  --disable-shm=yes --load="module-null-sink sink_name=null" \
+  --load="module-native-protocol-unix socket=$PULSE_DIR/native auth-anonymous=1" \
+  >"$WORK/pulse.log" 2>&1 &
+PULSE_PID=$!
+trap 'kill "$PULSE_PID" 2>/dev/null; cleanup' EXIT
+PULSE=unix:$PULSE_DIR/native
+waitUntil 10 env PULSE_SERVER="$PULSE" pactl info >/dev/null 2>&1 || fail "pulseaudio did not start"
+
+# How a run plays its sound: the environment of each SDL driver used.
+driverEnvironment() {
+  case $1 in
+    dummy) echo "SDL_AUDIODRIVER=dummy" ;;
+    pulse) echo "SDL_AUDIODRIVER=pulseaudio PULSE_SERVER=$PULSE" ;;
+    disk) echo "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$WORK/sound.raw LD_PRELOAD=$FLUSH" ;;
+  esac
+}
 
 # ---------------------------------------------------------------------------------------------
 # Measuring a running program
@@ -55,6 +87,28 @@ cpuPercent() {
 }
 
 peakMegabytes() { awk '/VmHWM/{printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
+
+# Times the pictures of window $1 for $2 seconds in the background; with a sound file $3 of $4
+# bytes a second, the offsets too. The probe's report goes to $WORK/paints.
+timePictures() {
+  "$PAINTS" "$1" "$2" 83.3333 ${3:+"$3" "$4"} >"$WORK/paints" 2>/dev/null &
+  PAINTS_PID=$!
+}
+# Records the pictures' figures of the run in the background, for column $1 and the run's kind
+# $2 (driver_mode).
+recordPictures() {
+  wait "$PAINTS_PID" || fail "$1: qvk_paint_probe failed"
+  local within median spread offset worst
+  read -r _ _ _ within _ median _ spread _ <"$WORK/paints"
+  record "within_$2" "$1" "$(awk -v w="$within" 'BEGIN{printf "%.1f", w * 100}')"
+  record "median_$2" "$1" "$median"
+  record "spread_$2" "$1" "$spread"
+  if grep -q '^offset' "$WORK/paints"; then
+    read -r _ _ offset _ worst <<<"$(grep '^offset' "$WORK/paints")"
+    record offset "$1" "$offset"
+    record worst_offset "$1" "$worst"
+  fi
+}
 
 endProgram() {
   kill "$1" 2>/dev/null || true
@@ -83,32 +137,47 @@ enterFullScreenWithTheMouse() {
   [ "$(windowWidth)" = 1280 ] || fail "full screen did not come"
 }
 
-# One run of the qvkavi of build $1, column $2: start-up, idle on the title, then the demo (the
-# attract timer starts it ten seconds in, its pictures move a second later) windowed or full
-# screen ($3).
+# One run of the qvkavi of build $1, column $2, with sound driver $4: start-up, idle on the
+# title, then the demo (the attract timer starts it ten seconds in, its pictures move a second
+# later) windowed or full screen ($3). The costs are measured through the dummy driver alone.
 runQvkavi() {
-  local build=$1 column=$2 mode=$3 mapped titled pid started
+  local build=$1 column=$2 mode=$3 driver=$4 mapped titled pid started
   mkdir -p "$WORK/data"
-  read -r mapped titled pid < <(env XDG_DATA_HOME="$WORK/data" "$PROBE" \
-    "$build/src/shell/qvkavi" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
+  rm -f "$WORK/sound.raw"
+  # shellcheck disable=SC2046 # the driver's environment is words
+  read -r mapped titled pid < <(env $(driverEnvironment "$driver") XDG_DATA_HOME="$WORK/data" \
+    "$PROBE" "$build/src/shell/qvkavi" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
   started=$(($(date +%s%N) - ${titled%.*} * 1000000))
   sleepUntil() { sleep "$(awk -v t="$1" -v s="$started" -v now="$(date +%s%N)" \
     'BEGIN{d = t - (now - s) / 1e9; print (d > 0 ? d : 0)}')"; }
   GAME_PID=$pid
-  record mapped "$column" "$mapped"
-  record titled "$column" "$titled"
+  if [ "$driver" = dummy ]; then
+    record mapped "$column" "$mapped"
+    record titled "$column" "$titled"
+  fi
   if [ "$mode" = windowed ]; then
     sleepUntil 2
-    record idle "$column" "$(cpuPercent "$pid" "$IDLE_SECONDS")"
+    [ "$driver" != dummy ] || record idle "$column" "$(cpuPercent "$pid" "$IDLE_SECONDS")"
   else
     sleepUntil 11.5
     enterFullScreenWithTheMouse
   fi
   sleepUntil 13
-  record "$mode" "$column" "$(cpuPercent "$pid" "$DEMO_SECONDS")"
+  WINDOW=$(xdotool search --name '^Quarnvale II$' | head -n1)
+  if [ "$driver" = disk ]; then
+    timePictures "$WINDOW" "$DEMO_SECONDS" "$WORK/sound.raw" 44100
+  else
+    timePictures "$WINDOW" "$DEMO_SECONDS"
+  fi
+  if [ "$driver" = dummy ]; then
+    record "$mode" "$column" "$(cpuPercent "$pid" "$DEMO_SECONDS")"
+  else
+    sleep "$DEMO_SECONDS"
+  fi
+  recordPictures "$column" "${driver}_$mode"
   # The end of the demo would have brought the window back.
   [ "$mode" = windowed ] || [ "$(windowWidth)" = 1280 ] || fail "$column: full screen ended early"
-  record memory "$column" "$(peakMegabytes "$pid")"
+  [ "$driver" != dummy ] || record memory "$column" "$(peakMegabytes "$pid")"
   endProgram "$pid"
   GAME_PID=""
 }
@@ -116,15 +185,31 @@ runQvkavi() {
 # ---------------------------------------------------------------------------------------------
 # ffplay on the same clip, windowed at the game's size and full screen
 
+# ffplay plays the sound as 16-bit samples: 88200 bytes a second.
 runFfplay() {
-  local mode=$1 size pid
+  local mode=$1 driver=$2 size pid window
   if [ "$mode" = windowed ]; then size=(-x 320 -y 240); else size=(-fs); fi
-  ffplay -loglevel quiet -autoexit "${size[@]}" "$GAME/demo.avi" >/dev/null 2>&1 &
+  rm -f "$WORK/sound.raw"
+  # shellcheck disable=SC2046 # the driver's environment is words
+  env $(driverEnvironment "$driver") ffplay -loglevel quiet -autoexit -window_title ffplay-demo \
+    "${size[@]}" "$GAME/demo.avi" >/dev/null 2>&1 &
   pid=$!
   GAME_PID=$pid
   sleep 2
-  record "$mode" ffplay "$(cpuPercent "$pid" "$DEMO_SECONDS")"
-  record memory ffplay "$(peakMegabytes "$pid")"
+  window=$(xdotool search --name '^ffplay-demo$' | head -n1)
+  [ -n "$window" ] || fail "no ffplay window"
+  if [ "$driver" = disk ]; then
+    timePictures "$window" "$DEMO_SECONDS" "$WORK/sound.raw" 88200
+  else
+    timePictures "$window" "$DEMO_SECONDS"
+  fi
+  if [ "$driver" = dummy ]; then
+    record "$mode" ffplay "$(cpuPercent "$pid" "$DEMO_SECONDS")"
+    record memory ffplay "$(peakMegabytes "$pid")"
+  else
+    sleep "$DEMO_SECONDS"
+  fi
+  recordPictures ffplay "${driver}_$mode"
   endProgram "$pid"
   GAME_PID=""
 }
@@ -150,14 +235,14 @@ COLUMNS=(qvkavi)
 [ -n "$BEFORE" ] && COLUMNS+=(before)
 buildOf() { if [ "$1" = before ]; then echo "$BEFORE"; else echo "$BUILD"; fi; }
 
+KINDS=("dummy windowed" "dummy fullscreen" "pulse windowed" "pulse fullscreen" "disk windowed")
 for run in $(seq "$RUNS"); do
   echo "run $run of $RUNS" >&2
-  for column in "${COLUMNS[@]}"; do
-    runQvkavi "$(buildOf "$column")" "$column" windowed
-    runQvkavi "$(buildOf "$column")" "$column" fullscreen
+  for kind in "${KINDS[@]}"; do
+    read -r driver mode <<<"$kind"
+    for column in "${COLUMNS[@]}"; do runQvkavi "$(buildOf "$column")" "$column" "$mode" "$driver"; done
+    runFfplay "$mode" "$driver"
   done
-  runFfplay windowed
-  runFfplay fullscreen
   for column in "${COLUMNS[@]}"; do runLatencies "$(buildOf "$column")" "$column"; done
 done
 
@@ -224,3 +309,15 @@ mapfile -t line < <(cells titled ms); row "start-up to the title (<= 150)" "${li
 cellsOf() { for column in "${COLUMNS[@]}"; do latency "$RESULTS/$1.$column"; done; }
 mapfile -t line < <(cellsOf key); row "key to judging (<= 2 ms)" "${line[@]}"
 mapfile -t line < <(cellsOf joystick); row "joystick to judging (<= 5 ms)" "${line[@]}"
+for kind in "${KINDS[@]::4}"; do
+  read -r driver mode <<<"$kind"
+  label="$driver, $mode:"
+  [ "$mode" = fullscreen ] && label="$driver, full screen:"
+  row "pictures $label"
+  mapfile -t line < <(cells "within_${driver}_$mode" %)
+  row "  within 5 ms of 83.3 (>= 98)" "${line[@]}"
+  mapfile -t line < <(cells "median_${driver}_$mode" ms); row "  median interval" "${line[@]}"
+  mapfile -t line < <(cells "spread_${driver}_$mode" ms); row "  spread (< 2 ms)" "${line[@]}"
+done
+mapfile -t line < <(cells offset ms); row "picture after its sound (disk)" "${line[@]}"
+mapfile -t line < <(cells worst_offset ms); row "  the worst, either way (<= 20)" "${line[@]}"

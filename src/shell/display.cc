@@ -117,10 +117,12 @@ void invalidateClient() {
 void storePicture(const uint32_t* pixels, int width, int height) {
   if (width <= 0 || height <= 0) return;
   {
+    std::lock_guard<std::mutex> store(shell.storeLock);
+    shell.storing.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+    shell.storing.width = width;
+    shell.storing.height = height;
     std::lock_guard<std::mutex> hold(shell.pictureLock);
-    shell.newest.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-    shell.newest.width = width;
-    shell.newest.height = height;
+    std::swap(shell.storing, shell.newest);
     shell.newestUnpainted = true;
     shell.pictureShown = true;
   }

@@ -47,8 +47,11 @@ struct ShellState {
   // The drawing resources: the decoded title picture (empty when it could not be read).
   DecodedPicture title;
 
-  // The newest picture from the game thread and the one painted last: painting takes the newest
-  // by a swap, so the game thread copies each picture once and never waits for a paint.
+  // Three pictures: the one being stored, the newest stored and the one painted last. Storing
+  // copies into the first and painting takes the newest, each by a swap under pictureLock, so
+  // neither the game thread nor a paint ever waits for the other's copy or paint.
+  std::mutex storeLock;    // whoever stores a picture (the game thread, a command): one at a time
+  DecodedPicture storing;  // under storeLock
   std::mutex pictureLock;
   DecodedPicture newest;
   DecodedPicture painted;  // only the user-interface thread touches it
