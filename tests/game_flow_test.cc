@@ -230,6 +230,27 @@ TEST_P(GameFlow, StartSceneFromInfile) {
   EXPECT_EQ(installDir.read("qvk.sav").substr(19, 9), "seq05.avi");
 }
 
+// Losing the focus pauses the game at any moment, in the middle of a clip's open too: the open
+// ends without starting the sound, nothing moves until the focus comes back, and then the scene
+// plays on.
+TEST_P(GameFlow, FocusLostBeforeTheOpenEndsKeepsTheGamePaused) {
+  start();
+  onFocusGained();
+  onFocusLost();
+  runGameCommand(kCommandNew);
+  if (soundClock()) {
+    EXPECT_FALSE(static_cast<VirtualSoundBuffer*>(playback.streamBuffer)->playing);
+  }
+  runFrames(1);
+  int32_t frame = playback.currentFrame;
+  runFrames(30);
+  EXPECT_EQ(playback.currentFrame, frame);
+  onFocusGained();
+  runFrames(30);
+  EXPECT_GE(playback.currentFrame, frame + 29);
+  EXPECT_EQ(clip(), "seq01.avi");
+}
+
 INSTANTIATE_TEST_SUITE_P(Clocks, GameFlow, ::testing::Bool(), clockName);
 
 // The row of the object taken last belongs to its scene: taking an object on the same row

@@ -109,10 +109,11 @@ TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
   EXPECT_EQ(window.resetsToWindowed, 0);
 }
 
-// Focus pauses and resumes the stream, even when there is none. The hook is installed once per
-// focus, and a failed install is reported at every focus gain until it works; it is removed once
-// on the loss of the focus or at shutdown, and a removal that fails keeps it, the game pauses all
-// the same, and the removal is tried again at the next loss.
+// Focus pauses and resumes the stream of a clip that plays, even when there is none; on the title
+// a focus gain starts nothing. The hook is installed once per focus, and a failed install is
+// reported at every focus gain until it works; it is removed once on the loss of the focus or at
+// shutdown, and a removal that fails keeps it, the game pauses all the same, and the removal is
+// tried again at the next loss.
 TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   scriptHook();
   installAnswer = false;
@@ -127,6 +128,7 @@ TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   EXPECT_TRUE(keyboardHook.installed);
   EXPECT_EQ(installCalls, 3);
   playback.streamBuffer = stream;
+  playStream();  // a clip plays
   removeAnswer = false;
   onFocusLost();
   EXPECT_EQ(playback.focusLost, 1);
@@ -136,7 +138,7 @@ TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   onFocusGained();  // no second hook
   EXPECT_EQ(installCalls, 3);
   EXPECT_EQ(playback.focusLost, 0);
-  EXPECT_EQ(stream->plays, 1);
+  EXPECT_EQ(stream->plays, 2);
   EXPECT_TRUE(stream->looping);
   EXPECT_TRUE(stream->playing);
   removeAnswer = true;
@@ -153,4 +155,11 @@ TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   releaseKeyboardHook();
   EXPECT_EQ(removeCalls, 3);
   EXPECT_FALSE(keyboardHook.installed);
+
+  stopStream();  // back on the title
+  int plays = stream->plays;
+  onFocusLost();
+  onFocusGained();
+  EXPECT_FALSE(stream->playing);
+  EXPECT_EQ(stream->plays, plays);
 }

@@ -87,7 +87,7 @@ static void joinGameThread() {
 }
 
 void endGameThread() {
-  if (playback.streamBuffer) playback.streamBuffer->stop();
+  stopStream();
   joinGameThread();
   game.gameActive = false;
 }
@@ -104,8 +104,7 @@ static void startGameThread() {
     gameThread = std::thread(gameThreadMain);
   }
   // A clip without sound runs on the FrameTimer; its stream buffer stays silent.
-  if (playback.streamBuffer && playback.soundClock && !playback.streamBuffer->play(true))
-    debugPrint("stream buffer did not start");
+  if (playback.soundClock) playStream();
 }
 
 // Nothing plays: the clip is released and the window shows the title picture.
@@ -272,12 +271,13 @@ void startUp() {
 void shutDown() {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   shutDownStarted = true;
+  stopStream();
+  // The game thread may be playing a beep: it ends before anything it uses is released.
+  joinGameThread();
+  closeSequence();  // stops the FrameTimer too
+  killTimer(game.attractTimerId);
   for (SoundBuffer** beep : {&playback.goodBeep, &playback.badBeep}) {
     if (*beep) (*beep)->release();
     *beep = nullptr;
   }
-  if (playback.streamBuffer) playback.streamBuffer->stop();
-  joinGameThread();
-  closeSequence();  // stops the FrameTimer too
-  killTimer(game.attractTimerId);
 }

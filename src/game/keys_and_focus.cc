@@ -32,16 +32,14 @@ void keyboardHookProc(uint32_t virtualKey) {
 
 void onFocusGained() {
   installKeyboardHook();
-  playback.focusLost = false;
-  // The stream buffer plays again whether or not a game runs: idle, it loops what it last held.
-  if (playback.streamBuffer) playback.streamBuffer->play(true);
+  // The clip that plays goes on; on the title nothing starts to sound.
+  setFocusLost(false);
   wakeGame();
 }
 
 void onFocusLost() {
-  playback.focusLost = true;
+  // With sound, the stopped stream buffer holds the play position that is the game clock.
+  setFocusLost(true);
   removeKeyboardHook();
-  // With sound, the stopped buffer holds the play position that is the game clock.
-  if (playback.streamBuffer) playback.streamBuffer->stop();
   wakeGame();
 }

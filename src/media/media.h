@@ -202,6 +202,14 @@ StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailu
 // Whether the clip's sound goes on at soundReadPos.
 bool soundToCome();
 
+// The stream buffer plays while the open clip's sound plays and the window has the keyboard
+// focus, whatever the order in which the two change: losing the focus pauses the clip at any
+// moment (in the middle of an open too), and regaining it resumes a clip that plays. One lock
+// keeps the two and the buffer's play state together.
+void playStream();                 // the open clip's sound plays (an open's end, a game's start)
+void stopStream();                 // it stops (an open, a close, the drain's end, a command)
+void setFocusLost(bool lost);      // the window lost or regained the keyboard focus
+
 // Plays one of the two beeps once, from its start.
 enum Beep { kGoodBeep, kBadBeep };
 void playBeep(Beep beep);

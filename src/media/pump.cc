@@ -27,7 +27,7 @@ static ClockReading pollDrain(int32_t cursorChunk) {
     return {false, cursorChunk};
   }
   if (playback.drainStarted && cursorChunk == playback.lastFilledChunk) {
-    if (playback.streamBuffer) playback.streamBuffer->stop();
+    stopStream();
     playback.drainStarted = false;
     playback.soundExhausted = false;
     playback.lastFilledChunk = -1;

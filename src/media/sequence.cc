@@ -56,7 +56,7 @@ void openSequence(const char* fileName, int32_t startFrame) {
 
   playback.drawDown = false;
   playback.sequenceEnded = false;
-  if (playback.streamBuffer) playback.streamBuffer->stop();
+  stopStream();
   killTimer(playback.frameTimerId);
   releaseOpenFile();
 
@@ -93,12 +93,12 @@ void openSequence(const char* fileName, int32_t startFrame) {
   // The buffer is stopped during the wait; the window still shows the previous clip.
   if (!platformWait(1000)) return;
   drawCachedFrame(playback.drawSlot);
-  playback.streamBuffer->play(true);
+  playStream();
 }
 
 void closeSequence() {
   traceEvent("close");
-  if (playback.streamBuffer) playback.streamBuffer->stop();
+  stopStream();
   // With the clip closed the clock has nothing to count: the next open starts it again.
   killTimer(playback.frameTimerId);
   releaseOpenFile();

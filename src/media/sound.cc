@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 
 #include "media/media.h"
 
@@ -91,6 +92,32 @@ void initSound() {
   if (playback.soundDevice) {
     playback.goodBeep = createEffectBuffer(playback.soundDevice, "GBEEP");
     playback.badBeep = createEffectBuffer(playback.soundDevice, "BBEEP");
+  }
+}
+
+static std::mutex streamLock;
+static bool streamPlays = false;  // under streamLock, with playback.focusLost's changes
+
+void playStream() {
+  std::lock_guard<std::mutex> hold(streamLock);
+  streamPlays = true;
+  if (playback.streamBuffer && !playback.focusLost) playback.streamBuffer->play(true);
+}
+
+void stopStream() {
+  std::lock_guard<std::mutex> hold(streamLock);
+  streamPlays = false;
+  if (playback.streamBuffer) playback.streamBuffer->stop();
+}
+
+void setFocusLost(bool lost) {
+  std::lock_guard<std::mutex> hold(streamLock);
+  playback.focusLost = lost;
+  if (!playback.streamBuffer) return;
+  if (lost) {
+    playback.streamBuffer->stop();
+  } else if (streamPlays) {
+    playback.streamBuffer->play(true);
   }
 }
 
