@@ -26,7 +26,9 @@ export SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1
 PROBE=$BUILD/qvk_start_probe
 [ -x "$PROBE" ] || skip "qvk_start_probe is not built"
 command -v ffplay >/dev/null || skip "ffplay is not installed"
-[ -z "$BEFORE" ] || [ -x "$BEFORE/src/shell/qvkavi" ] || skip "no qvkavi in $BEFORE"
+# The player of a build: in bin/, or where builds before bin/ made it.
+qvkaviOf() { if [ -x "$1/bin/qvkavi" ]; then echo "$1/bin/qvkavi"; else echo "$1/src/shell/qvkavi"; fi; }
+[ -z "$BEFORE" ] || [ -x "$(qvkaviOf "$BEFORE")" ] || skip "no qvkavi in $BEFORE"
 BEFORE=${BEFORE:+$(cd "$BEFORE" && pwd)}
 
 DEMO_SECONDS=12  # measured of the demo's 18 seconds, from its second second on
@@ -90,7 +92,7 @@ runQvkavi() {
   local build=$1 column=$2 mode=$3 mapped titled pid started
   mkdir -p "$WORK/data"
   read -r mapped titled pid < <(env XDG_DATA_HOME="$WORK/data" "$PROBE" \
-    "$build/src/shell/qvkavi" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
+    "$(qvkaviOf "$build")" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
   started=$(($(date +%s%N) - ${titled%.*} * 1000000))
   sleepUntil() { sleep "$(awk -v t="$1" -v s="$started" -v now="$(date +%s%N)" \
     'BEGIN{d = t - (now - s) / 1e9; print (d > 0 ? d : 0)}')"; }

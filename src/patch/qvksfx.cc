@@ -6,18 +6,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/base.h"
 #include "patch/patch.h"
 
 static constexpr int kStatusFailed = 1;
 static constexpr int kStatusUsage = 2;
 static constexpr const char* kOwnFile = "/proc/self/exe";
 
+static const char kUsage[] =
+    "Usage: qvksfx TARGET\n"
+    "Unpacks the archive carried behind this program into the directory TARGET.\n";
+
 int main(int argc, char** argv) {
+  if (answersHelpOrVersion(argc, argv, "qvksfx", kUsage)) return 0;
   if (argc != 2) {
-    std::fputs(
-        "usage: qvksfx TARGET\n"
-        "Unpacks the archive carried behind this program into the directory TARGET.\n",
-        stderr);
+    std::fputs(kUsage, stderr);
     return kStatusUsage;
   }
   std::vector<uint8_t> self;

@@ -5,7 +5,7 @@
 source "$2/tests/script_support.sh"
 needs cpack dpkg dpkg-deb dpkg-shlibdeps file desktop-file-validate
 grep -q '^QVK_SANITIZE:STRING=.' "$build/CMakeCache.txt" && skip "a sanitizer build is not packaged"
-[ -x "$build/src/shell/qvkavi" ] || skip "qvkavi is not built"
+[ -x "$build/bin/qvkavi" ] || skip "qvkavi is not built"
 [ -f "$build/game/demo.avi" ] || skip "no sample game in $build/game"
 unset DISPLAY WAYLAND_DISPLAY
 
