@@ -41,6 +41,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${QVK_MADE_DOCS}/changelog
   ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/authoring.md
   DESTINATION ${QVK_DOC_INSTALL_DIR})
 
+# lintian's tags that do not fit this package, overridden with their reasons.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME qvkavi)
+
 # A stripped install (`cmake --install --strip`, and the package) also drops the sections that
 # only say which compiler made a program, as Debian's own packages do.
 install(CODE "

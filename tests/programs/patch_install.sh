@@ -215,7 +215,7 @@ expectFailure 1 "^qvkpatch: cannot create $work/plain/qvk: " \
   env XDG_DATA_HOME="$work/plain" "$work/run/qvkpatch"
 
 # The extractor alone: one argument, an archive behind it, a directory to unpack into.
-expectFailure 2 "^Usage: qvksfx TARGET" "$build/bin/qvksfx"
+expectFailure 2 "^Try .qvksfx --help.\.$" "$build/bin/qvksfx"
 expectFailure 1 "nothing was installed: no ZIP archive found" "$build/bin/qvksfx" "$data/qvk"
 expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
   "$payload" "$work/missing"
