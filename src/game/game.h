@@ -145,10 +145,10 @@ void loadMoveFile(const char* fileName, const char* sceneBase);
 // missing file is reported ("Hotspot file not found") and changes nothing.
 void loadHotspotFile(const char* fileName);
 
-// The move and hotspot files (seqNN.txt and seqNN.hot, in any case) that installDir holds: the
-// loaders read each of them instead of a game's own. Their paths, by name; none for a missing
-// directory.
-std::vector<std::string> installedTableFiles(const std::string& installDir);
+// The move and hotspot files (seqNN.txt and seqNN.hot, in any case) that this user's install
+// directory holds: the player reads each of them instead of a game's own. Their paths, by name;
+// none when `except` is that directory (a tool that reads it already).
+std::vector<std::string> playersInstalledTables(const std::string& except);
 
 // ---------------------------------------------------------------------------------------------
 // Saved game

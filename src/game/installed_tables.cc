@@ -2,6 +2,7 @@
 // there (the patch installer puts the sample game's there) stands in for a game's own in every
 // game this user plays.
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -22,7 +23,15 @@ static bool isTableFileName(const std::string& name) {
          (name.compare(5, 4, ".txt") == 0 || name.compare(5, 4, ".hot") == 0);
 }
 
-std::vector<std::string> installedTableFiles(const std::string& installDir) {
+static bool sameDirectory(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::vector<std::string> playersInstalledTables(const std::string& except) {
+  const std::string installDir = defaultInstallDirectory();
+  if (sameDirectory(installDir, except)) return {};
   std::set<std::string> names;  // as the game asks for them
   if (DIR* listing = opendir(installDir.c_str())) {
     while (dirent* entry = readdir(listing)) {

@@ -119,12 +119,7 @@ static void noteScenesNotMade(const std::vector<std::string>& bases) {
 // The player reads move and hotspot files from the install directory first: files there stand
 // in for the game's own in every game this user plays, unless DIR is the install directory.
 static void noteInstalledTables(const std::string& dir) {
-  const std::string install = defaultInstallDirectory();
-  struct stat played, installed;
-  if (stat(dir.c_str(), &played) == 0 && stat(install.c_str(), &installed) == 0 &&
-      played.st_dev == installed.st_dev && played.st_ino == installed.st_ino)
-    return;
-  for (const std::string& path : installedTableFiles(install))
+  for (const std::string& path : playersInstalledTables(dir))
     note(path,
          "the player reads this file instead of the game's own in every game this user plays "
          "(the patch installer puts such files there); remove it to play the game as it is "

@@ -1,6 +1,5 @@
 // qvksim [--game DIR] [--install DIR] [--clock timer|sound] [--coins BITS] [--seed N]
 //        [--virtual-media MANIFEST] SCRIPT
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -120,13 +119,9 @@ static bool parseOptions(int argc, char** argv, Options* options, std::string* e
 // The run plays in its own install directory, so that its trace does not depend on the machine;
 // the player's own may hold move and hotspot files that the real game would read instead.
 static void noteInstalledTables(const std::string& runInstall) {
-  const std::string player = defaultInstallDirectory();
-  struct stat run, own;
-  if (stat(runInstall.c_str(), &run) == 0 && stat(player.c_str(), &own) == 0 &&
-      run.st_dev == own.st_dev && run.st_ino == own.st_ino)
-    return;
-  std::vector<std::string> files = installedTableFiles(player);
+  std::vector<std::string> files = playersInstalledTables(runInstall);
   if (files.empty()) return;
+  const std::string player = defaultInstallDirectory();
   std::string names;
   for (const std::string& path : files)
     names += (names.empty() ? "" : ", ") + path.substr(path.rfind('/') + 1);
