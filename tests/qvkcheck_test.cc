@@ -258,13 +258,16 @@ const Damage kDamages[] = {
                                    std::string(120, ' ') + "\r\n  76  d1   00   d1   d1\r\n");
        // Nothing after the NUL: the player reads the whole line.
        game.write("seq07.txt", "  40  d1   00   d1   d1   d1   d1\0\r\n"s);
+       game.write("seq08.hot", "0\r\n\0 60\r\n9999\r\n"s);
      },
      {"seq06.txt:1: holds a NUL byte (character 0): the player reads nothing of the line after "
       "it; delete it\n",
       "seq06.txt:2: has 4 items;", "seq06.txt:3: holds a NUL byte",
-      "seq06.txt:3: longer than 126 characters", "seq06.txt:4: has 5 items;"},
+      "seq06.txt:3: longer than 126 characters", "seq06.txt:4: has 5 items;",
+      "seq08.hot:2: holds a NUL byte"},
      1,
-     {"seq06.txt:1: has", "seq06.txt:3: has", "seq06.txt:3: blank", "seq07.txt"}},
+     {"seq06.txt:1: has", "seq06.txt:3: has", "seq06.txt:3: blank", "seq07.txt",
+      "seq08.hot:2: no frame"}},
     {"MissingFilesAndNamesThatDifferOnlyInCase",
      [](const TempDir& game) {
        fs::remove(game.file("seq05.avi"));
