@@ -42,10 +42,11 @@ done
 echo "numbers out of range refused: qvksim --seed, qvkprobe --frame"
 
 # The manual pages: one for the player and for every tool, rendered without a warning, naming
-# every option of the program's --help.
+# every option of the program's --help, and the version built.
 for name in qvkavi "${programs[@]:3}"; do
   page=$source/docs/man/$name.6
   [ -f "$page" ] || fail "$name has no manual page $page"
+  grep -q "^\.TH .* \"qvkavi $version\"" "$page" || fail "$page does not name version $version"
   LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>"$work/warnings" >/dev/null ||
     fail "man cannot render $page"
   [ -s "$work/warnings" ] && fail "$page: $(cat "$work/warnings")"
