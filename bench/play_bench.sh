@@ -37,7 +37,9 @@ FLUSH=$(cd "$BUILD" && pwd)/libqvk_flush_writes.so
 [ -x "$PAINTS" ] && [ -f "$FLUSH" ] || skip "qvk_paint_probe is not built"
 command -v ffplay >/dev/null || skip "ffplay is not installed"
 command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
-[ -z "$BEFORE" ] || [ -x "$BEFORE/src/shell/qvkavi" ] || skip "no qvkavi in $BEFORE"
+# The player of a build: in bin/, or where builds before bin/ made it.
+qvkaviOf() { if [ -x "$1/bin/qvkavi" ]; then echo "$1/bin/qvkavi"; else echo "$1/src/shell/qvkavi"; fi; }
+[ -z "$BEFORE" ] || [ -x "$(qvkaviOf "$BEFORE")" ] || skip "no qvkavi in $BEFORE"
 BEFORE=${BEFORE:+$(cd "$BEFORE" && pwd)}
 
 DEMO_SECONDS=12  # measured of the demo's 18 seconds, from its second second on
@@ -146,7 +148,7 @@ runQvkavi() {
   rm -f "$WORK/sound.raw"
   # shellcheck disable=SC2046 # the driver's environment is words
   read -r mapped titled pid < <(env $(driverEnvironment "$driver") XDG_DATA_HOME="$WORK/data" \
-    "$PROBE" "$build/src/shell/qvkavi" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
+    "$PROBE" "$(qvkaviOf "$build")" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
   started=$(($(date +%s%N) - ${titled%.*} * 1000000))
   sleepUntil() { sleep "$(awk -v t="$1" -v s="$started" -v now="$(date +%s%N)" \
     'BEGIN{d = t - (now - s) / 1e9; print (d > 0 ? d : 0)}')"; }

@@ -90,11 +90,11 @@ TEST_F(SpecialFilesTest, ToolsGoOnPastNamedPipes) {
   runWithoutWaitingOnPipes(pipes, [&] {
     int status = -1;
     std::string out = commandOutput(
-        std::string(QVK_BINARY_DIR) + "/qvkcheck " + current.path() + " 2>/dev/null", &status);
+        std::string(QVK_PROGRAM_DIR) + "/qvkcheck " + current.path() + " 2>/dev/null", &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << out;
     EXPECT_NE(out.find("credits.avi: missing"), std::string::npos) << out;  // went on past them
     out = commandOutput(
-        std::string(QVK_BINARY_DIR) + "/qvkprobe " + current.file("seq01.avi") + " 2>&1", &status);
+        std::string(QVK_PROGRAM_DIR) + "/qvkprobe " + current.file("seq01.avi") + " 2>&1", &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << out;
   });
 }

@@ -1,5 +1,6 @@
 // qvkcheck against small games damaged on purpose: each kind of fault is reported with its file
 // and line in the authoring guide's words, and a sound game gives no output and exit status 0.
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const char* const kScenes[] = {"seq01", "seq02", "seq03", "seq04", "seq05", "seq06", "seq07",
                                "seq08", "seq12", "seq13", "seq14", "seq15", "seq16", "seq17"};
@@ -22,6 +24,7 @@ constexpr int kSceneFrames = 72;  // one move at frame 40: its window closes at 
 constexpr int kClipFrames = 20;
 const char kRow[] = "  40  d1   00   d1   d1   d1   d1\r\n";
 const char kHotspots[] = "0\r\n9999\r\n";
+const char kDataHome[] = "data-home";  // in the game's directory, which the checker ignores
 
 AviClip blankClip(int frames) {
   AviClip clip;
@@ -65,13 +68,14 @@ class QvkCheckTest : public ::testing::Test {
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
 
-  // Runs qvkcheck on the test's game: its output, and its exit status in status.
+  // Runs qvkcheck on the test's game: its output, and its exit status in status. The player's
+  // install directory is data-home/qvk in the game's directory, empty unless a test fills it.
   std::string check(const std::string& arguments = "") {
     int result = -1;
-    std::string output =
-        commandOutput(std::string(QVK_BINARY_DIR) + "/qvkcheck " +
-                          (arguments.empty() ? game.path() : arguments) + " 2>/dev/null",
-                      &result);
+    std::string output = commandOutput(
+        "XDG_DATA_HOME=" + game.file(kDataHome) + " " + QVK_PROGRAM_DIR + "/qvkcheck " +
+            (arguments.empty() ? game.path() : arguments) + " 2>/dev/null",
+        &result);
     status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
     return output;
   }
@@ -89,6 +93,11 @@ TempDir* QvkCheckTest::sound = nullptr;
   return ::testing::AssertionFailure() << "no \"" << text << "\" in:\n" << output;
 }
 
+::testing::AssertionResult lacks(const std::string& output, const std::string& text) {
+  if (output.find(text) == std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << text << "\" in:\n" << output;
+}
+
 // A sound game gives no output and status 0; bad usage gives status 2.
 TEST_F(QvkCheckTest, SoundGameGivesNoOutputAndStatusZeroAndBadUsageTwo) {
   EXPECT_EQ(check(), "");
@@ -97,7 +106,7 @@ TEST_F(QvkCheckTest, SoundGameGivesNoOutputAndStatusZeroAndBadUsageTwo) {
   EXPECT_EQ(status, 2);
   check(game.file("no-such-directory"));
   EXPECT_EQ(status, 2);
-  EXPECT_TRUE(reports(check("--help"), "usage: qvkcheck DIR"));
+  EXPECT_TRUE(reports(check("--help"), "Usage: qvkcheck DIR"));
   EXPECT_EQ(status, 0);
 }
 
@@ -107,6 +116,7 @@ struct Damage {
   void (*damage)(const TempDir& game);
   std::vector<std::string> reports;  // texts the output holds, each a whole line or its start
   int status = 1;
+  std::vector<std::string> absent = {};  // texts it does not hold: one finding for one fault
 };
 
 // The moves of a move file, one line each at 40, 60, 80 and so on.
@@ -181,10 +191,83 @@ const Damage kDamages[] = {
            if (std::string(base) != "seq01") fs::remove(game.file(base + std::string(ext)));
      },
      {"seq02, seq03, seq04, seq05, seq06, seq07, seq08, seq12, seq13, seq14, seq15, seq16, seq17: "
-      "note: not made yet (none of their .avi, .txt and .hot files is here); when the game comes "
-      "to one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
-      "seqNN.avi not found.\" and the game ends there, back at the title\n"},
+      "note: not made yet (none of their .avi, .txt and .hot files is here). A game ends after "
+      "seq01 without the credits, which follow seq08 alone: the player shows three messages, "
+      "\"Move file not found\", \"Hotspot file not found\" and \"File: seq02.avi not found.\" (or "
+      "seq12.avi, as the coin falls), and the game ends there, back at the title\n"},
      0},
+    {"SceneWithoutItsMirrorIsAProblemAndTheGameEndsWhereScenesStop",
+     [](const TempDir& game) {
+       for (const char* base : {"seq04", "seq05", "seq06", "seq07", "seq08", "seq13", "seq14",
+                                "seq15", "seq16", "seq17"})
+         for (const char* ext : {".avi", ".txt", ".hot", "d1.avi"})
+           fs::remove(game.file(base + std::string(ext)));
+     },
+     {"seq13: missing: seq03 is made but not seq13, which the coin picks instead half the time "
+      "(none of seq13.avi, seq13.txt and seq13.hot is here); then the player shows three "
+      "messages, \"Move file not found\", \"Hotspot file not found\" and \"File: seq13.avi not "
+      "found.\", and the game ends there, back at the title. Make seq13, seq03 mirrored as the "
+      "authoring guide shows, or remove seq03's files\n",
+      "seq04, seq05, seq06, seq07, seq08, seq14, seq15, seq16, seq17: note: not made yet (none of "
+      "their .avi, .txt and .hot files is here). A game ends after seq03 or seq13 without the "
+      "credits, which follow seq08 alone: the player shows three messages, \"Move file not "
+      "found\", \"Hotspot file not found\" and \"File: seq04.avi not found.\" (or seq14.avi, as "
+      "the coin falls), and the game ends there, back at the title\n"}},
+    {"InstalledMoveAndHotspotFilesThatOverrideTheGamesAreNoted",
+     [](const TempDir& game) {
+       fs::create_directories(game.file(kDataHome) + "/qvk/SEQ03.HOT");  // no file: not read
+       for (const char* name : {"SEQ01.TXT", "seq12.hot", "QVKAVI.EXE", "seq1.txt"})
+         game.write(std::string(kDataHome) + "/qvk/" + name, kRow);
+     },
+     {"/data-home/qvk/SEQ01.TXT: note: the player reads this file instead of the game's own in "
+      "every game this user plays (the patch installer puts such files there); remove it to play "
+      "the game as it is made\n",
+      "/data-home/qvk/seq12.hot: note: the player reads this file"},
+     0,
+     {"SEQ03.HOT", "QVKAVI.EXE", "seq1.txt"}},
+    {"TrailingBlankLineIsOneFinding",
+     [](const TempDir& game) {
+       // Credits and demo longer than a move at frame 0 allows, within the one at 40.
+       replaceClip(game, "credits.avi", blankClip(40));
+       replaceClip(game, "demo.avi", blankClip(40));
+       game.write("seq01.txt", std::string(kRow) + "\r\n");
+     },
+     {"seq01.txt:2: blank line: the player reads it as a move at frame 0 whose every clip is the "
+      "scene itself; delete it\n"},
+     1,
+     {"credits.avi", "demo.avi", "does not follow"}},
+    {"NamesThatAreNoPlainFilesAreMissingToThePlayer",
+     [](const TempDir& game) {
+       fs::remove(game.file("seq02.txt"));
+       fs::create_directory(game.file("seq02.txt"));
+       fs::remove(game.file("seq03.hot"));
+       ASSERT_EQ(mkfifo(game.file("seq03.hot").c_str(), 0644), 0);
+       fs::remove(game.file("seq04.txt"));
+       fs::create_symlink("/dev/urandom", game.file("seq04.txt"));
+       fs::remove(game.file("seq05d1.avi"));
+       fs::create_symlink(game.file("nowhere"), game.file("seq05d1.avi"));
+     },
+     {"seq02.txt: is a directory, not a plain file: the player reads only plain files and takes "
+      "it for missing; put the file itself there\n",
+      "seq03.hot: is a named pipe, not a plain file:", "seq04.txt: is a link to a device, not",
+      "seq05d1.avi: is a link that leads nowhere, not"}},
+    {"LinesWithANulByteKeepTheirNumbersAndLength",
+     [](const TempDir& game) {
+       game.write("seq06.txt", "  40  d1   00\0  d1   d1   d1   d1\r\n"s +
+                                   "  52  d1   00   d1\r\n" + "  64  d1\0x"s +
+                                   std::string(120, ' ') + "\r\n  76  d1   00   d1   d1\r\n");
+       // Nothing after the NUL: the player reads the whole line.
+       game.write("seq07.txt", "  40  d1   00   d1   d1   d1   d1\0\r\n"s);
+       game.write("seq08.hot", "0\r\n\0 60\r\n9999\r\n"s);
+     },
+     {"seq06.txt:1: holds a NUL byte (character 0): the player reads nothing of the line after "
+      "it; delete it\n",
+      "seq06.txt:2: has 4 items;", "seq06.txt:3: holds a NUL byte",
+      "seq06.txt:3: longer than 126 characters", "seq06.txt:4: has 5 items;",
+      "seq08.hot:2: holds a NUL byte"},
+     1,
+     {"seq06.txt:1: has", "seq06.txt:3: has", "seq06.txt:3: blank", "seq07.txt",
+      "seq08.hot:2: no frame"}},
     {"MissingFilesAndNamesThatDifferOnlyInCase",
      [](const TempDir& game) {
        fs::remove(game.file("seq05.avi"));
@@ -264,21 +347,21 @@ const Damage kDamages[] = {
        replaceClip(game, "seq08.avi", scene);
        game.write("infile.txt", "seq09.avi\r\n");
      },
-     {"seq04d1.avi: picture is 160x120, demo.avi's 320x240; make it again as docs/authoring.md "
+     {"seq04d1.avi: picture is 160x120, demo.avi's 320x240; make it again as the authoring guide "
       "shows\n",
       "cont.avi: runs at 15 frames a second, demo.avi's at 12; make it again",
       "gameover.avi: sound is PCM stereo 8-bit 11025 Hz, demo.avi's PCM stereo 8-bit 22050 Hz; "
       "make it again",
       "seq05d1.avi: 1 frame over 30000 bytes, the first frame 5 (",
       "bytes): the player cannot show such a frame; make the clip again with less detail (a "
-      "blur) or with Cinepak, as docs/authoring.md shows\n",
+      "blur) or with Cinepak, as the authoring guide shows\n",
       "missed.avi: only 8 frames: every clip needs at least 12 (one second); make it longer\n",
       "credits.avi: has no usable index (damaged or cut short?)",
-      "1lives.avi: not an AVI file the player can read; make it again as docs/authoring.md "
+      "1lives.avi: not an AVI file the player can read; make it again as the authoring guide "
       "shows\n",
       "seq08.avi: warning: only 1 of its 72 frames are key frames: a replay from a checkpoint "
       "that is none shows traces of the clip before; make it again with every frame a key "
-      "frame, as docs/authoring.md shows\n",
+      "frame, as the authoring guide shows\n",
       "infile.txt:1: names the start scene seq09.avi, which is missing; make it, or name another "
       "scene\n",
       "infile.txt:1: names the start scene's move file seq09.txt, which is missing;"}},
@@ -338,6 +421,7 @@ TEST_P(QvkCheckDamage, IsReportedInTheGuidesWords) {
   GetParam().damage(game);
   std::string out = check();
   for (const std::string& text : GetParam().reports) EXPECT_TRUE(reports(out, text));
+  for (const std::string& text : GetParam().absent) EXPECT_TRUE(lacks(out, text));
   for (const char* word : kInsideWords) EXPECT_EQ(out.find(word), std::string::npos) << out;
   EXPECT_EQ(status, GetParam().status) << out;
 }

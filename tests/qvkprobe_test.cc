@@ -15,7 +15,7 @@ class QvkProbeTest : public HeadlessTest {
   std::string probe(const std::string& bytes) {
     current.write("clip.avi", bytes);
     std::string out = commandOutput(
-        std::string(QVK_BINARY_DIR) + "/qvkprobe " + current.file("clip.avi") + " 2>&1", &status);
+        std::string(QVK_PROGRAM_DIR) + "/qvkprobe " + current.file("clip.avi") + " 2>&1", &status);
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
   }

@@ -6,6 +6,9 @@ build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The programs run find an install directory of their own, empty: the machine's own neither
+# changes what they do nor is changed by them.
+export XDG_DATA_HOME=$work/data-home
 
 fail() {
   echo "FAIL: $*"

@@ -1,10 +1,12 @@
 // The base: small helpers that every layer may use and that use nothing of the project. Byte
-// order of the files the programs read and write, fixed-size text, and the install directory.
+// order of the files the programs read and write, fixed-size text, the install directory, and
+// the command line that every program answers alike.
 //
 // Contents
 //   Byte order          little-endian fields, four-character codes
 //   Fixed-size text     bounded copies into char arrays
 //   Install directory   where the game is installed, and making it
+//   Command line        --help, --version, bad usage and numbers, alike in every program
 #pragma once
 
 #include <cstddef>
@@ -65,3 +67,23 @@ std::string defaultInstallDirectory();
 
 // Creates dir and its missing parents. True when dir exists afterwards.
 bool makeDirectories(const std::string& dir);
+
+// ---------------------------------------------------------------------------------------------
+// Command line
+//
+// Every program answers --help (or -h) with its usage and --version with "NAME VERSION", on
+// standard output and with exit status 0. A bad command line is told on standard error in one
+// line, "NAME: what is wrong", then "Try 'NAME --help'.", with exit status 2.
+
+constexpr int kStatusBadUsage = 2;
+
+// The version of this build ("1.0").
+const char* programVersion();
+// When argv holds --help, -h or --version, prints the answer and returns true: the program then
+// ends with status 0.
+bool answersHelpOrVersion(int argc, char** argv, const char* name, const char* usage);
+// Tells the bad command line; returns kStatusBadUsage.
+int badUsage(const char* name, const std::string& text);
+// A whole number in decimal digits alone, from low to high; false for anything else (a sign, a
+// space, an empty text, a number out of range). Never throws.
+bool parseWholeNumber(const char* text, uint64_t low, uint64_t high, uint64_t* value);

@@ -18,6 +18,8 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "game/shared_name.h"
 #include "input/input.h"
@@ -142,6 +144,11 @@ void loadMoveFile(const char* fileName, const char* sceneBase);
 // Reads fileName into the hotspot table and sets hotspotIndex and resumeMoveIndex to 0. A
 // missing file is reported ("Hotspot file not found") and changes nothing.
 void loadHotspotFile(const char* fileName);
+
+// The move and hotspot files (seqNN.txt and seqNN.hot, in any case) that this user's install
+// directory holds: the player reads each of them instead of a game's own. Their paths, by name;
+// none when `except` is that directory (a tool that reads it already).
+std::vector<std::string> playersInstalledTables(const std::string& except);
 
 // ---------------------------------------------------------------------------------------------
 // Saved game

@@ -144,7 +144,18 @@ static int runExtractor(const std::string& path, const std::string& install) {
   return 128 + WTERMSIG(status);
 }
 
-int main() {
+static const char kUsage[] =
+    "Usage: qvkpatch\n"
+    "Installs the update it carries into the install directory ($XDG_DATA_HOME/qvk, by default\n"
+    "~/.local/share/qvk), which it creates when it is missing.\n"
+    "\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
+
+int main(int argc, char** argv) {
+  // An argument never starts the update: the installer takes none.
+  if (answersHelpOrVersion(argc, argv, "qvkpatch", kUsage)) return 0;
+  if (argc > 1) return badUsage("qvkpatch", "no arguments are taken");
   // An ignored child signal, handed on by whoever started us, would let the system reap qvp
   // unseen and lose its status.
   signal(SIGCHLD, SIG_DFL);

@@ -6,20 +6,23 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/base.h"
 #include "patch/patch.h"
 
 static constexpr int kStatusFailed = 1;
-static constexpr int kStatusUsage = 2;
 static constexpr const char* kOwnFile = "/proc/self/exe";
 
+static const char kUsage[] =
+    "Usage: qvksfx TARGET\n"
+    "Unpacks the archive carried behind this program into the directory TARGET.\n"
+    "\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs(
-        "usage: qvksfx TARGET\n"
-        "Unpacks the archive carried behind this program into the directory TARGET.\n",
-        stderr);
-    return kStatusUsage;
-  }
+  if (answersHelpOrVersion(argc, argv, "qvksfx", kUsage)) return 0;
+  if (argc != 2) return badUsage("qvksfx", argc < 2 ? "no target directory" : "one target at most");
+  if (argv[1][0] == '-') return badUsage("qvksfx", std::string("no option ") + argv[1]);
   std::vector<uint8_t> self;
   if (!readFileBytes(kOwnFile, &self)) {
     std::fprintf(stderr, "qvksfx: cannot read its own file: %s\n", std::strerror(errno));

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kStatusBadUsage = 2;
 constexpr int kStatusNoGameDirectory = 1;
 
 constexpr char kSummary[] =
@@ -54,7 +53,7 @@ bool readCommandLine(int* argc, char*** argv, std::string* gameDirectory, int* e
     g_error_free(error);
     *exitStatus = kStatusBadUsage;
   } else if (showVersion) {
-    std::printf("qvkavi %s\n", QVK_VERSION);
+    std::printf("qvkavi %s\n", programVersion());
     *exitStatus = 0;
   } else if (arguments && arguments[0] && arguments[1]) {
     std::fprintf(stderr, "qvkavi: one game directory at most\nTry 'qvkavi --help'.\n");

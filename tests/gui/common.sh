@@ -3,7 +3,7 @@
 # Usage: source this with BUILD and SOURCE set; exit code 77 means "skipped".
 source "$SOURCE/tests/script_support.sh" "$BUILD" "$SOURCE"
 BUILD=$build SOURCE=$source WORK=$work
-QVKAVI=$BUILD/src/shell/qvkavi
+QVKAVI=$BUILD/bin/qvkavi
 GAME=${QVK_TEST_GAME:-$BUILD/game}
 
 # As script_support's, with a picture of the screen.

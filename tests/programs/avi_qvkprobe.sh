@@ -4,7 +4,7 @@
 # a message.
 source "$2/tests/script_support.sh"
 needs ffmpeg
-probe="$build/qvkprobe"
+probe="$build/bin/qvkprobe"
 
 ffmpeg -v error -f lavfi -i testsrc=size=320x240:rate=12:duration=2 \
   -f lavfi -i sine=frequency=440:sample_rate=22050:duration=2 \

@@ -12,7 +12,7 @@ startDisplay
 startGame
 expectedTitle "$WORK/title.png"
 # New from the title shows the demo's cached first frame, the last picture of the open clip.
-"$BUILD/qvkprobe" "$GAME/demo.avi" --frame 0 --out "$WORK/demo0.ppm" >/dev/null
+"$BUILD/bin/qvkprobe" "$GAME/demo.avi" --frame 0 --out "$WORK/demo0.ppm" >/dev/null
 convert "$WORK/demo0.ppm" "$WORK/demo0.png"
 differs "$WORK/demo0.png" "$WORK/title.png" || fail "the demo's first frame looks like the title"
 

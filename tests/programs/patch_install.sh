@@ -11,7 +11,7 @@
 source "$2/tests/script_support.sh"
 patchdir="$build/src/patch"
 payload="$patchdir/qvkpatch.payload"
-installer="$build/qvkpatch"
+installer="$build/bin/qvkpatch"
 [ -f "$payload" ] && [ -x "$installer" ] || fail "no payload or no qvkpatch in $build"
 command -v unzip >/dev/null || fail "unzip is missing (scripts/bootstrap installs it)"
 
@@ -64,7 +64,7 @@ for name in "${members[@]}"; do
   cmp -s "$install/$name" "$file" || fail "the installed $name differs from $file"
   args+=("$name=$file")
 done
-program="$build/src/shell/qvkavi"
+program="$build/bin/qvkavi"
 strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")
 "${strip_tool:-strip}" -o "$work/qvkavi" "$program"
 cmp -s "$work/qvkavi" "$patchdir/carried/QVKAVI.EXE" || fail "QVKAVI.EXE is not $program, stripped"
@@ -215,8 +215,8 @@ expectFailure 1 "^qvkpatch: cannot create $work/plain/qvk: " \
   env XDG_DATA_HOME="$work/plain" "$work/run/qvkpatch"
 
 # The extractor alone: one argument, an archive behind it, a directory to unpack into.
-expectFailure 2 "^usage: qvksfx TARGET" "$build/qvksfx"
-expectFailure 1 "nothing was installed: no ZIP archive found" "$build/qvksfx" "$data/qvk"
+expectFailure 2 "^Try .qvksfx --help.\.$" "$build/bin/qvksfx"
+expectFailure 1 "nothing was installed: no ZIP archive found" "$build/bin/qvksfx" "$data/qvk"
 expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
   "$payload" "$work/missing"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"

@@ -2,7 +2,7 @@
 # qvkavi's command line without a display: --help and --version print and end the program, a
 # game directory that is no directory and bad options are refused with a message.
 source "$2/tests/script_support.sh"
-qvkavi="$build/src/shell/qvkavi"
+qvkavi="$build/bin/qvkavi"
 [ -x "$qvkavi" ] || skip "qvkavi is not built"
 unset DISPLAY WAYLAND_DISPLAY
 

@@ -6,11 +6,11 @@
 # mirrored scenes, with either clock.
 source "$2/tests/script_support.sh"
 game="$build/game"
-[ -x "$build/qvksim" ] || skip "qvksim is not built"
+[ -x "$build/bin/qvksim" ] || skip "qvksim is not built"
 [ -f "$game/seq01.avi" ] || fail "no sample game in $game"
 
 # Nothing for an author to fix: not even a note of a clip, move file or scene not made.
-"$build/qvkcheck" "$game" >"$work/check" 2>&1 || { cat "$work/check"; fail "qvkcheck found problems"; }
+"$build/bin/qvkcheck" "$game" >"$work/check" 2>&1 || { cat "$work/check"; fail "qvkcheck found problems"; }
 [ -s "$work/check" ] && { cat "$work/check"; fail "qvkcheck printed something"; }
 
 size=$(du -cb "$game"/* | tail -n 1 | cut -f 1)
@@ -24,7 +24,7 @@ for file in "$game"/*.txt "$game"/*.hot; do
 done
 
 # The same bytes again.
-"$build/qvkgen" "$work/again" >/dev/null
+"$build/bin/qvkgen" "$work/again" >/dev/null
 diff -r "$game" "$work/again" || fail "the second run wrote other files or other bytes"
 
 # seq12..seq17 are seq02..seq07 with left (item 5) and right (item 6) exchanged...
@@ -36,10 +36,10 @@ for n in 2 3 4 5 6 7; do
 done
 
 # ...and their pictures are mirrored, all but the title bar and the text panel below.
-if command -v convert >/dev/null && [ -x "$build/qvkprobe" ]; then
+if command -v convert >/dev/null && [ -x "$build/bin/qvkprobe" ]; then
   for n in 2 5; do
-    "$build/qvkprobe" "$game/seq0$n.avi" --frame 100 --out "$work/straight.ppm" >/dev/null
-    "$build/qvkprobe" "$game/seq1$n.avi" --frame 100 --out "$work/mirrored.ppm" >/dev/null
+    "$build/bin/qvkprobe" "$game/seq0$n.avi" --frame 100 --out "$work/straight.ppm" >/dev/null
+    "$build/bin/qvkprobe" "$game/seq1$n.avi" --frame 100 --out "$work/mirrored.ppm" >/dev/null
     convert "$work/straight.ppm" -crop 320x192+0+14 -flop "$work/a.ppm"
     convert "$work/mirrored.ppm" -crop 320x192+0+14 "$work/b.ppm"
     differ=$(compare -metric AE "$work/a.ppm" "$work/b.ppm" /dev/null 2>&1 || true)
@@ -47,7 +47,7 @@ if command -v convert >/dev/null && [ -x "$build/qvkprobe" ]; then
   done
 fi
 
-expectFailure 2 . "$build/qvkgen"  # no directory
+expectFailure 2 . "$build/bin/qvkgen"  # no directory
 echo "sample game: $size bytes, checked"
 
 # The script lines that play scene $1 well: the correct move in every window, a few frames
@@ -77,7 +77,7 @@ play_scene() {
 simulate() {
   local name=$1 coins=$2 clock=$3
   { echo "new"; cat; echo "until credits.avi 0"; echo "end"; } >"$work/$name.script"
-  "$build/qvksim" --game "$game" --clock "$clock" --coins "$coins" "$work/$name.script" \
+  "$build/bin/qvksim" --game "$game" --clock "$clock" --coins "$coins" "$work/$name.script" \
     >"$work/$name.trace" ||
     fail "$name: qvksim stopped with status $?: $(tail -n 20 "$work/$name.trace")"
 }

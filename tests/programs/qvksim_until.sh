@@ -4,7 +4,7 @@
 # over; the frame it names as a clip's last is one an until reaches, and a demo that goes on
 # with a scene is waited for.
 source "$2/tests/script_support.sh"
-[ -x "$build/qvksim" ] || skip "qvksim is not built"
+[ -x "$build/bin/qvksim" ] || skip "qvksim is not built"
 
 cd "$work"
 printf '40  d1   00   d1   d1   d1   d1\r\n' >seq01.txt
@@ -18,7 +18,7 @@ manifest=clips
 simulate() {
   printf '%s\n' "${@:3}" >"$1.sim"
   status=0
-  "$build/qvksim" --game . --install . --clock "$2" --virtual-media "$manifest" "$1.sim" \
+  "$build/bin/qvksim" --game . --install . --clock "$2" --virtual-media "$manifest" "$1.sim" \
     >"$1.trace" 2>"$1.err" || status=$?
 }
 expect() {  # expect NAME STATUS LAST-LINE-PATTERN

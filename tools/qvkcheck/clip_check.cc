@@ -18,7 +18,7 @@ struct ClipFormat {
 static ClipFormat reference;                      // demo.avi's once read
 static std::string referenceName = "the game's";  // whose format reference is
 
-static const char kMakeAgain[] = "; make it again as docs/authoring.md shows";
+static const char kMakeAgain[] = "; make it again as the authoring guide shows";
 
 static std::string soundText(const WaveFormat& f) {
   std::string text = f.formatTag == 1 ? "PCM" : "format " + std::to_string(f.formatTag);
@@ -93,7 +93,7 @@ static void checkFrameSizes(const std::string& name, MediaFile* file, int frames
                 std::to_string(kSlotBytes) + " bytes, the first frame " + std::to_string(first) +
                 " (" + std::to_string(firstSize) +
                 " bytes): the player cannot show such a frame; make the clip again with less "
-                "detail (a blur) or with Cinepak, as docs/authoring.md shows");
+                "detail (a blur) or with Cinepak, as the authoring guide shows");
 }
 
 void readReferenceClip() {
@@ -156,7 +156,7 @@ ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line
     warning(name, 0,
             "only " + std::to_string(facts.keyFrames) + " of its " + std::to_string(info.frames) +
                 " frames are key frames: a replay from a checkpoint that is none shows traces of "
-                "the clip before; make it again with every frame a key frame, as "
-                "docs/authoring.md shows");
+                "the clip before; make it again with every frame a key frame, as the authoring "
+                "guide shows");
   return info;
 }

@@ -18,26 +18,22 @@ void checkHotspotFile(SceneInfo& scene) {
   std::string path = locateFile(file, file, 0, sceneFileMissing(scene.base, "hotspot file"));
   if (path.empty()) return;
 
-  // Its lines as the player reads them.
-  FILE* in = openDataFile(path);
-  if (!in) return;
-  char buffer[kLineReadSize];
-  int lines = 0;
-  // One line past what the player reads is enough to know the rest is ignored.
-  while (lines <= kHotspotEntries && readTextLine(in, buffer, sizeof buffer)) {
-    ++lines;
-    if (lines == kHotspotEntries + 1)
-      problem(file, lines,
+  // Its reads as the player makes them, one past what the player takes to know the rest is
+  // ignored.
+  const size_t entries = kHotspotEntries;
+  std::vector<TextRead> reads = readAsThePlayerDoes(path, file, entries + 1, "a checkpoint");
+  for (size_t i = 0; i < reads.size(); ++i) {
+    if (i == entries)
+      problem(file, reads[i].line,
               "the player reads only the first " + std::to_string(kHotspotEntries) +
                   " lines of a hotspot file and ignores this line and the rest; keep a scene to " +
                   std::to_string(kHotspotEntries - 1) + " checkpoints and the 9999 line");
-    if (lines <= kHotspotEntries && !holdsNumber(buffer))
-      problem(file, lines,
+    else if (!reads[i].nulHidesText && !reads[i].continues && !holdsNumber(reads[i].text.c_str()))
+      problem(file, reads[i].line,
               "no frame number: the player counts it as a checkpoint at frame 0; write a frame or "
               "delete the line");
   }
-  std::fclose(in);
-  if (lines == 0) {
+  if (reads.empty()) {
     problem(file, 0,
             "empty: write the frame the scene starts at (0) on the first line and 9999 on the "
             "last");
@@ -47,8 +43,8 @@ void checkHotspotFile(SceneInfo& scene) {
   // The entries as the player has them.
   loadHotspotFile(file.c_str());
   scene.hotspotsRead = true;
-  for (int i = 0; i < std::min(lines, kHotspotEntries); ++i)
-    scene.checkpoints.push_back({i + 1, game.hotspotTable[i]});
+  for (size_t i = 0; i < reads.size() && i < entries; ++i)
+    scene.checkpoints.push_back({reads[i].line, game.hotspotTable[i]});
 
   for (size_t i = 1; i < scene.checkpoints.size(); ++i)
     if (scene.checkpoints[i].frame <= scene.checkpoints[i - 1].frame)

@@ -3,28 +3,36 @@
 // is, 2 for bad usage.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 
 #include "platform/headless.h"
 #include "qvkcheck.h"
 
 static const char kUsage[] =
-    "usage: qvkcheck DIR\n"
+    "Usage: qvkcheck DIR\n"
     "Reads the game in DIR as the player does and prints, one line each, everything its author\n"
-    "must fix, in the words of the authoring guide (docs/authoring.md): missing clips, move and\n"
-    "hotspot files (every clip a move file names included), names that differ only in case,\n"
-    "moves out of frame order or without exactly one correct move (\"00\" in the up, down, left,\n"
-    "right or action column, never in the no-move column), clip names over 39 characters,\n"
-    "files over the player's limits (99 moves, 100 checkpoints), checkpoint lists that do not\n"
-    "end above their scene's last frame, clips in another picture size, frame rate or sound\n"
-    "format than demo.avi, frames over 30000 bytes, clips under 12 frames; and, as warnings,\n"
-    "timing hazards: clips long enough to be judged, credits or demo long enough to start\n"
-    "again, checkpoints inside or just before a move's window.\n"
-    "Scenes of which no file is there yet are not made: a note names them and tells what the\n"
-    "player does when it comes to one. Scene seq01 must always be made.\n"
+    "must fix, in the words of the authoring guide (authoring.md, in /usr/share/doc/qvkavi once\n"
+    "installed, in docs/ of the source): missing clips, move and hotspot files (every clip a\n"
+    "move file names included), a scene made without its mirror, names that differ only in\n"
+    "case, names that are no plain file, moves out of frame order or without exactly one\n"
+    "correct move (\"00\" in the up, down, left, right or action column, never in the no-move\n"
+    "column), blank lines, lines over 126 characters or holding a NUL byte, clip names over 39\n"
+    "characters, files over the player's limits (99 moves, 100 checkpoints), checkpoint lists\n"
+    "that do not end above their scene's last frame, clips in another picture size, frame rate\n"
+    "or sound format than demo.avi, frames over 30000 bytes, clips under 12 frames; and, as\n"
+    "warnings, timing hazards: clips long enough to be judged, credits or demo long enough to\n"
+    "start again, checkpoints inside or just before a move's window.\n"
+    "Notes fail nothing: they name the scenes not made yet, and what the player shows where the\n"
+    "game ends without them; and the move and hotspot files of this user's install directory\n"
+    "($XDG_DATA_HOME/qvk, by default ~/.local/share/qvk), which the player reads instead of the\n"
+    "game's own. Scene seq01 must always be made.\n"
     "Lines read FILE:LINE: TEXT or FILE: TEXT. Exit status: 0 nothing to fix (notes only),\n"
-    "1 something to fix, 2 bad usage.\n";
+    "1 something to fix, 2 bad usage.\n"
+    "\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
 
 // The move file's columns after the frame, and what each is for.
 static const char* const kColumns[6] = {"no-move", "up", "down", "left", "right", "action"};
@@ -47,14 +55,75 @@ static bool sceneIsMade(const std::string& base) {
          isPresent(base + ".hot");
 }
 
+static std::string listText(const std::vector<std::string>& items, const char* last) {
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == items.size() ? last : ", ") + items[i];
+  return text;
+}
+
+// What the player shows when the game comes to a scene that is not made, and ends there.
+static std::string endsThere(const std::string& base, const std::string& orMirror) {
+  return "the player shows three messages, \"Move file not found\", \"Hotspot file not found\" "
+         "and \"File: " +
+         base + ".avi not found.\"" +
+         (orMirror.empty() ? "" : " (or " + orMirror + ".avi, as the coin falls)") +
+         ", and the game ends there, back at the title";
+}
+
+// The coin picks a scene or its mirror each time the order comes to them: one made without the
+// other ends half of all games there. Returns the scenes not made that are not such mirrors.
+static std::vector<std::string> checkMirrors(const std::vector<std::string>& notMade) {
+  std::vector<std::string> rest;
+  for (const std::string& base : notMade) {
+    std::string mirror = mirrorOf(base);
+    if (mirror.empty() || !sceneIsMade(mirror)) {
+      rest.push_back(base);
+      continue;
+    }
+    problem(base, 0,
+            "missing: " + mirror + " is made but not " + base + ", which the coin picks instead " +
+                "half the time (none of " + base + ".avi, " + base + ".txt and " + base +
+                ".hot is here); then " + endsThere(base, "") + ". Make " + base + ", " + mirror +
+                " mirrored as the authoring guide shows, or remove " + mirror + "'s files");
+  }
+  return rest;
+}
+
+// The scenes in the order the game plays them: where two share a step, the coin picks one.
+static const char* const kSceneSteps[][2] = {
+    {"seq01", ""},      {"seq02", "seq12"}, {"seq03", "seq13"}, {"seq04", "seq14"},
+    {"seq05", "seq15"}, {"seq06", "seq16"}, {"seq07", "seq17"}, {"seq08", ""}};
+
+// A game without all its scenes ends at the first step whose scenes are not made, where a whole
+// game would go on to the credits after seq08.
 static void noteScenesNotMade(const std::vector<std::string>& bases) {
   if (bases.empty()) return;
-  std::string list;
-  for (const std::string& base : bases) list += (list.empty() ? "" : ", ") + base;
-  note(list,
-       "not made yet (none of their .avi, .txt and .hot files is here); when the game comes to "
-       "one, the player shows \"Move file not found\", \"Hotspot file not found\" and \"File: "
-       "seqNN.avi not found.\" and the game ends there, back at the title");
+  auto notMade = [&](const std::string& base) {
+    return std::find(bases.begin(), bases.end(), base) != bases.end();
+  };
+  std::string text = "not made yet (none of their .avi, .txt and .hot files is here)";
+  for (size_t step = 1; step < std::size(kSceneSteps); ++step) {
+    const std::string first = kSceneSteps[step][0], second = kSceneSteps[step][1];
+    if (!notMade(first)) continue;
+    std::vector<std::string> last;
+    for (const char* base : kSceneSteps[step - 1])
+      if (*base) last.push_back(base);
+    text += ". A game ends after " + listText(last, " or ") +
+            " without the credits, which follow seq08 alone: " + endsThere(first, second);
+    break;
+  }
+  note(listText(bases, ", "), text);
+}
+
+// The player reads move and hotspot files from the install directory first: files there stand
+// in for the game's own in every game this user plays, unless DIR is the install directory.
+static void noteInstalledTables(const std::string& dir) {
+  for (const std::string& path : playersInstalledTables(dir))
+    note(path,
+         "the player reads this file instead of the game's own in every game this user plays "
+         "(the patch installer puts such files there); remove it to play the game as it is "
+         "made");
 }
 
 static void checkGame(const std::string& dir) {
@@ -97,23 +166,18 @@ static void checkGame(const std::string& dir) {
         name, name, 0, std::string("missing: the player plays it ") + when + "; make it", false);
 
   checkTiming(scenes, clips, checkStartScene());
-  noteScenesNotMade(notMade);
+  noteScenesNotMade(checkMirrors(notMade));
+  noteInstalledTables(dir);
 }
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (argc != 2 || argv[1][0] == '-') {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (answersHelpOrVersion(argc, argv, "qvkcheck", kUsage)) return 0;
+  if (argc != 2)
+    return badUsage("qvkcheck", argc < 2 ? "no game directory" : "one game directory at most");
+  if (argv[1][0] == '-') return badUsage("qvkcheck", std::string("no option ") + argv[1]);
   struct stat info;
-  if (stat(argv[1], &info) != 0 || !S_ISDIR(info.st_mode)) {
-    std::fprintf(stderr, "qvkcheck: %s is not a directory\n", argv[1]);
-    return 2;
-  }
+  if (stat(argv[1], &info) != 0 || !S_ISDIR(info.st_mode))
+    return badUsage("qvkcheck", std::string(argv[1]) + " is not a directory");
   checkGame(argv[1]);
   printFindings();
   int problems = problemCount(), warnings = warningCount();

@@ -7,10 +7,13 @@
 
 #include "qvkcheck.h"
 
-// One read of the file, as the player makes it, and the line of the file it came from.
+// One read of the file, as the player makes it, split into its items as the player splits it,
+// and the line of the file it came from.
 struct Piece {
   int line;
   std::vector<std::string> tokens;
+  bool cutShort;   // by a NUL byte, which is reported: its items say nothing more
+  bool continues;  // a later piece of a long line, which is reported: nothing more is said of it
 };
 
 static std::vector<std::string> splitWords(const char* text) {
@@ -33,31 +36,11 @@ static bool isInteger(const std::string& word) {
   return true;
 }
 
-// The reads the player makes: at most 127 characters each, so a long line comes in pieces.
+// One read past the rows the player takes is enough to know the rest is ignored.
 static std::vector<Piece> readPieces(const std::string& path, const std::string& file) {
   std::vector<Piece> pieces;
-  FILE* in = openDataFile(path);
-  if (!in) return pieces;
-  char buffer[kLineReadSize];
-  int line = 1;
-  bool longLineReported = false;
-  // One read past the rows the player takes is enough to know the rest is ignored.
-  while (pieces.size() < size_t(kMoveRows) && readTextLine(in, buffer, sizeof buffer)) {
-    pieces.push_back({line, splitWords(buffer)});
-    size_t length = std::strlen(buffer);
-    bool ended = length > 0 && buffer[length - 1] == '\n';
-    if (!ended && length == sizeof buffer - 1 && !longLineReported) {
-      problem(file, line,
-              "longer than 126 characters: the player reads it in pieces and makes a move of "
-              "each; shorten it");
-      longLineReported = true;
-    }
-    if (ended) {
-      ++line;
-      longLineReported = false;
-    }
-  }
-  std::fclose(in);
+  for (const TextRead& read : readAsThePlayerDoes(path, file, kMoveRows, "a move"))
+    pieces.push_back({read.line, splitWords(read.text.c_str()), read.nulHidesText, read.continues});
   return pieces;
 }
 
@@ -126,12 +109,17 @@ void checkMoveFile(SceneInfo& scene) {
             "the player reads only the first " + std::to_string(rowsRead) +
                 " moves of a move file and ignores this line and the rest; a scene has at most " +
                 std::to_string(rowsRead) + " moves");
-  for (int i = 0; i < rowsRead; ++i) checkItems(pieces[i], file, scene.base);
+  for (int i = 0; i < rowsRead; ++i)
+    if (!pieces[i].cutShort && !pieces[i].continues) checkItems(pieces[i], file, scene.base);
 
   // The rows as the player has them.
   loadMoveFile(file.c_str(), scene.base.c_str());
   scene.movesRead = true;
   for (int i = 0; i < rowsRead; ++i) {
+    // A blank line's row, and a row of a long line's later piece, are reported as such, and
+    // nothing else is said of them: their frame 0 would also count as out of order, and as the
+    // scene's last move when it is the last line.
+    if (pieces[i].tokens.empty() || pieces[i].continues) continue;
     const MoveRow& row = game.moveTable[i];
     RowInfo info;
     info.line = pieces[i].line;

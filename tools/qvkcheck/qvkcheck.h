@@ -51,6 +51,21 @@ bool isPresent(const std::string& name);
 // file") is needed by a scene begun, or by seq01, which every game starts with.
 std::string sceneFileMissing(const std::string& base, const std::string& what);
 
+// One read of a move or hotspot file as the player makes it (at most 127 characters, the line
+// end included), and the line of the file it comes from. text holds every byte read, NUL bytes
+// too, though the player's own reading of it stops at the first NUL.
+struct TextRead {
+  int line = 0;
+  std::string text;
+  bool nulHidesText = false;  // a NUL byte hides more of it from the player (reported)
+  bool continues = false;     // the second or a later piece of a long line (reported)
+};
+// The first `limit` reads the player makes of the file at path (named file in findings). A line
+// the player reads in pieces, making `each` of every piece ("a move"), is reported, and so is a
+// NUL byte that hides text from the player, who reads nothing of its line after it.
+std::vector<TextRead> readAsThePlayerDoes(const std::string& path, const std::string& file,
+                                          size_t limit, const char* each);
+
 // ---------------------------------------------------------------------------------------------
 // Scenes
 
@@ -78,6 +93,9 @@ struct SceneInfo {
 
 // The fourteen scene bases in the order of the game: seq01..seq08, seq12..seq17.
 std::vector<std::string> sceneBases();
+// The scene the coin picks instead of base (seq02 and seq12 ... seq07 and seq17 are mirrors of
+// each other); "" for seq01 and seq08, which have none.
+std::string mirrorOf(const std::string& base);
 
 // ---------------------------------------------------------------------------------------------
 // Checks

@@ -2,16 +2,18 @@
 // program, so two runs write the same bytes.
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <thread>
 
 #include "qvkgen.h"
 
 static const char kUsage[] =
-    "usage: qvkgen DIR\n"
+    "Usage: qvkgen DIR\n"
     "Writes the sample game into DIR (created if missing): the scenes seq01..seq08 and\n"
     "seq12..seq17 with their move (.txt) and hotspot (.hot) files, every death and object\n"
-    "clip they name, the lives, continue, game-over, missed, credits and demo clips.\n";
+    "clip they name, the lives, continue, game-over, missed, credits and demo clips.\n"
+    "\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
 
 static bool writeText(const std::string& path, const std::string& text) {
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -35,14 +37,9 @@ static void writeFiles(const std::vector<GameFile>& files, const std::string& di
 }
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (argc != 2 || argv[1][0] == '-') {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (answersHelpOrVersion(argc, argv, "qvkgen", kUsage)) return 0;
+  if (argc != 2) return badUsage("qvkgen", argc < 2 ? "no directory" : "one directory at most");
+  if (argv[1][0] == '-') return badUsage("qvkgen", std::string("no option ") + argv[1]);
   const std::string dir = argv[1];
   if (!makeDirectories(dir)) {
     std::fprintf(stderr, "qvkgen: cannot create %s\n", dir.c_str());

@@ -23,13 +23,21 @@
 namespace {
 
 constexpr int kExitUnreadable = 1;
-constexpr int kExitUsage = 2;
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: qvkprobe FILE.avi\n"
-               "       qvkprobe FILE.avi --frame N --out PICTURE.ppm\n");
-  return kExitUsage;
+constexpr char kUsage[] =
+    "Usage: qvkprobe FILE.avi\n"
+    "       qvkprobe FILE.avi --frame N --out PICTURE.ppm\n"
+    "Prints what the player sees of an AVI file: its streams, picture and sound formats, codec,\n"
+    "frames, index and sound; with --frame and --out, writes frame N as the player draws it.\n"
+    "Exit status: 0 done, 1 the file cannot be read (or has no such frame), 2 bad usage.\n"
+    "\n"
+    "  --frame N        the frame to draw, from 0\n"
+    "  --out PICTURE    where to write it, a PPM picture (P6)\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n";
+
+int usage(const std::string& text) {
+  return badUsage("qvkprobe", text);
 }
 
 // A four-character code as text, or its number when it is not printable (0, 1, 2 ...).
@@ -186,32 +194,34 @@ int drawFrame(MediaFile* file, const char* name, int32_t target, const char* out
   return 0;
 }
 
-bool parseFrameNumber(const char* text, int32_t* frame) {
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  if (!*text || *end || value < 0 || value > INT32_MAX) return false;
-  *frame = int32_t(value);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (answersHelpOrVersion(argc, argv, "qvkprobe", kUsage)) return 0;
   const char* path = nullptr;
   const char* outPath = nullptr;
   int32_t frame = -1;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--frame") == 0 && i + 1 < argc) {
-      if (!parseFrameNumber(argv[++i], &frame)) return usage();
-    } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+    const std::string arg = argv[i];
+    if ((arg == "--frame" || arg == "--out") && i + 1 == argc) return usage(arg + " needs a value");
+    if (arg == "--frame") {
+      uint64_t number = 0;
+      if (!parseWholeNumber(argv[++i], 0, INT32_MAX, &number))
+        return usage("--frame takes a frame number from 0 to " + std::to_string(INT32_MAX) +
+                     ", not " + argv[i]);
+      frame = int32_t(number);
+    } else if (arg == "--out") {
       outPath = argv[++i];
-    } else if (argv[i][0] == '-' || path) {
-      return usage();
+    } else if (arg[0] == '-') {
+      return usage("no option " + arg);
+    } else if (path) {
+      return usage("one file at most");
     } else {
       path = argv[i];
     }
   }
-  if (!path || (frame >= 0) != (outPath != nullptr)) return usage();
+  if (!path) return usage("no file");
+  if ((frame >= 0) != (outPath != nullptr)) return usage("--frame and --out go together");
 
   std::unique_ptr<MediaFile> file(openAviFile(path));
   if (!file) {

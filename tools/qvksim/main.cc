@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -13,7 +12,7 @@
 void setMessageTrace(HeadlessWindow& window);
 
 static const char* const kUsage =
-    "usage: qvksim [--game DIR] [--install DIR] [--clock timer|sound] [--coins BITS]\n"
+    "Usage: qvksim [--game DIR] [--install DIR] [--clock timer|sound] [--coins BITS]\n"
     "              [--seed N] [--virtual-media MANIFEST] SCRIPT\n"
     "\n"
     "Runs the game's real start-up, menu commands and game thread against a headless platform\n"
@@ -22,11 +21,16 @@ static const char* const kUsage =
     "\n"
     "  --game DIR            the current directory: AVI files, infile.txt (default: .)\n"
     "  --install DIR         the install directory: move and hotspot files first, the saved\n"
-    "                        game (default: a fresh empty directory, removed at exit)\n"
+    "                        game (default: a fresh empty directory, removed at exit; a note\n"
+    "                        on standard error names the player's own move and hotspot files\n"
+    "                        that would make the real game play otherwise)\n"
     "  --clock sound|timer   the clock: the virtual sound card (default) or the frame timer\n"
     "  --coins BITS          force the next coin draws after start-up, e.g. 10011\n"
-    "  --seed N              seed the random numbers with N (default: the clock's seconds)\n"
+    "  --seed N              seed the random numbers with N, 0 to 4294967295 (default: the\n"
+    "                        clock's seconds)\n"
     "  --virtual-media FILE  lines NAME FRAMES declare clips; no AVI file is read\n"
+    "  -h, --help            print this help and exit\n"
+    "  --version             print the version and exit\n"
     "\n"
     "Script commands, one per line ('#' starts a comment):\n"
     "  new, load, save, stop, windowed, fullscreen   the menu commands\n"
@@ -60,45 +64,72 @@ struct Options {
   std::string script;
 };
 
-static bool parseOptions(int argc, char** argv, Options* options) {
+// The options into *options; on a bad one, what is wrong with it.
+static bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
-      return true;
-    };
-    std::string text;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
-    } else if (arg == "--game") {
-      if (!value(&options->gameDir)) return false;
+    const std::string arg = argv[i];
+    bool takesValue = arg == "--game" || arg == "--install" || arg == "--clock" ||
+                      arg == "--coins" || arg == "--seed" || arg == "--virtual-media";
+    if (takesValue && i + 1 == argc) {
+      *error = arg + " needs a value";
+      return false;
+    }
+    const std::string value = takesValue ? argv[++i] : "";
+    if (arg == "--game") {
+      options->gameDir = value;
     } else if (arg == "--install") {
-      if (!value(&options->installDir)) return false;
+      options->installDir = value;
     } else if (arg == "--clock") {
-      if (!value(&text) || (text != "sound" && text != "timer")) return false;
-      options->soundClock = text == "sound";
+      if (value != "sound" && value != "timer") {
+        *error = "--clock is sound or timer, not " + value;
+        return false;
+      }
+      options->soundClock = value == "sound";
     } else if (arg == "--coins") {
-      if (!value(&options->coins) || options->coins.find_first_not_of("01") != std::string::npos)
+      if (value.empty() || value.find_first_not_of("01") != std::string::npos) {
+        *error = "--coins takes bits, 0 or 1, not " + value;
         return false;
+      }
+      options->coins = value;
     } else if (arg == "--seed") {
-      if (!value(&text) || text.empty() ||
-          text.find_first_not_of("0123456789") != std::string::npos)
+      uint64_t seed = 0;
+      if (!parseWholeNumber(value.c_str(), 0, UINT32_MAX, &seed)) {
+        *error = "--seed takes a whole number from 0 to " + std::to_string(UINT32_MAX) + ", not " +
+                 value;
         return false;
+      }
       options->seeded = true;
-      options->seed = static_cast<uint32_t>(std::stoul(text));
+      options->seed = static_cast<uint32_t>(seed);
     } else if (arg == "--virtual-media") {
-      if (!value(&options->manifest)) return false;
+      options->manifest = value;
     } else if (!arg.empty() && arg[0] == '-') {
+      *error = "no option " + arg;
       return false;
     } else if (options->script.empty()) {
       options->script = arg;
     } else {
+      *error = "one script at most";
       return false;
     }
   }
+  if (options->script.empty()) *error = "no script";
   return !options->script.empty();
+}
+
+// The run plays in its own install directory, so that its trace does not depend on the machine;
+// the player's own may hold move and hotspot files that the real game would read instead.
+static void noteInstalledTables(const std::string& runInstall) {
+  std::vector<std::string> files = playersInstalledTables(runInstall);
+  if (files.empty()) return;
+  const std::string player = defaultInstallDirectory();
+  std::string names;
+  for (const std::string& path : files)
+    names += (names.empty() ? "" : ", ") + path.substr(path.rfind('/') + 1);
+  std::fprintf(stderr,
+               "qvksim: note: the player's install directory %s holds %s, which the real game "
+               "reads instead of the game's own move and hotspot files: it plays otherwise than "
+               "this run (give --install %s to play with them)\n",
+               player.c_str(), names.c_str(), player.c_str());
 }
 
 // Runs passes until done() holds; false when an hour of game time has passed first, or when
@@ -175,13 +206,11 @@ static bool runCommand(HeadlessSession& session, const ScriptCommand& command,
 }
 
 int main(int argc, char** argv) {
+  if (answersHelpOrVersion(argc, argv, "qvksim", kUsage)) return 0;
   Options options;
-  if (!parseOptions(argc, argv, &options)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  std::vector<ScriptCommand> script;
   std::string error;
+  if (!parseOptions(argc, argv, &options, &error)) return badUsage("qvksim", error);
+  std::vector<ScriptCommand> script;
   if (!parseScript(options.script, &script, &error)) {
     std::fprintf(stderr, "qvksim: %s\n", error.c_str());
     return 2;
@@ -218,6 +247,7 @@ int main(int argc, char** argv) {
     }
     temporaryInstall = options.installDir = pattern;
   }
+  noteInstalledTables(options.installDir);
 
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   startTrace();
