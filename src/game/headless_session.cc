@@ -24,6 +24,8 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   sessionSound = session.soundClock ? &session.sound : nullptr;
   platform.createSoundDevice = session.soundClock ? createSessionSound : nullptr;
   session.passes = 0;
+  // As the real window: it has the keyboard focus before the game starts up.
+  onFocusGained();
   startUp();
 }
 
@@ -41,6 +43,7 @@ void runHeadlessPass(HeadlessSession& session) {
 
 void closeHeadlessSession(HeadlessSession&) {
   shutDown();
+  releaseKeyboardHook();
   playback.soundDevice = nullptr;
   playback.streamBuffer = nullptr;
   sessionSound = nullptr;

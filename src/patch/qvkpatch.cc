@@ -57,12 +57,14 @@ static bool readPayload(FILE* own, uint64_t offset, uint64_t length,
   return std::fread(payload->data(), 1, length, own) == length;
 }
 
-// The payload is an archive the extractor will install whole: sound, and without a member that
-// is qvp's own file to the game (in any case), which the clean-up would delete again or which
-// would delete qvp.
+// The payload is an archive the extractor will install whole: sound, leaving the saved game
+// alone, and without a member that is qvp's own file to the game (in any case), which the
+// clean-up would delete again or which would delete qvp.
 static bool checkPayload(const std::vector<uint8_t>& payload, std::string* error) {
   std::vector<ZipMember> members;
-  if (!readZipArchive(payload.data(), payload.size(), &members, error)) return false;
+  if (!readZipArchive(payload.data(), payload.size(), &members, error) ||
+      !leavesSavedGameAlone(members, error))
+    return false;
   for (const ZipMember& member : members) {
     if (foldedName(member.name) == foldedName(kExtractorName)) {
       *error =
