@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -182,6 +183,15 @@ int main() {
   if (!makeDirectories(install)) {
     std::fclose(own);
     return failWith(errorText("cannot create " + install));
+  }
+
+  // One installer at a time in an install directory: another one waits here until this one has
+  // deleted its qvp, so neither replaces, runs or deletes the other's. The lock goes with the
+  // process.
+  int lock = open(install.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+    std::fclose(own);
+    return failWith(errorText("cannot lock " + install));
   }
 
   const std::string extractor = install + "/" + kExtractorName;

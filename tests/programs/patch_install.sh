@@ -4,7 +4,8 @@
 # exactly its file, and the same bytes when made again. (How each member is stored is the ZIP
 # writer's own test.) qvkpatch run where it lies creates the install directory
 # ($XDG_DATA_HOME/qvk, else ~/.local/share/qvk), leaves exactly the sixteen files of its payload
-# there and no qvp, and updates an existing install, keeping its saved game. The qvp it runs is
+# there and no qvp, and updates an existing install, keeping its saved game; two installers at
+# once in one install directory both succeed. The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
 # too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt ends
 # qvp, not the installer, and an ignored child signal does not lose qvp's status.
@@ -82,6 +83,17 @@ printf 'saved game' >"$existing/qvk.sav"
 patch "$work/existing"
 [ "$(listing "$existing")" = "${installed}qvk.sav " ] || fail "updated: $(listing "$existing")"
 [ "$(cat "$existing/qvk.sav")" = "saved game" ] || fail "the saved game changed"
+
+# Two installers at once in one install directory (each writes and deletes its qvp there): both
+# succeed, and what is left is the update, without a qvp.
+for round in 1 2 3; do
+  env -C "$work/run" XDG_DATA_HOME="$work/twice" ./qvkpatch >"$work/first" 2>&1 &
+  first=$!
+  env -C "$work/run" XDG_DATA_HOME="$work/twice" ./qvkpatch >"$work/second" 2>&1 ||
+    fail "round $round, the second installer: $(cat "$work/second")"
+  wait "$first" || fail "round $round, the first installer: $(cat "$work/first")"
+done
+[ "$(listing "$work/twice/qvk")" = "$installed" ] || fail "two at once: $(listing "$work/twice/qvk")"
 
 # Without XDG_DATA_HOME: ~/.local/share/qvk, every missing parent created. Started from another
 # directory, the installer still finds its own file.
