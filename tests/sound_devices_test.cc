@@ -1,5 +1,7 @@
 // The SDL device's mixer, driven by hand. (The virtual sound card of the tests is driven by the
 // sound, pump and scenario tests.)
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "media/media.h"
@@ -23,14 +25,29 @@ void fill(SoundBuffer* buffer, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+// The time the mixer's play cursors move with, in nanoseconds.
+int64_t fakeNow = 0;
+int64_t fakeClock() {
+  return fakeNow;
+}
+constexpr int64_t kMs = 1000000;
+
+// The time a device takes to play bytes of the game's sound, rounded up to a nanosecond.
+int64_t playTime(uint64_t bytes) {
+  return static_cast<int64_t>((bytes * 1000000000 + 44099) / 44100);
+}
+
 class SdlMixer : public ::testing::Test {
  protected:
+  // As the audio callback mixes: the block is taken now and heard while the clock moves on by
+  // its playing time, so the cursors stand at its end afterwards.
   std::vector<uint8_t> mix(uint32_t bytes) {
     std::vector<uint8_t> out(bytes);
     mixSdlSound(device.get(), out.data(), bytes);
+    fakeNow += playTime(bytes);
     return out;
   }
-  std::unique_ptr<SoundDevice> device{createSdlMixerDevice()};
+  std::unique_ptr<SoundDevice> device{createSdlMixerDevice(fakeClock)};
 };
 
 TEST_F(SdlMixer, TakesOnlyTheGamesSoundFormat) {
@@ -132,4 +149,79 @@ TEST_F(SdlMixer, CursorWakesTheGameAtEveryWakePoint) {
   stream->stop();
   mix(44100);
   EXPECT_EQ(gameWakeCount() - before, 12u);
+}
+
+// The audio callback takes 1024 samples (2048 bytes, 46.4 ms) a turn, and the play cursor moves
+// on between turns as the sound is heard, so the pictures that follow it change on time. Read
+// every millisecond while the callbacks come on time, late, not at all for a while, early and in
+// a burst: the cursor never goes back and never passes what the callback has taken; the sound of
+// every frame starts within 5 ms of the moment the device plays it (a block is played from the
+// moment it is taken); and the game thread's timed sleep ends where the cursor enters the next
+// frame's sound.
+TEST_F(SdlMixer, CursorMovesWithTimeBetweenCallbacks) {
+  constexpr uint32_t kBlock = 2048;
+  const int64_t period = playTime(kBlock);
+  std::vector<int64_t> callbacks;
+  for (int i = 0; i < 40; ++i) callbacks.push_back(i * period);
+  callbacks.push_back(40 * period + 30 * kMs);  // late
+  callbacks.push_back(42 * period + 30 * kMs);  // after a missing one
+  for (int i = 43; i < 60; ++i) callbacks.push_back(i * period + 30 * kMs);
+  callbacks.push_back(60 * period + 28 * kMs);  // early
+  callbacks.push_back(62 * period);             // a pause, then a burst of three
+  callbacks.push_back(62 * period + kMs / 2);
+  callbacks.push_back(62 * period + kMs);
+  for (int i = 65; i < 90; ++i) callbacks.push_back(i * period);
+
+  fakeNow = 0;
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  struct Block {
+    int64_t time;
+    uint64_t start;
+    bool inBurst;
+  };
+  std::vector<Block> blocks;
+  uint64_t taken = 0, heard = 0;
+  std::vector<int64_t> seen;       // when the cursor was first seen at each frame's sound
+  std::vector<int64_t> predicted;  // where the timed sleep ended, for each frame's sound
+  size_t next = 0;
+  uint8_t out[kBlock];
+  for (int64_t now = 0; now < 90 * period; now += kMs) {
+    for (; next < callbacks.size() && callbacks[next] <= now; ++next) {
+      fakeNow = callbacks[next];
+      bool burst = (next > 0 && callbacks[next] - callbacks[next - 1] < kMs) ||
+                   (next + 1 < callbacks.size() && callbacks[next + 1] - callbacks[next] < kMs);
+      blocks.push_back({callbacks[next], taken, burst});
+      mixSdlSound(device.get(), out, kBlock);
+      taken += kBlock;
+    }
+    fakeNow = now;
+    int64_t sleep = stream->timeToNextWakeUs();
+    uint32_t position = positionOf(stream);
+    // The cursor as a count of bytes heard: the one that lies within a turn of the buffer below
+    // what was taken. A cursor that went back or ran ahead would lie below the last one.
+    uint64_t count = taken - (taken + 44100 - position) % 44100;
+    ASSERT_GE(count, heard) << "at " << now / kMs << " ms";
+    ASSERT_LE(count, taken);
+    heard = count;
+    while (seen.size() < heard / 3675) seen.push_back(now);
+    if (sleep >= 0) {
+      uint64_t frame = heard / 3675 + 1;
+      if (predicted.size() < frame) predicted.resize(frame + 1, -1);
+      predicted[frame] = now + sleep * 1000;
+    }
+  }
+  ASSERT_GT(seen.size(), 40u);
+  for (size_t frame = 1; frame < seen.size(); ++frame) {
+    uint64_t start = frame * 3675;
+    auto block = std::prev(std::upper_bound(blocks.begin(), blocks.end(), start,
+                                            [](uint64_t b, const Block& x) { return b < x.start; }));
+    if (block->inBurst && std::next(block) != blocks.end() && std::next(block)->inBurst) continue;
+    int64_t due = block->time + playTime(start - block->start);
+    EXPECT_NEAR(seen[frame - 1], due, 5 * kMs) << "frame " << frame;
+    if (frame < predicted.size() && predicted[frame] >= 0) {
+      EXPECT_NEAR(predicted[frame], due, 1000) << "frame " << frame;
+    }
+  }
 }

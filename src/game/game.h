@@ -187,6 +187,9 @@ void startJudging();  // resets the judging state, as every start of the thread 
 // One pass of the loop; false once the thread has ended through finishGameThread. Returns
 // through changed whether the pass moved anything (the clock, the picture, the input).
 bool runGamePass(bool* changed = nullptr);
+// How long the thread sleeps after a pass that moved nothing, unless woken: until the play
+// cursor enters the next frame's sound, the joystick's next look, or the longest sleep.
+uint64_t gameSleepUs();
 // The thread's own end: closes the clip, returns to the window, clears the run flags.
 void finishGameThread();
 
@@ -298,4 +301,4 @@ void endGameThread();
 // With a virtual game thread: whether it runs, and one pass of it (nothing when it does not
 // run). The pass ends the thread when the game or the demo is over.
 bool virtualGameThreadRunning();
-void runVirtualGamePass();
+void runVirtualGamePass(bool* changed = nullptr);

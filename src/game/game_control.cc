@@ -1,6 +1,7 @@
 // Game control: the Game menu's commands, the game thread's start and end, and the attract
 // mode that starts the demo when nobody plays. Commands and attract ticks are serialised by
 // one command lock, so they never interleave and never start two game threads.
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -25,7 +26,13 @@ static bool shutDownStarted = false;
 
 // A joystick is read by polling: while one is plugged in, the thread looks at it this often,
 // so a move reaches the judging within 5 ms.
-static constexpr uint32_t kJoystickPollMs = 3;
+static constexpr uint64_t kJoystickPollUs = 3000;
+
+uint64_t gameSleepUs() {
+  uint64_t sleep = input.joystickRead ? kJoystickPollUs : platform.gameWakeTimeoutMs * 1000ull;
+  int64_t clock = timeToClockMoveUs();
+  return clock < 0 ? sleep : std::min(sleep, static_cast<uint64_t>(clock));
+}
 
 void gameThreadProc() {
   startJudging();
@@ -34,9 +41,8 @@ void gameThreadProc() {
     bool changed = false;
     if (!runGamePass(&changed)) break;
     // Nothing moved: sleep until something can change the next pass. Every frame of every
-    // window is still judged, since the clock's every frame wakes the thread.
-    if (!changed)
-      waitForGameWake(wakes, input.joystickRead ? kJoystickPollMs : platform.gameWakeTimeoutMs);
+    // window is still judged: the thread wakes as the play cursor enters the next frame's sound.
+    if (!changed) waitForGameWake(wakes, gameSleepUs());
   }
 }
 
@@ -65,9 +71,9 @@ bool virtualGameThreadRunning() {
   return platform.virtualGameThread && gameThreadRunning;
 }
 
-void runVirtualGamePass() {
+void runVirtualGamePass(bool* changed) {
   if (!virtualGameThreadRunning()) return;
-  if (!runGamePass()) gameThreadRunning = false;
+  if (!runGamePass(changed)) gameThreadRunning = false;
 }
 
 // Asks the thread to stop and waits until it has; the thread gives up any wait it is in.

@@ -165,7 +165,9 @@ void runMediaSteps() {
 bool runGamePass(bool* changed) {
   int32_t frameBefore = playback.currentFrame;
   int32_t slotBefore = playback.drawSlot;
-  uint32_t cursorBefore = playback.playCursor;
+  // The cursor moves with time; what a pass does changes only where it enters another frame's
+  // sound (chunks are whole frames of it).
+  uint32_t cursorFrameBefore = playback.playCursor / kSoundBytesPerFrame;
 
   rowAdvance();
   continueCheck();
@@ -196,7 +198,8 @@ bool runGamePass(bool* changed) {
 
   if (changed)
     *changed = code != kInputNone || playback.currentFrame != frameBefore ||
-               playback.drawSlot != slotBefore || playback.playCursor != cursorBefore ||
+               playback.drawSlot != slotBefore ||
+               playback.playCursor / kSoundBytesPerFrame != cursorFrameBefore ||
                playback.sequenceEnded;
   if (playback.sequenceEnded) {
     sceneFlow();

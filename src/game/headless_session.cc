@@ -22,7 +22,9 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   platform.drawer = &session.drawer;
   platform.virtualGameThread = true;
   sessionSound = session.soundClock ? &session.sound : nullptr;
-  platform.createSoundDevice = session.soundClock ? createSessionSound : nullptr;
+  platform.createSoundDevice = !session.soundClock ? nullptr
+                               : session.createSound ? session.createSound
+                                                     : createSessionSound;
   session.passes = 0;
   // As the real window: it has the keyboard focus before the game starts up.
   onFocusGained();
@@ -41,9 +43,10 @@ void runHeadlessPass(HeadlessSession& session) {
   runVirtualGamePass();
 }
 
-void closeHeadlessSession(HeadlessSession&) {
+void closeHeadlessSession(HeadlessSession& session) {
   shutDown();
   releaseKeyboardHook();
+  if (playback.soundDevice != &session.sound) delete playback.soundDevice;
   playback.soundDevice = nullptr;
   playback.streamBuffer = nullptr;
   sessionSound = nullptr;

@@ -18,6 +18,9 @@ struct HeadlessSession {
   VirtualMediaLibrary virtualMedia;
   HeadlessDrawer drawer;
   bool soundClock = true;  // false: no sound device, the FrameTimer drives the clock
+  // With the sound clock, makes another sound device instead of the virtual sound card (the
+  // SDL device's mixer on a clock of the test's); the session deletes it at its close.
+  SoundDevice* (*createSound)() = nullptr;
   uint64_t passes = 0;
 };
 

@@ -233,6 +233,10 @@ struct ClockReading {
 };
 ClockReading pollClock();
 
+// Microseconds until the clock can move without a wake-up of the game thread: the play cursor,
+// moving on with time, entering the next frame's sound. -1 when only a wake-up can move it.
+int64_t timeToClockMoveUs();
+
 // At most one frame per pass, however far the clock has moved; the slot drawn is reloaded.
 void pictureStep();
 

@@ -67,6 +67,11 @@ ClockReading pollClock() {
   return playback.soundClock ? pollSoundClock() : pollTimerClock();
 }
 
+int64_t timeToClockMoveUs() {
+  if (!playback.soundClock || !playback.streamBuffer) return -1;
+  return playback.streamBuffer->timeToNextWakeUs();
+}
+
 static void advanceDrawSlot() {
   playback.drawSlot = (playback.drawSlot + 1) % kCacheSlots;
 }

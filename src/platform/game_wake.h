@@ -10,9 +10,9 @@
 uint64_t gameWakeCount();
 // Any thread, the audio callback included: takes one short lock and never waits otherwise.
 void wakeGame();
-// Sleeps until the count differs from seen, the calling thread is asked to stop, or timeoutMs
-// has passed.
-void waitForGameWake(uint64_t seen, uint32_t timeoutMs);
+// Sleeps until the count differs from seen, the calling thread is asked to stop, or timeoutUs
+// microseconds have passed.
+void waitForGameWake(uint64_t seen, uint64_t timeoutUs);
 // Whether a thread sleeps in waitForGameWake having seen every wake-up so far, so that only
 // another one can wake it (tests: the game thread has run its passes and gone to sleep).
 bool gameWakeSleeperUpToDate();

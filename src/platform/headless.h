@@ -13,8 +13,12 @@
 #include "platform/platform.h"
 
 // The real sound device's mixer with no audio device behind it: it mixes only when mixSdlSound
-// is called (deterministic tests of the mixer, the benchmark).
-SoundDevice* createSdlMixerDevice();
+// is called (deterministic tests of the mixer, the benchmark). clock gives the time in
+// nanoseconds that the play cursors move with (nullptr: the real monotonic clock). With an
+// output (sound_output.h), the buffers' play and stop tell it what is wanted; the caller steps
+// it (stepSoundOutput) and mixes as its backend would.
+struct SoundOutput;
+SoundDevice* createSdlMixerDevice(int64_t (*clock)() = nullptr, SoundOutput* output = nullptr);
 // The next bytes of output of every playing buffer of device (made by createSdlSoundDevice or
 // createSdlMixerDevice), mixed as the audio callback mixes them, with the play cursors moved on.
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);
@@ -111,7 +115,8 @@ struct VirtualSoundBuffer : SoundBuffer {
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
   void wakeGameEvery(uint32_t bytes) override;
-  void release() override;  // marks it released; the device keeps it for inspection
+  int64_t timeToNextWakeUs() override;  // -1: its cursor moves only when the device advances
+  void release() override;              // marks it released; the device keeps it for inspection
 
   // All of these are guarded by the device's lock.
   VirtualSoundDevice* device = nullptr;

@@ -1,36 +1,40 @@
 // The real sound device on SDL2 audio. SDL plays the game's own format, 22050 Hz 8-bit unsigned
 // stereo, and converts it for the hardware; every buffer is in that format, so a buffer's bytes
 // are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
-// looping stream buffer and the one-shot effect buffers, and a buffer's play cursor is the byte
-// the callback takes next. The callback wakes the game thread when a cursor crosses one of its
-// buffer's wake points, so the game thread sleeps between frames.
+// looping stream buffer and the one-shot effect buffers, 46 ms at a time. A buffer's play cursor
+// is where the sound being heard has got to: it moves on with time from where the callback's
+// block began, never past the bytes the callback has taken (play_position.h). The callback wakes
+// the game thread when it takes the sound of a buffer's next wake point, and the game thread
+// sleeps until the cursor reaches it (timeToNextWakeUs).
 //
 // One lock per device guards the buffers' state and the list of buffers. The callback reads
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
 // is seen whole by the next callback. A chunk is refilled only after the cursor has left it, so
 // the callback never plays half-written sound.
 //
-// The output (SDL's audio device and its thread) runs only while a buffer plays: an open device
-// calls the callback 22 times a second even to play silence, which is most of what the program
-// costs while nothing plays.
+// What calls the mixer is the device's output (sound_output.h): SDL's audio device while there
+// is one, else the output's own clock, in silence.
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "platform/game_wake.h"
 #include "platform/headless.h"
+#include "platform/play_position.h"
+#include "platform/sound_output.h"
 #include "platform/sound_regions.h"
 
 namespace {
 
 constexpr int kOutputRate = 22050;
 constexpr int kOutputChannels = 2;
-// 46 ms: the steps in which the play cursor moves. A step stays shorter than a frame's sound,
-// so the cursor stops inside every frame and every frame is shown and judged; each step is a
-// wake-up of SDL's audio thread, so fewer of them cost less.
+// 46 ms: the blocks in which the callback takes the sound. Each is a wake-up of SDL's audio
+// thread, so fewer of them cost less; the play cursor moves between them with time. A block
+// stays shorter than a frame's sound, so a late callback holds the cursor inside a frame at most.
 constexpr int kCallbackSamples = 1024;
 constexpr uint32_t kMixBlock = 1024;  // output bytes mixed per pass over the buffers
 constexpr int32_t kUnityGain = 1 << 16;
@@ -48,11 +52,19 @@ struct SdlSoundBuffer : SoundBuffer {
   bool setCurrentPosition(uint32_t position) override;
   bool setVolume(int32_t hundredthsOfDecibel) override;
   void wakeGameEvery(uint32_t bytes) override;
+  int64_t timeToNextWakeUs() override;
   void release() override;
+
+  // Where the heard position stands (the cursor less what the callback has taken and not yet
+  // played): at origin, moved on by position since the last stop, play or new position.
+  uint32_t heardPosition(int64_t now);
+  void restartPosition();
 
   SdlSoundDevice* device = nullptr;
   std::vector<uint8_t> bytes;
-  uint32_t cursor = 0;
+  uint32_t cursor = 0;  // the byte the callback takes next
+  uint32_t origin = 0;  // the cursor at the last stop, play or new position
+  PlayPosition position;
   bool playing = false;
   bool looping = false;
   int32_t gain = kUnityGain;  // 16.16 fixed point
@@ -65,13 +77,21 @@ struct SdlSoundDevice : SoundDevice {
 
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
+  int64_t (*clock)() = nullptr;  // nanoseconds, monotonic
+  // What calls the mixer: nullptr for a mixer that mixes only when mixSdlSound is called.
+  SoundOutput* output = nullptr;
+  bool ownsOutput = false;  // the real device's: its thread and SDL's audio device
+};
 
-  // Opening and closing the output wait for SDL's audio thread, so they have a lock of their
-  // own, which the callback never takes.
-  bool hasOutput = false;  // false: a mixer without an audio device
-  std::mutex outputLock;
-  SDL_AudioDeviceID audio = 0;  // the open output, or 0
-  std::thread closing;          // the output being closed
+// SDL's audio device as the output of a sound device.
+struct SdlAudioBackend : AudioBackend {
+  bool open() override;
+  bool lost() override;
+  void close() override;
+
+  SdlSoundDevice* device = nullptr;
+  SDL_AudioDeviceID audio = 0;
+  bool audioInitialized = false;
 };
 
 bool isGameFormat(const WaveFormat& format) {
@@ -104,6 +124,7 @@ bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
       buffer.cursor = 0;
       if (!buffer.looping) {
         buffer.playing = false;
+        buffer.restartPosition();
         return crossed;
       }
     }
@@ -111,8 +132,12 @@ bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
   return crossed;
 }
 
-// True when a cursor crossed a wake point.
+// True when a cursor crossed a wake point. The heard positions of the buffers that played move
+// on from the block's start from now on.
 bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
+  int64_t now = device.clock();
+  for (SdlSoundBuffer* buffer : device.buffers)
+    if (buffer->playing) takePlayBytes(buffer->position, bytes, now);
   int32_t sum[kMixBlock];
   bool crossed = false;
   while (bytes > 0) {
@@ -133,7 +158,12 @@ void audioCallback(void* device, Uint8* stream, int length) {
   mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
 }
 
-SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
+bool SdlAudioBackend::open() {
+  if (!audioInitialized && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    debugPrint("no audio: %s", SDL_GetError());
+    return false;
+  }
+  audioInitialized = true;
   SDL_AudioSpec wanted{};
   wanted.freq = kOutputRate;
   wanted.format = AUDIO_U8;
@@ -143,43 +173,43 @@ SDL_AudioDeviceID openOutput(SdlSoundDevice* device) {
   wanted.userdata = device;
   SDL_AudioSpec obtained{};
   // No changes allowed: SDL converts our format for the hardware.
-  SDL_AudioDeviceID audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-  if (audio == 0) debugPrint("no audio device: %s", SDL_GetError());
-  if (audio != 0) SDL_PauseAudioDevice(audio, 0);
-  return audio;
+  audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (audio == 0) {
+    debugPrint("no audio device: %s", SDL_GetError());
+    return false;
+  }
+  SDL_PauseAudioDevice(audio, 0);
+  return true;
 }
 
-void closeOutput(SdlSoundDevice& device) {
-  if (device.closing.joinable()) device.closing.join();
-  // SDL lets the output drain before it closes it, some 50 ms that nobody needs to wait for.
-  if (device.audio != 0) device.closing = std::thread(SDL_CloseAudioDevice, device.audio);
-  device.audio = 0;
+// SDL goes on calling the callback of a device it has lost, but nothing is heard.
+bool SdlAudioBackend::lost() {
+  return audio != 0 && SDL_GetAudioDeviceStatus(audio) == SDL_AUDIO_STOPPED;
 }
 
-// After a play, a stop or a release (never under the buffers' lock): the output opens when a
-// buffer plays and closes when none does. A one-shot buffer that ends by itself leaves the
-// output open until the next call.
+void SdlAudioBackend::close() {
+  if (audio != 0) SDL_CloseAudioDevice(audio);
+  audio = 0;
+}
+
+// After a play, a stop, a release or a one-shot buffer's end (never under the buffers' lock):
+// the output is wanted while a buffer plays.
 void updateOutput(SdlSoundDevice& device) {
-  if (!device.hasOutput) return;
-  std::lock_guard<std::mutex> output(device.outputLock);
+  if (!device.output) return;
   bool playing = false;
   {
     std::lock_guard<std::mutex> hold(device.lock);
     for (SdlSoundBuffer* buffer : device.buffers) playing = playing || buffer->playing;
   }
-  if (playing && device.audio == 0) {
-    if (device.closing.joinable()) device.closing.join();
-    device.audio = openOutput(&device);
-  } else if (!playing && device.audio != 0) {
-    closeOutput(device);
-  }
+  noteOutputWanted(*device.output, playing, device.clock());
 }
 
 SdlSoundDevice::~SdlSoundDevice() {
-  if (hasOutput) {
-    closeOutput(*this);
-    if (closing.joinable()) closing.join();  // the callback has finished for good
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (ownsOutput) {
+    stopSoundOutput(*output);  // the callback has finished for good
+    AudioBackend* backend = output->backend;
+    delete output;
+    delete backend;
   }
   for (SdlSoundBuffer* buffer : buffers) delete buffer;
 }
@@ -208,9 +238,21 @@ bool SdlSoundBuffer::unlock(uint8_t* region1, uint32_t length1, uint8_t* region2
   return regionsInside(bytes.data(), uint32_t(bytes.size()), region1, length1, region2, length2);
 }
 
+// The heard position stands at the cursor (what was taken is heard) until the next block.
+void SdlSoundBuffer::restartPosition() {
+  origin = cursor;
+  resetPlayPosition(position);
+}
+
+uint32_t SdlSoundBuffer::heardPosition(int64_t now) {
+  uint64_t heard = origin + readPlayPosition(position, now);
+  return static_cast<uint32_t>(heard % bytes.size());
+}
+
 bool SdlSoundBuffer::play(bool loop) {
   {
     std::lock_guard<std::mutex> hold(device->lock);
+    if (!playing) restartPosition();
     playing = true;
     looping = loop;
   }
@@ -222,6 +264,7 @@ bool SdlSoundBuffer::stop() {
   {
     std::lock_guard<std::mutex> hold(device->lock);
     playing = false;
+    restartPosition();
   }
   updateOutput(*device);
   return true;
@@ -229,14 +272,15 @@ bool SdlSoundBuffer::stop() {
 
 bool SdlSoundBuffer::getCurrentPosition(uint32_t* playCursor) {
   std::lock_guard<std::mutex> hold(device->lock);
-  *playCursor = cursor;
+  *playCursor = heardPosition(device->clock());
   return true;
 }
 
-bool SdlSoundBuffer::setCurrentPosition(uint32_t position) {
+bool SdlSoundBuffer::setCurrentPosition(uint32_t newPosition) {
   std::lock_guard<std::mutex> hold(device->lock);
-  if (position >= bytes.size()) return false;
-  cursor = position;
+  if (newPosition >= bytes.size()) return false;
+  cursor = newPosition;
+  restartPosition();
   return true;
 }
 
@@ -257,6 +301,18 @@ void SdlSoundBuffer::wakeGameEvery(uint32_t interval) {
   wakeInterval = interval;
 }
 
+int64_t SdlSoundBuffer::timeToNextWakeUs() {
+  std::lock_guard<std::mutex> hold(device->lock);
+  if (!playing || wakeInterval == 0) return -1;
+  int64_t now = device->clock();
+  uint32_t heard = heardPosition(now);
+  uint32_t size = static_cast<uint32_t>(bytes.size());
+  // The buffer's start, where the cursor wraps, is a wake point too.
+  uint32_t next = std::min(size, (heard / wakeInterval + 1) * wakeInterval);
+  int64_t wait = timeUntilPlayPosition(position, position.reported + (next - heard), now);
+  return wait < 0 ? -1 : (wait + 999) / 1000;
+}
+
 void SdlSoundBuffer::release() {
   SdlSoundDevice* owner = device;
   {
@@ -271,33 +327,46 @@ void SdlSoundBuffer::release() {
 
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   auto* sdl = static_cast<SdlSoundDevice*>(device);
-  bool crossed = false;
+  bool crossed = false, playing = false;
   {
     std::lock_guard<std::mutex> hold(sdl->lock);
     crossed = mixLocked(*sdl, out, bytes);
+    for (SdlSoundBuffer* buffer : sdl->buffers) playing = playing || buffer->playing;
   }
   // Outside the device's lock: the game thread may be waiting for it to read the cursor.
   if (crossed) wakeGame();
+  // A one-shot buffer that has ended was the last to play.
+  if (!playing && sdl->output) noteOutputWanted(*sdl->output, false, sdl->clock());
 }
 
-SoundDevice* createSdlMixerDevice() {
-  return new SdlSoundDevice;
+static int64_t steadyClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+SoundDevice* createSdlMixerDevice(int64_t (*clock)(), SoundOutput* output) {
+  auto* device = new SdlSoundDevice;
+  device->clock = clock ? clock : steadyClockNs;
+  device->output = output;
+  if (output) output->device = device;
+  return device;
+}
+
+static void reportSound(const char* line) {
+  std::fprintf(stderr, "%s\n", line);
 }
 
 SoundDevice* createSdlSoundDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    debugPrint("no audio: %s", SDL_GetError());
-    return nullptr;
-  }
   auto* device = new SdlSoundDevice;
-  // The output is opened once to see that there is one, and closed again while nothing plays.
-  device->audio = openOutput(device);
-  if (device->audio == 0) {
-    delete device;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return nullptr;
-  }
-  device->hasOutput = true;
-  updateOutput(*device);
+  device->clock = steadyClockNs;
+  auto* backend = new SdlAudioBackend;
+  backend->device = device;
+  device->output = new SoundOutput;
+  device->output->device = device;
+  device->output->backend = backend;
+  device->output->report = reportSound;
+  device->ownsOutput = true;
+  startSoundOutput(*device->output, steadyClockNs);
   return device;
 }

@@ -47,12 +47,12 @@ void wakeGame() {
   wake.signal.notify_all();
 }
 
-void waitForGameWake(uint64_t seen, uint32_t timeoutMs) {
+void waitForGameWake(uint64_t seen, uint64_t timeoutUs) {
   GameWake& wake = gameWake();
   std::unique_lock<std::mutex> hold(wake.lock);
   ++wake.sleepers;
   wake.sleeperSaw = seen;
-  wake.signal.wait_for(hold, std::chrono::milliseconds(timeoutMs),
+  wake.signal.wait_for(hold, std::chrono::microseconds(timeoutUs),
                        [&] { return wake.count != seen || stopRequested(); });
   --wake.sleepers;
 }

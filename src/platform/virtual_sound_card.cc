@@ -140,6 +140,10 @@ void VirtualSoundBuffer::wakeGameEvery(uint32_t interval) {
   wakeInterval = interval;
 }
 
+int64_t VirtualSoundBuffer::timeToNextWakeUs() {
+  return -1;
+}
+
 void VirtualSoundBuffer::release() {
   std::lock_guard<std::mutex> hold(device->lock);
   if (released) return;

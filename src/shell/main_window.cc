@@ -247,7 +247,7 @@ void showMessageFromOtherThread(const char* text, const char* caption, bool warn
         break;
       }
     }
-    waitForGameWake(wakes, platform.gameWakeTimeoutMs);
+    waitForGameWake(wakes, platform.gameWakeTimeoutMs * uint64_t{1000});
   }
   g_idle_add(closeAbandonedMessage, new std::shared_ptr<MessageRequest>(request));
 }

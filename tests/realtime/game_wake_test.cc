@@ -55,7 +55,7 @@ class GameWake : public ::testing::Test {
     platform.joystick = &joystick;
     platform.timers = timers.get();
     platform.media = &media;
-    if (withSound) platform.createSoundDevice = createSdlMixerDevice;
+    if (withSound) platform.createSoundDevice = [] { return createSdlMixerDevice(); };
     platform.gameWakeTimeoutMs = kLostWakeUpMs;
     platform.realTimeWaits = realTimeWaits;
     startUp();
