@@ -22,6 +22,9 @@ SoundDevice* createSdlMixerDevice(int64_t (*clock)() = nullptr, SoundOutput* out
 // The next bytes of output of every playing buffer of device (made by createSdlSoundDevice or
 // createSdlMixerDevice), mixed as the audio callback mixes them, with the play cursors moved on.
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes);
+// When the sound that device's mixer has taken so far will have been heard (INT64_MIN: none
+// plays), on the device's clock.
+int64_t sdlSoundHeardUntil(SoundDevice* device);
 
 struct RecordedMessage {
   std::string text;

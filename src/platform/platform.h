@@ -190,9 +190,10 @@ struct SoundDevice {
 // sounds it again. Volumes run from -10000 (silent) to 0 (full).
 constexpr int32_t kSilentVolume = -10000;
 
-// The real sound device: SDL2 audio on the default output, opened for the game's own sound
-// format (22050 Hz, 8-bit unsigned stereo; SDL converts for the hardware), with a mixer in the
-// audio callback. Its buffers must be in that format. nullptr when there is no audio device.
+// The real sound device: a mixer of buffers in the game's own sound format (22050 Hz, 8-bit
+// unsigned stereo), played through SDL2 audio on the default output (SDL converts for the
+// hardware). Without an output (none at all, or one that goes away) it plays on in silence at
+// the same pace, and tries the output again, so it is never missing (sound_output.h).
 SoundDevice* createSdlSoundDevice();
 
 // ---------------------------------------------------------------------------------------------
@@ -284,7 +285,7 @@ struct Platform {
   Window* window = nullptr;
   Joystick* joystick = nullptr;
   TimerService* timers = nullptr;
-  // Creates the sound device (nullptr: no device, timer mode).
+  // Creates the sound device (nullptr: no device, the FrameTimer drives the clock).
   SoundDevice* (*createSoundDevice)() = nullptr;
   MediaLibrary* media = nullptr;
   FrameDrawer* drawer = nullptr;

@@ -2,6 +2,7 @@
 #include "platform/play_position.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -34,6 +35,14 @@ uint64_t readPlayPosition(PlayPosition& position, int64_t now) {
         std::max(position.reported, std::min(position.taken, position.blockStart + moved));
   }
   return position.reported;
+}
+
+int64_t timeTakenIsHeard(const PlayPosition& position) {
+  if (!position.moving || position.bytesPerSecond == 0) return INT64_MIN;
+  uint64_t bytes = position.taken - position.blockStart;
+  return position.blockTime + static_cast<int64_t>((bytes * kNanosecondsPerSecond +
+                                                    position.bytesPerSecond - 1) /
+                                                   position.bytesPerSecond);
 }
 
 int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int64_t now) {

@@ -28,6 +28,8 @@ void resetPlayPosition(PlayPosition& position);
 void takePlayBytes(PlayPosition& position, uint32_t bytes, int64_t now);
 // The position at time now (bytes since the reset). Not earlier than any read before it.
 uint64_t readPlayPosition(PlayPosition& position, int64_t now);
+// When the position reaches what the device has taken (INT64_MIN: it stands still).
+int64_t timeTakenIsHeard(const PlayPosition& position);
 // Nanoseconds from now until the position reaches target without another block; -1 when it
 // will not (target lies past what the device has taken, or the position stands still).
 int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int64_t now);

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -337,6 +338,15 @@ void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   if (crossed) wakeGame();
   // A one-shot buffer that has ended was the last to play.
   if (!playing && sdl->output) noteOutputWanted(*sdl->output, false, sdl->clock());
+}
+
+int64_t sdlSoundHeardUntil(SoundDevice* device) {
+  auto* sdl = static_cast<SdlSoundDevice*>(device);
+  std::lock_guard<std::mutex> hold(sdl->lock);
+  int64_t until = INT64_MIN;
+  for (SdlSoundBuffer* buffer : sdl->buffers)
+    if (buffer->playing) until = std::max(until, timeTakenIsHeard(buffer->position));
+  return until;
 }
 
 static int64_t steadyClockNs() {

@@ -28,9 +28,10 @@ void reportOnce(SoundOutput& output, bool silent, const char* line) {
   if (output.report) output.report(line);
 }
 
+// The output's own clock takes up where the sound taken before ends, so the clock does not jump.
 void goSilent(SoundOutput& output, int64_t now, const char* line) {
   output.state = OutputState::kSilent;
-  output.silentSince = now;
+  output.silentSince = std::max(now, sdlSoundHeardUntil(output.device));
   output.silentBlocks = 0;
   output.nextAttempt = now + kOutputRetryNs;
   reportOnce(output, true, line);
@@ -54,10 +55,6 @@ int64_t stepWanted(SoundOutput& output, int64_t now) {
   }
   if (output.state == OutputState::kClosed && !tryOpen(output, now))
     goSilent(output, now, "No sound output: the game plays on in silence.");
-  if (output.state == OutputState::kSilent && now >= output.nextAttempt) {
-    // The open may take a while; the silent clock goes on from where it is afterwards.
-    if (!tryOpen(output, now)) output.nextAttempt = now + kOutputRetryNs;
-  }
   if (output.state == OutputState::kOpen) return output.nextCheck;
 
   if (now - silentBlockTime(output, output.silentBlocks) > kSilentCatchUpNs) {
@@ -66,6 +63,12 @@ int64_t stepWanted(SoundOutput& output, int64_t now) {
   }
   uint8_t block[kOutputBlockBytes];
   while (silentBlockTime(output, output.silentBlocks) <= now) {
+    // The system's output is tried where a block is due, and takes that block: the clock goes
+    // on without a jump (it holds while the output opens).
+    if (now >= output.nextAttempt) {
+      if (tryOpen(output, now)) return output.nextCheck;
+      output.nextAttempt = now + kOutputRetryNs;
+    }
     mixSdlSound(output.device, block, kOutputBlockBytes);
     ++output.silentBlocks;
   }
