@@ -81,7 +81,7 @@ void runScript(const std::string& script) {
     switch (op % 8) {
       case 0:
       case 1:
-      case 2: keyboardHookProc(kKeys[(op / 8) % 9]); break;
+      case 2: keyEvent(kKeys[(op / 8) % 9]); break;
       case 3:
         runGameCommand(kCommands[(op / 8) % 4]);
         messagePasses.clear();  // a new game: what it shows is its own

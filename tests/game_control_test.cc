@@ -63,7 +63,8 @@ TEST_P(CommandBoxes, DemoDueWhileNewWaitsForItsBoxStartsNoSecondThread) {
 
 // A clip that cannot be opened is not played: its message once, then the title.
 TEST_P(CommandBoxes, LoadOrNewOfAMissingSceneShowsItsMessageOnce) {
-  for (const char* scene : {"seq99.avi", "../../etc/passw"}) {
+  {
+    const char* scene = "seq05.avi";  // a scene of the game whose clip is gone
     std::string record = std::string(15, '\0') + std::string("\3\0\0\0", 4) + scene;
     record += std::string(50 - record.size(), '\0');
     installDir.write("qvk.sav", record);

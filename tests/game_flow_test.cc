@@ -204,6 +204,33 @@ TEST_P(GameFlow, SaveAndLoadInTheMiddleOfAScene) {
   EXPECT_EQ(game.lives, 5);
 }
 
+// A game goes on only in a scene or the credits. A saved game naming any other clip would
+// open it again at its own end, for ever: it is reported once, and a new game starts.
+TEST_P(GameFlow, LoadOfAClipThatIsNoSceneStartsANewGame) {
+  start();
+  size_t shown = 0;
+  for (const char* name : {"gameover.avi", "cont.avi", "4lives.avi", "missed.avi", "seq01d1.avi",
+                           "demo.avi", "SEQ02.AVI", "../../etc/pass", ""}) {
+    writeName(game.sceneFile, name);
+    game.lives = 2;
+    runGameCommand(kCommandSave);
+    clearEvents();
+    runGameCommand(kCommandLoad);
+    EXPECT_EQ(opens(), std::vector<std::string>{"seq01.avi 0"}) << name;
+    EXPECT_EQ(game.lives, 5);
+    ASSERT_EQ(messages().size(), ++shown) << name;
+    EXPECT_EQ(messages().back(), std::string("Damaged saved game|The saved game is damaged: \"") +
+                                     name +
+                                     "\" is not a scene of the game. A new game starts instead.");
+  }
+  writeName(game.sceneFile, "seq12.avi");  // a mirror image is a scene
+  runGameCommand(kCommandSave);
+  clearEvents();
+  runGameCommand(kCommandLoad);
+  EXPECT_EQ(opens(), std::vector<std::string>{"seq12.avi 0"});
+  EXPECT_EQ(messages().size(), shown);
+}
+
 TEST_P(GameFlow, StopEndsTheGameAndReleasesTheClip) {
   start();
   runGameCommand(kCommandNew);
@@ -228,6 +255,14 @@ TEST_P(GameFlow, StartSceneFromInfile) {
   // The start scene stays current until New: a save stores it.
   runGameCommand(kCommandSave);
   EXPECT_EQ(installDir.read("qvk.sav").substr(19, 9), "seq05.avi");
+
+  // Any other clip would be what that save stores, and no game can go on in it.
+  gameDir.write("infile.txt", "gameover.avi\r\n");
+  loadStartScene();
+  EXPECT_EQ(scene(), "seq01.avi");
+  EXPECT_EQ(messages(), std::vector<std::string>{
+                            "read error|infile.txt names \"gameover.avi\", which is not a scene of "
+                            "the game. The game starts with seq01.avi instead."});
 }
 
 // Losing the focus pauses the game at any moment, in the middle of a clip's open too: the open

@@ -362,9 +362,8 @@ const Damage kDamages[] = {
       "seq08.avi: warning: only 1 of its 72 frames are key frames: a replay from a checkpoint "
       "that is none shows traces of the clip before; make it again with every frame a key "
       "frame, as the authoring guide shows\n",
-      "infile.txt:1: names the start scene seq09.avi, which is missing; make it, or name another "
-      "scene\n",
-      "infile.txt:1: names the start scene's move file seq09.txt, which is missing;"}},
+      "infile.txt:1: names seq09.avi, which is not a scene of the game, so the player starts "
+      "with seq01.avi; name a scene, such as seq05.avi\n"}},
     {"DemoOutsideTheGameFormat",
      [](const TempDir& game) {
        AviClip demo = blankClip(kClipFrames);

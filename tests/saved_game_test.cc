@@ -1,5 +1,7 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstring>
 
 #include "media/media.h"
@@ -41,6 +43,8 @@ static std::string name15(const std::string& name) {
   return name + std::string(15 - name.size(), '\0');
 }
 
+static const std::string kFailed = "Failed to create save file C:\\QVK\\QVK.Sav";
+
 // Every LF byte of the record is stored as CR LF, and read back as one byte.
 TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoint) {
   playSeq03();
@@ -52,7 +56,7 @@ TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoi
                          le32(10) + le32(2) + le32(26);
   EXPECT_EQ(saveFile(), expected);
   EXPECT_TRUE(messages().empty());
-  EXPECT_FALSE(install.exists("qvk.sav.new"));
+  EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));  // no temporary left
 
   resetGameState();
   restartFrame = loadGame();
@@ -79,8 +83,9 @@ TEST_F(SavedGameTest, LivesAreClampedInPlace) {
   }
 }
 
-// Saving creates the install directory; where it cannot, the failure is reported.
-TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
+// Saving creates the install directory; where it cannot, or where no file can be created in
+// it, the failure is reported.
+TEST_F(SavedGameTest, FailureToCreateIsReported) {
   platform.directories.install = install.file("deeper/qvk");
   playSeq03();
   saveGame();
@@ -88,41 +93,42 @@ TEST_F(SavedGameTest, FailureToCreateIsReportedAndKeepsTheOldSave) {
   EXPECT_TRUE(messages().empty());
 
   install.write("blocker", "a file where a directory should be");
-  platform.directories.install = install.file("blocker/qvk");
-  saveGame();
-  ASSERT_EQ(window.messagesSeen().size(), 1u);
-  EXPECT_EQ(window.messagesSeen()[0].text, "Failed to create save file C:\\QVK\\QVK.Sav");
-  EXPECT_EQ(window.messagesSeen()[0].caption, "File System Error");
-  EXPECT_TRUE(window.messagesSeen()[0].warning);
-
-  // A save that cannot replace the old one leaves it whole.
-  platform.directories.install = install.path();
-  install.write("qvk.sav", "old");
-  mkdir(install.file("qvk.sav.new").c_str(), 0755);  // the new record cannot be written
-  saveGame();
-  EXPECT_EQ(install.read("qvk.sav"), "old");
-  EXPECT_EQ(window.messagesSeen().size(), 2u);
+  for (std::string dir : {install.file("blocker/qvk"), std::string("/proc")}) {
+    platform.directories.install = dir;
+    saveGame();
+  }
+  ASSERT_EQ(window.messagesSeen().size(), 2u);
+  for (const RecordedMessage& message : window.messagesSeen()) {
+    EXPECT_EQ(message.text, kFailed);
+    EXPECT_EQ(message.caption, "File System Error");
+    EXPECT_TRUE(message.warning);
+  }
 }
 
-TEST_F(SavedGameTest, FailedReplaceIsReportedAndLeavesNoNewFileBehind) {
+// A record that cannot be written whole, or cannot replace the saved game, is reported; the
+// saved game stays as it was and no temporary file is left behind.
+TEST_F(SavedGameTest, AFailedSaveKeepsTheOldOneAndLeavesNothingBehind) {
   playSeq03();
+  install.write("qvk.sav", "old");
+  struct rlimit limit, none = {0, 0};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  none.rlim_max = limit.rlim_max;
+  sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+  saveGame();
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(messages(), (std::vector<std::string>{"File System Error|" + kFailed}));
+  EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));
+  EXPECT_EQ(install.read("qvk.sav"), "old");
+
+  std::remove(install.file("qvk.sav").c_str());
   mkdir(install.file("qvk.sav").c_str(), 0755);  // a directory in the saved game's place
   install.write("qvk.sav/keep", "x");            // not empty: nothing can be renamed over it
   saveGame();
-  ASSERT_EQ(window.messagesSeen().size(), 1u);
-  EXPECT_EQ(window.messagesSeen()[0].caption, "File System Error");
-  EXPECT_FALSE(install.exists("qvk.sav.new"));
+  EXPECT_EQ(messages().size(), 2u);
+  EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));
   EXPECT_EQ(install.read("qvk.sav/keep"), "x");
-}
-
-// Whatever lies under the new file's name is replaced: a named pipe there would block the save.
-TEST_F(SavedGameTest, ANamedPipeUnderTheNewFilesNameDoesNotHoldUpTheSave) {
-  playSeq03();
-  ASSERT_EQ(mkfifo(install.file("qvk.sav.new").c_str(), 0644), 0);
-  saveGame();
-  EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(saveFile().size(), 50u);
-  EXPECT_FALSE(install.exists("qvk.sav.new"));
 }
 
 // No saved game, or one cut short before its scene's name: a new game from the first frame.
@@ -197,9 +203,18 @@ TEST_F(SavedGameTest, DamagedFilesNeverLeaveTheTables) {
   EXPECT_EQ(game.moveIndex, 5);
 
   // Names without a terminator are cut at their field; garbage after the record is ignored.
-  install.write("qvk.sav", std::string(15, 'm') + le32(1) + "seq03.avixxxxxx" + le32(0) + le32(0) +
-                               le32(0) + le32(0) + std::string(500, 'z'));
+  // A scene name cut so is no scene: the save is damaged, and a new game starts.
+  install.write("qvk.sav", std::string(15, 'm') + le32(1) + name15("seq03.avi") + le32(0) +
+                               le32(0) + le32(0) + le32(0) + std::string(500, 'z'));
   restartFrame = loadGame();
-  EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avixxxxxx"));
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avi"));
   EXPECT_TRUE(nameEquals(game.missedScene, std::string(15, 'm').c_str()));
+  install.write("qvk.sav", name15("") + le32(1) + "seq03.avi\x01xxxxx" + le32(90) + le32(0) +
+                               le32(0) + le32(0));
+  restartFrame = loadGame();
+  EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
+  EXPECT_EQ(restartFrame, 0);
+  EXPECT_EQ(messages(), (std::vector<std::string>{"Damaged saved game|The saved game is damaged: "
+                                                  "\"seq03.avi\\x01xxxxx\" is not a scene of the "
+                                                  "game. A new game starts instead."}));
 }

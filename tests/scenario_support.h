@@ -31,7 +31,8 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   void runUntil(const std::string& clip, int frame);  // clip open and currentFrame >= frame
   void runUntilOpened(const std::string& clip);
   void runToTheEnd();  // until the game thread has ended
-  void press(uint32_t virtualKey) { keyboardHookProc(virtualKey); }
+  // A key event of the window: it reaches the game only while the window has the focus.
+  void press(uint32_t virtualKey) { keyEvent(virtualKey); }
   // Plays on, making the correct move in every window (and taking every object first, unless
   // takeObjects is cleared), until done() holds or the game thread ends.
   void playPerfectly(const std::function<bool()>& done);

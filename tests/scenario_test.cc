@@ -159,6 +159,29 @@ TEST_P(WorkedExample, WrongThenCorrectPassesAndCorrectThenWrongDies) {
   EXPECT_EQ(game.lives, 4);
 }
 
+// Without the focus the window has no key handler: a key goes nowhere. It neither ends the demo
+// nor beeps, switches judging or takes a verdict; with the focus back, the window is judged on.
+TEST_P(WorkedExample, KeysWithoutTheFocusReachNothing) {
+  attractTick();
+  onFocusLost();
+  press('A');
+  runFrames(2);
+  EXPECT_EQ(game.demoActive, 1);
+  onFocusGained();
+
+  runGameCommand(kCommandNew);
+  runUntil("seq01.avi", 43);  // row 0's window: 42 to 54
+  onFocusLost();
+  clearEvents();
+  for (uint32_t key : {kKeyUp, kKeySpace, kKeyF5}) press(key);
+  runFrames(2);
+  EXPECT_EQ(events(), std::vector<std::string>{});
+  EXPECT_EQ(game.judgingOff, 0);
+  onFocusGained();
+  runUntilOpened("seq01d1.avi");
+  EXPECT_TRUE(sawEvent("verdict 0 100"));
+}
+
 // The game thread falls behind: the clock passes the window's last frame between two passes.
 TEST_P(WorkedExample, APassThatComesLateStillTakesTheVerdict) {
   runGameCommand(kCommandNew);

@@ -4,8 +4,8 @@
 //
 // Contents
 //   Byte order          little-endian fields, four-character codes
-//   Fixed-size text     bounded copies into char arrays
-//   Install directory   where the game is installed, and making it
+//   Fixed-size text     bounded copies into char arrays; names shown in messages
+//   Install directory   where the game is installed, making it, the saved game's names
 //   Command line        --help, --version, bad usage and numbers, alike in every program
 #pragma once
 
@@ -56,6 +56,10 @@ constexpr uint32_t fourCc(const char (&code)[5]) {
 void copyText(char* dest, size_t destSize, const char* source);
 void appendText(char* dest, size_t destSize, const char* source);
 
+// A name read from a file as a message can show it: quoted, bytes outside printable ASCII as
+// \xNN.
+std::string shownName(const std::string& name);
+
 // ---------------------------------------------------------------------------------------------
 // Install directory
 //
@@ -67,6 +71,14 @@ std::string defaultInstallDirectory();
 
 // Creates dir and its missing parents. True when dir exists afterwards.
 bool makeDirectories(const std::string& dir);
+
+// The saved game's file in the install directory. A save writes the new record to a temporary
+// file of its own beside it, named kSaveFileName, a dot and six characters, and renames that
+// over the saved game.
+constexpr const char* kSaveFileName = "qvk.sav";
+// True for the saved game's name and the names of its temporary files (any name beginning
+// "qvk.sav."), in any case: files that only the game's saves may write, replace or remove.
+bool isSaveFileName(const std::string& name);
 
 // ---------------------------------------------------------------------------------------------
 // Command line

@@ -1,4 +1,6 @@
-// The install directory: where this user's copy of the game lives, and making it.
+// The install directory: where this user's copy of the game lives, making it, and the saved game's
+// names in it.
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -26,4 +28,10 @@ bool makeDirectories(const std::string& dir) {
   }
   struct stat info;
   return stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isSaveFileName(const std::string& name) {
+  const size_t length = std::char_traits<char>::length(kSaveFileName);
+  return strncasecmp(name.c_str(), kSaveFileName, length) == 0 &&
+         (name.size() == length || name[length] == '.');
 }

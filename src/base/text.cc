@@ -1,4 +1,5 @@
 // Fixed-size text: copies that never run past their array and always leave a terminator.
+#include <cstdio>
 #include <cstring>
 
 #include "base/base.h"
@@ -13,4 +14,18 @@ void copyText(char* dest, size_t destSize, const char* source) {
 void appendText(char* dest, size_t destSize, const char* source) {
   size_t used = strnlen(dest, destSize);
   if (used < destSize) copyText(dest + used, destSize - used, source);
+}
+
+std::string shownName(const std::string& name) {
+  std::string text = "\"";
+  for (unsigned char c : name) {
+    if (c >= 0x20 && c < 0x7f) {
+      text += static_cast<char>(c);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      text += escaped;
+    }
+  }
+  return text + "\"";
 }

@@ -57,6 +57,9 @@ enum DisplayMode : int32_t {
 // A clip field holding this text marks the correct move of a row.
 constexpr const char* kCorrectMoveClip = "x";
 
+// The clip after the last scene; a game saved while it plays goes on with it.
+constexpr const char* kCreditsClip = "credits.avi";
+
 // ---------------------------------------------------------------------------------------------
 // Scene tables
 
@@ -219,6 +222,10 @@ void sceneFlow();
 void continueCheck();
 // The scene order, keyed on the clip that has just ended.
 void advanceScene();
+// Whether name is a scene of the scene order or its mirror image ("seq05.avi", "seq15.avi"),
+// spelt as the game spells it: what a start scene must be, and a saved game's scene unless it
+// is the credits.
+bool isSceneName(const char* name);
 // The lives clips, the continue offer and game over.
 void livesStep();
 // Loads a scene's move and hotspot files; the scene's base name is the first five characters

@@ -26,6 +26,8 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
                                : session.createSound ? session.createSound
                                                      : createSessionSound;
   session.passes = 0;
+  // As the real window: it has the keyboard focus before the game starts up.
+  onFocusGained();
   startUp();
 }
 
@@ -43,6 +45,7 @@ void runHeadlessPass(HeadlessSession& session) {
 
 void closeHeadlessSession(HeadlessSession& session) {
   shutDown();
+  releaseKeyboardHook();
   if (playback.soundDevice != &session.sound) delete playback.soundDevice;
   playback.soundDevice = nullptr;
   playback.streamBuffer = nullptr;

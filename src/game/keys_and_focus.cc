@@ -1,4 +1,5 @@
-// The game's side of the keys and the focus. Every key event goes through keyboardHookProc:
+// The game's side of the keys and the focus. Every key event that reaches the game goes
+// through keyboardHookProc, the keyboard hook's procedure while the window has the focus:
 // the move keys fill the input latch, and three keys act at once (F5 and F6 switch judging
 // off and on, Esc leaves full screen); while the demo runs any key at all ends it. The focus
 // handlers install and remove the keyboard hook and pause and resume the game.
@@ -31,7 +32,7 @@ void keyboardHookProc(uint32_t virtualKey) {
 }
 
 void onFocusGained() {
-  installKeyboardHook();
+  installKeyboardHook(keyboardHookProc);
   // The clip that plays goes on; on the title nothing starts to sound.
   setFocusLost(false);
   wakeGame();

@@ -1,17 +1,19 @@
 // The saved game: one 50-byte record in the install directory's qvk.sav, written and read
-// with DOS line ends (every LF byte of the record is stored as CR LF).
+// with DOS line ends (every LF byte of the record is stored as CR LF). A save replaces the file
+// whole; a load goes on only in a scene of the game or its credits.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "game/save_record.h"
 
-static constexpr const char* kSaveFileName = "qvk.sav";
 static constexpr const char* kSaveFailedText = "Failed to create save file C:\\QVK\\QVK.Sav";
 static constexpr const char* kSaveFailedCaption = "File System Error";
+static constexpr const char* kDamagedSaveCaption = "Damaged saved game";
 
 // Field offsets of the record.
 static constexpr int kMissedSceneAt = 0;
@@ -91,14 +93,18 @@ static bool writeSaveFile(FILE* file, const uint8_t (&bytes)[kSaveRecordSize]) {
   return written;
 }
 
-// The file the new record is written to, made afresh: whatever a crash or somebody else left
-// under its name (a file, a link, a named pipe that would block the save) is removed first.
-static FILE* createFreshFile(const std::string& path) {
-  unlink(path.c_str());
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+// A temporary file of this save's own beside the saved game (target), under a name nobody else
+// has: another window or qvksim saving at the same time neither writes into it nor renames it.
+// Its name goes to *temporary; it is the player's alone, as mkstemp makes it.
+static FILE* createTemporary(const std::string& target, std::string* temporary) {
+  *temporary = target + ".XXXXXX";
+  int fd = mkostemp(temporary->data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
   FILE* file = fdopen(fd, "wb");
-  if (!file) close(fd);
+  if (!file) {
+    close(fd);
+    unlink(temporary->c_str());
+  }
   return file;
 }
 
@@ -122,24 +128,29 @@ void saveGame() {
   uint8_t bytes[kSaveRecordSize];
   encodeSaveRecord(record, bytes);
 
-  // The new record goes to a file of its own and replaces the saved game only when it is
-  // whole, so a failed save never costs the player the game saved before.
+  // The new record goes to a file of its own, reaches the disk, and replaces the saved game in
+  // one rename: whoever else saves, the saved game is always one whole record, and a failed
+  // save never costs the player the game saved before.
   const std::string& dir = platform.directories.install;
   std::string target = resolveInDirectory(dir, kSaveFileName);
-  std::string temporary = target + ".new";
-  FILE* file = createFreshFile(temporary);
-  if (!file) {
-    if (!makeDirectories(dir) || !(file = createFreshFile(temporary))) {
-      reportSaveFailure();
-      return;
-    }
+  std::string temporary;
+  FILE* file = createTemporary(target, &temporary);
+  if (!file && (!makeDirectories(dir) || !(file = createTemporary(target, &temporary)))) {
+    reportSaveFailure();
+    return;
   }
   bool written = writeSaveFile(file, bytes);
   written = std::fclose(file) == 0 && written;
   if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
+    unlink(temporary.c_str());
     reportSaveFailure();
   }
+}
+
+static void reportDamagedSave(const char* scene) {
+  std::string text = "The saved game is damaged: " + shownName(scene) +
+                     " is not a scene of the game. A new game starts instead.";
+  if (platform.window) platform.window->showMessage(text.c_str(), kDamagedSaveCaption, true);
 }
 
 // A name field: the characters up to the terminator, at most the whole field.
@@ -167,13 +178,22 @@ int32_t loadGame() {
     return 0;
   }
 
+  // A game goes on only in a scene or the credits: any other clip (a death, game over, the
+  // continue offer) would open again at its own end, for ever.
+  char scene[kClipNameSize];
+  getName(bytes + kSceneAt, scene);
+  if (!isSceneName(scene) && std::strcmp(scene, kCreditsClip) != 0) {
+    reportDamagedSave(scene);
+    setUpNewGame();
+    return 0;
+  }
+
   // Fields past the end of a short file keep their earlier values.
-  char name[kClipNameSize];
-  getName(bytes + kMissedSceneAt, name);
-  writeName(game.missedScene, name);
+  char missed[kClipNameSize];
+  getName(bytes + kMissedSceneAt, missed);
+  writeName(game.missedScene, missed);
   game.lives = livesToResumeWith(getInt(bytes + kLivesAt));
-  getName(bytes + kSceneAt, name);
-  writeName(game.sceneFile, name);
+  writeName(game.sceneFile, scene);
   // Without a restart frame the clip restarts where the clock stands: read now, as the clock
   // counts on while the tables load and their messages wait for the player.
   int32_t restartFrame = playback.clockFrame;
@@ -185,7 +205,7 @@ int32_t loadGame() {
   if (length >= kHotspotIndexAt + 4) hotspotIndex = getInt(bytes + kHotspotIndexAt);
   if (length >= kResumeMoveIndexAt + 4) resumeMoveIndex = getInt(bytes + kResumeMoveIndexAt);
 
-  loadSceneTables(name);
+  loadSceneTables(scene);
 
   // A damaged record must not point outside the tables or before the scene's start. Resuming
   // with all three indices at 0 is safe: the row advance and the checkpoint step catch up with

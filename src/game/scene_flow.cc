@@ -64,59 +64,64 @@ void continueCheck() {
   openCurrentScene(0);
 }
 
-// The scenes that a missed object brings back, in the order they are looked for.
-static const char* const kReplayableScenes[] = {"seq01.avi", "seq02.avi", "seq12.avi", "seq03.avi",
-                                                "seq13.avi", "seq04.avi", "seq14.avi", "seq05.avi",
-                                                "seq15.avi", "seq06.avi", "seq16.avi"};
+// The scene order: the game's scenes step by step, each with the mirror image that stands in
+// for it when the coin gives 0 (the first and the last scene have none). After the step of
+// kMissedSceneStep a scene whose object was passed by comes back, and only the scenes up to
+// that step can be the missed one.
+struct SceneStep {
+  const char* scene;
+  const char* mirror;
+};
+static const SceneStep kSceneOrder[] = {
+    {"seq01.avi", nullptr},     {"seq02.avi", "seq12.avi"}, {"seq03.avi", "seq13.avi"},
+    {"seq04.avi", "seq14.avi"}, {"seq05.avi", "seq15.avi"}, {"seq06.avi", "seq16.avi"},
+    {"seq07.avi", "seq17.avi"}, {"seq08.avi", nullptr},
+};
+static constexpr int kSceneSteps = sizeof kSceneOrder / sizeof kSceneOrder[0];
+static constexpr int kMissedSceneStep = 5;  // seq06 and seq16
+
+static bool isNamed(const char* name, const char* scene) {
+  return scene && std::strcmp(name, scene) == 0;
+}
+
+// The step of the scene order that holds name, or -1.
+static int stepOf(const char* name) {
+  for (int step = 0; step < kSceneSteps; ++step)
+    if (isNamed(name, kSceneOrder[step].scene) || isNamed(name, kSceneOrder[step].mirror))
+      return step;
+  return -1;
+}
+
+bool isSceneName(const char* name) {
+  return stepOf(name) >= 0;
+}
 
 static void replayMissedScene() {
   openClip("missed.avi", 0);
   char missed[kClipNameSize];
   readName(game.missedScene, missed);
-  for (const char* scene : kReplayableScenes) {
-    if (std::strcmp(missed, scene) == 0) {
-      makeSceneCurrent(scene);
-      break;
-    }
-  }
+  int step = stepOf(missed);
+  if (step >= 0 && step <= kMissedSceneStep) makeSceneCurrent(missed);
   writeName(game.missedScene, "");
 }
 
-// The scene order: the clip that has just ended, and the scene that follows it when the coin
-// gives 1 and when it gives 0.
-struct SceneStep {
-  const char* ended[2];
-  const char* heads;
-  const char* tails;
-};
-static const SceneStep kSceneOrder[] = {
-    {{"seq01.avi", nullptr}, "seq02", "seq12"},     {{"seq02.avi", "seq12.avi"}, "seq03", "seq13"},
-    {{"seq03.avi", "seq13.avi"}, "seq04", "seq14"}, {{"seq04.avi", "seq14.avi"}, "seq05", "seq15"},
-    {{"seq05.avi", "seq15.avi"}, "seq06", "seq16"},
-};
-
-static bool ended(const char* name) {
-  return std::strcmp(playback.openClipName, name) == 0;
+// The scene after step: its mirror image when the coin gives 0. No coin is drawn for a step
+// without a mirror image.
+static void makeNextSceneCurrent(int step) {
+  const SceneStep& next = kSceneOrder[step + 1];
+  makeSceneCurrent(next.mirror && !randomCoin() ? next.mirror : next.scene);
 }
 
 void advanceScene() {
-  for (const SceneStep& step : kSceneOrder) {
-    if (ended(step.ended[0]) || (step.ended[1] && ended(step.ended[1]))) {
-      makeSceneCurrent(randomCoin() ? step.heads : step.tails);
-      return;
-    }
-  }
-  if (ended("seq06.avi") || ended("seq16.avi")) {
-    if (nameIsEmpty(game.missedScene)) {
-      makeSceneCurrent(randomCoin() ? "seq07" : "seq17");
-    } else {
-      replayMissedScene();
-    }
-  } else if (ended("seq07.avi") || ended("seq17.avi")) {
-    makeSceneCurrent("seq08");
-  } else if (ended("seq08.avi")) {
+  int step = stepOf(playback.openClipName);
+  if (step < 0) return;
+  if (step == kMissedSceneStep && !nameIsEmpty(game.missedScene)) {
+    replayMissedScene();
+  } else if (step + 1 < kSceneSteps) {
+    makeNextSceneCurrent(step);
+  } else {
     loadCreditsTables();
-    writeName(game.sceneFile, "credits.avi");
+    writeName(game.sceneFile, kCreditsClip);
     game.judgingOff = true;
     clearRestartFrame();
   }
@@ -172,7 +177,7 @@ void sceneFlow() {
   }
 
   advanceScene();
-  if (ended("credits.avi")) {
+  if (isNamed(playback.openClipName, kCreditsClip)) {
     loadCreditsTables();
     writeName(game.sceneFile, "demo.avi");
     game.judgingOff = true;

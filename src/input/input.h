@@ -80,22 +80,31 @@ void latchInput(InputCode code);
 // ---------------------------------------------------------------------------------------------
 // Keyboard hook
 //
-// The main window's key handlers, connected only while the window has the keyboard focus. The
-// shell supplies the two operations; without them (headless) installing and removing always
-// succeed. Only the user-interface thread uses the hook.
+// The main window's key handlers, connected only while the window has the keyboard focus: the
+// game installs its key procedure when the window gains the focus and removes it when the
+// window loses it. Every key event of the window, the desktop's and qvksim's alike, goes
+// through keyEvent, so a key reaches the game only while the hook is installed. The shell
+// supplies the two operations that connect and disconnect its handlers; without them
+// (headless) installing and removing always succeed. Only the user-interface thread uses the
+// hook.
 
 struct KeyboardHook {
   bool installed = false;
-  bool (*install)() = nullptr;  // true when the handlers are connected
-  bool (*remove)() = nullptr;   // true when the handlers are disconnected
+  bool (*install)() = nullptr;       // true when the handlers are connected
+  bool (*remove)() = nullptr;        // true when the handlers are disconnected
+  void (*proc)(uint32_t) = nullptr;  // the key procedure installed, called with each key
 };
 
 extern KeyboardHook keyboardHook;
 
-// Installs the hook unless it is installed; a failure is reported ("bad key hook").
-void installKeyboardHook();
+// Installs the hook with its key procedure unless it is installed; a failure is reported ("bad
+// key hook").
+void installKeyboardHook(void (*proc)(uint32_t virtualKey));
 // Removes the hook if it is installed; a failure is reported ("failed unhook") and the hook
 // stays recorded, so the next focus gain installs no second one and the next loss tries again.
 void removeKeyboardHook();
+// A key event of the main window (a press, an auto-repeat or a release): handed to the key
+// procedure while the hook is installed, and to nobody otherwise.
+void keyEvent(uint32_t virtualKey);
 // Shutdown: removes the hook if it is still installed, silently.
 void releaseKeyboardHook();

@@ -23,8 +23,9 @@ void latchInput(InputCode code) {
   if (code != kInputNone) input.inputLatch = code;
 }
 
-void installKeyboardHook() {
+void installKeyboardHook(void (*proc)(uint32_t virtualKey)) {
   if (keyboardHook.installed) return;
+  keyboardHook.proc = proc;
   keyboardHook.installed = !keyboardHook.install || keyboardHook.install();
   if (!keyboardHook.installed && platform.window)
     platform.window->showMessage("bad key hook", "keyboard error", false);
@@ -42,4 +43,8 @@ void removeKeyboardHook() {
 void releaseKeyboardHook() {
   if (!keyboardHook.installed) return;
   if (!keyboardHook.remove || keyboardHook.remove()) keyboardHook.installed = false;
+}
+
+void keyEvent(uint32_t virtualKey) {
+  if (keyboardHook.installed && keyboardHook.proc) keyboardHook.proc(virtualKey);
 }

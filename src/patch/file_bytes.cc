@@ -1,9 +1,11 @@
 // Whole files in and out, for the extractor and the build tools of the patch.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "patch/patch.h"
 
@@ -34,14 +36,13 @@ bool readFileBytes(const char* path, std::vector<uint8_t>* bytes) {
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          unsigned mode) {
-  std::string temporary = path + ".tmp";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  written = std::fclose(file) == 0 && written;
-  if (written && chmod(temporary.c_str(), mode) == 0 &&
-      std::rename(temporary.c_str(), path.c_str()) == 0)
-    return true;
-  std::remove(temporary.c_str());
+  // A temporary name of this writer's own: two builds writing the same file never share one.
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool written = writeAllBytes(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0;
+  written = close(fd) == 0 && written;
+  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  unlink(temporary.c_str());
   return false;
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "base/base.h"
+
 // ---------------------------------------------------------------------------------------------
 // Payload place
 //
@@ -51,9 +53,6 @@ bool readZipArchive(const uint8_t* data, size_t size, std::vector<ZipMember>* me
 // True for a name that stays a plain file of the directory it is written into.
 bool isPlainMemberName(const std::string& name);
 
-// A member name as it can be shown in a message: quoted, bytes outside printable ASCII as \xNN.
-std::string shownName(const std::string& name);
-
 // A file name with its ASCII letters in lower case. Two names are one file to the game (and to
 // the system the patch was made for) when their folded names are equal.
 std::string foldedName(const std::string& name);
@@ -71,12 +70,17 @@ bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t
 // file complete before it replaces the old one (a temporary file renamed over it). A file whose
 // name differs from a member's only in case is the same file to the game, and is removed once
 // the member is in place. Programs (".EXE") are made executable. The file at keptPath (the
-// running extractor; "" for none) is never replaced or removed: a member that would is refused
-// before anything is written. The directory is read once, so the work grows with the number of
-// members and files, not with their product. False with *error telling what failed; a failure
-// before the first rename leaves the directory as it was.
+// running extractor; "" for none) and the saved game are never replaced or removed: a member
+// that would is refused before anything is written. The directory is read once, so the work grows
+// with the number of members and files, not with their product. False with *error telling what
+// failed; a failure before the first rename leaves the directory as it was.
 bool installMembers(const std::string& target, const std::vector<ZipMember>& members,
                     const std::string& keptPath, std::string* error);
+
+// A patch never writes, replaces or removes the player's saved game or the temporary files its
+// saves go through (isSaveFileName, in any case). False with *error for an archive holding a
+// member of such a name: the installer and the extractor refuse it before anything is written.
+bool leavesSavedGameAlone(const std::vector<ZipMember>& members, std::string* error);
 
 // ---------------------------------------------------------------------------------------------
 // Files

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,12 +58,14 @@ static bool readPayload(FILE* own, uint64_t offset, uint64_t length,
   return std::fread(payload->data(), 1, length, own) == length;
 }
 
-// The payload is an archive the extractor will install whole: sound, and without a member that
-// is qvp's own file to the game (in any case), which the clean-up would delete again or which
-// would delete qvp.
+// The payload is an archive the extractor will install whole: sound, leaving the saved game
+// alone, and without a member that is qvp's own file to the game (in any case), which the
+// clean-up would delete again or which would delete qvp.
 static bool checkPayload(const std::vector<uint8_t>& payload, std::string* error) {
   std::vector<ZipMember> members;
-  if (!readZipArchive(payload.data(), payload.size(), &members, error)) return false;
+  if (!readZipArchive(payload.data(), payload.size(), &members, error) ||
+      !leavesSavedGameAlone(members, error))
+    return false;
   for (const ZipMember& member : members) {
     if (foldedName(member.name) == foldedName(kExtractorName)) {
       *error =
@@ -191,6 +194,15 @@ int main(int argc, char** argv) {
   if (!makeDirectories(install)) {
     std::fclose(own);
     return failWith(errorText("cannot create " + install));
+  }
+
+  // One installer at a time in an install directory: another one waits here until this one has
+  // deleted its qvp, so neither replaces, runs or deletes the other's. The lock goes with the
+  // process.
+  int lock = open(install.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+    std::fclose(own);
+    return failWith(errorText("cannot lock " + install));
   }
 
   const std::string extractor = install + "/" + kExtractorName;

@@ -127,8 +127,19 @@ bool writeTemporaries(const std::string& target, int targetFd,
 
 }  // namespace
 
+bool leavesSavedGameAlone(const std::vector<ZipMember>& members, std::string* error) {
+  for (const ZipMember& member : members) {
+    if (isSaveFileName(member.name)) {
+      *error = "member " + shownName(member.name) + " would replace the player's saved game";
+      return false;
+    }
+  }
+  return true;
+}
+
 bool installMembers(const std::string& target, const std::vector<ZipMember>& members,
                     const std::string& keptPath, std::string* error) {
+  if (!leavesSavedGameAlone(members, error)) return false;
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return fail(error, "cannot use " + target);
   if (!S_ISDIR(info.st_mode)) {

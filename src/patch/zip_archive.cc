@@ -204,20 +204,6 @@ bool readEntries(const uint8_t* data, size_t size, std::vector<Entry>* entries,
 
 }  // namespace
 
-std::string shownName(const std::string& name) {
-  std::string text = "\"";
-  for (unsigned char c : name) {
-    if (c >= 0x20 && c < 0x7f) {
-      text += static_cast<char>(c);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      text += escaped;
-    }
-  }
-  return text + "\"";
-}
-
 std::string foldedName(const std::string& name) {
   std::string folded = name;
   for (char& c : folded) {

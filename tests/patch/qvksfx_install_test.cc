@@ -1,6 +1,6 @@
 // Installing the members of a checked patch: each file replaced whole, names that differ only in
-// case replaced too, the running extractor's own file never touched, nothing written when the
-// install cannot go through.
+// case replaced too, the running extractor's own file and the saved game never touched, nothing
+// written when the install cannot go through.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,4 +98,26 @@ TEST(InstallMembers, TheRunningExtractorsOwnFileIsNeverReplacedOrRemoved) {
   EXPECT_EQ(target.names(),
             (std::vector<std::string>{"PATCH.BAT", "QVKAVI.EXE", "SEQ01.TXT", "qvp"}));
   EXPECT_EQ(target.read("qvp"), "extractor");
+}
+
+// The player's saved game and the temporary files its saves go through are never written,
+// replaced or removed as another case of a member: an archive holding one is refused before
+// anything is written. A name that only begins like them is another file.
+TEST(InstallMembers, TheSavedGameIsNeverReplacedOrRemoved) {
+  TempDir target;
+  target.write("qvk.sav", "saved game");
+  for (const std::string name : {"QVK.SAV", "qvk.sav", "qvk.sav.new", "Qvk.Sav.x7Yz0q"}) {
+    std::vector<ZipMember> members = kUpdate;
+    members.push_back(member(name, "evil"));
+    std::string error;
+    EXPECT_FALSE(installMembers(target.path(), members, "", &error)) << name;
+    EXPECT_EQ(error, "member \"" + name + "\" would replace the player's saved game");
+    EXPECT_EQ(target.names(), std::vector<std::string>{"qvk.sav"});
+  }
+  std::vector<ZipMember> members = kUpdate;
+  members.push_back(member("QVK.SAVE", "a file of the update"));
+  std::string error;
+  ASSERT_TRUE(installMembers(target.path(), members, "", &error)) << error;
+  EXPECT_EQ(target.read("qvk.sav"), "saved game");
+  EXPECT_EQ(target.read("QVK.SAVE"), "a file of the update");
 }

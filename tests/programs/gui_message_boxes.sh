@@ -60,10 +60,13 @@ alive
 echo "New under a box open 12 s: $ANSWERED boxes answered, still running"
 closeAndExpectExit
 
-# Load of a saved game whose scene does not exist: its message once, then the title.
-GAME=$SAMPLE
+# Load of a saved game whose scene's clip does not exist: its message once, then the title.
+GAME=$WORK/without-seq05-avi
+mkdir "$GAME"
+ln -s "$SAMPLE"/* "$GAME/"
+rm "$GAME/seq05.avi"
 mkdir -p "$WORK/data/qvk"
-printf 'seq99.avi\0\0\0\0\0\0\5\0\0\0seq99.avi\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' \
+printf 'seq05.avi\0\0\0\0\0\0\5\0\0\0seq05.avi\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' \
   >"$WORK/data/qvk/qvk.sav"
 startGame
 expectedTitle "$WORK/expected.png"

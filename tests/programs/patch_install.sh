@@ -4,7 +4,8 @@
 # exactly its file, and the same bytes when made again. (How each member is stored is the ZIP
 # writer's own test.) qvkpatch run where it lies creates the install directory
 # ($XDG_DATA_HOME/qvk, else ~/.local/share/qvk), leaves exactly the sixteen files of its payload
-# there and no qvp, and updates an existing install, keeping its saved game. The qvp it runs is
+# there and no qvp, and updates an existing install, keeping its saved game; two installers at
+# once in one install directory both succeed. The qvp it runs is
 # byte for byte its payload, gets the install directory as its one argument (spaces and quotes
 # too), and its failure is the installer's, as is a qvp that cannot be deleted; an interrupt ends
 # qvp, not the installer, and an ignored child signal does not lose qvp's status.
@@ -82,6 +83,17 @@ printf 'saved game' >"$existing/qvk.sav"
 patch "$work/existing"
 [ "$(listing "$existing")" = "${installed}qvk.sav " ] || fail "updated: $(listing "$existing")"
 [ "$(cat "$existing/qvk.sav")" = "saved game" ] || fail "the saved game changed"
+
+# Two installers at once in one install directory (each writes and deletes its qvp there): both
+# succeed, and what is left is the update, without a qvp.
+for round in 1 2 3; do
+  env -C "$work/run" XDG_DATA_HOME="$work/twice" ./qvkpatch >"$work/first" 2>&1 &
+  first=$!
+  env -C "$work/run" XDG_DATA_HOME="$work/twice" ./qvkpatch >"$work/second" 2>&1 ||
+    fail "round $round, the second installer: $(cat "$work/second")"
+  wait "$first" || fail "round $round, the first installer: $(cat "$work/first")"
+done
+[ "$(listing "$work/twice/qvk")" = "$installed" ] || fail "two at once: $(listing "$work/twice/qvk")"
 
 # Without XDG_DATA_HOME: ~/.local/share/qvk, every missing parent created. Started from another
 # directory, the installer still finds its own file.
@@ -174,17 +186,19 @@ head -c $((size - 1)) "$installer" >"$work/cut"
 run_damaged "cut by one byte" "$work/cut" 1 "^qvkpatch: this file is incomplete or damaged; nothing was installed$"
 
 # Hostile names: one plain member first, then one that would land outside the directory, or one
-# named like the extractor, in any case, which would be deleted with it, or would delete it.
+# named like the extractor, in any case, which would be deleted with it, or would delete it, or
+# one named like the saved game or a save's temporary file, which would replace or delete it.
 printf 'evil\r\n' >"$work/evil"
 hostile() {  # hostile NAME: $work/hostile.payload with a plain member, then one called NAME
   "$patchdir/make_payload" "$work/hostile.payload" "$patchdir/carried/qvksfx" \
     "SEQ01.TXT=$work/evil" "$1=$work/evil"
 }
 for name in "../QVKAVI.EXE.outside" "$data/qvk/../EVIL.TXT" '..\EVIL.TXT' "C:EVIL.TXT" "sub/EVIL.TXT" \
-  qvp QVP Qvp; do
+  qvp QVP Qvp QVK.SAV qvk.sav.new Qvk.Sav.AbC123; do
   why="would not be a plain file of the target directory"
-  [[ $name == [qQ][vV][pP] ]] &&
-    why="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\" would replace the extractor qvp$"
+  refused="^qvkpatch: the patch is damaged or unsafe, nothing was installed: member \"$name\""
+  [[ $name == [qQ][vV][pP] ]] && why="$refused would replace the extractor qvp$"
+  [[ ${name,,} == qvk.sav* ]] && why="$refused would replace the player's saved game$"
   hostile "$name"
   "$patchdir/attach_payload" "$installer" "$work/hostile.payload" "$work/hostile"
   run_damaged "member $name" "$work/hostile" 1 "$why"
@@ -220,6 +234,12 @@ expectFailure 1 "nothing was installed: no ZIP archive found" "$build/bin/qvksfx
 expectFailure 1 "^qvksfx: cannot install the update: cannot use $work/missing: " \
   "$payload" "$work/missing"
 [ "$(fingerprint)" = "$before" ] || fail "the extractor changed the install directory"
+
+# The extractor alone refuses a member named like the saved game too.
+hostile QVK.SAV
+expectFailure 1 "^qvksfx: cannot install the update: member \"QVK.SAV\" would replace the player's saved game$" \
+  "$work/hostile.payload" "$data/qvk"
+[ "$(fingerprint)" = "$before" ] || { ls -laR "$data"; fail "member QVK.SAV: the install directory changed"; }
 
 # The extractor run as qvp in the directory it unpacks into never replaces or removes its own
 # file, even where the member's name has another case. (Both cases are the extractor's own test.)

@@ -24,6 +24,12 @@ std::string checkStartScene() {
     return kDefault;
   }
   std::string scene = word, base = scene.substr(0, 5);
+  if (!isSceneName(word)) {
+    problem("infile.txt", 1,
+            "names " + scene + ", which is not a scene of the game, so the player starts with " +
+                kDefault + ".avi; name a scene, such as seq05.avi");
+    return kDefault;
+  }
   const std::string fix = ", which is missing; make it, or name another scene";
   locateFile(scene, "infile.txt", 1, "names the start scene " + scene + fix);
   locateFile(base + ".txt", "infile.txt", 1,

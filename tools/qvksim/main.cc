@@ -164,7 +164,7 @@ static bool runCommand(HeadlessSession& session, const ScriptCommand& command,
       killTimer(game.attractTimerId);
       attractTimerFired();
       break;
-    case ScriptCommand::kKey: keyboardHookProc(command.virtualKey); break;
+    case ScriptCommand::kKey: keyEvent(command.virtualKey); break;
     case ScriptCommand::kJoystick:
       if (command.joystickPresent) {
         session.joystick.plugIn({command.x, command.y, command.buttons});
