@@ -34,8 +34,8 @@ void traceWithFrames(const char* line) {
 
 // The passes the game thread runs now.
 void runGameThread(uint64_t& seenWakes, int64_t& sleepEnd) {
-  for (int i = 0; i < 100 && virtualGameThreadRunning() &&
-                  (gameWakeCount() != seenWakes || now >= sleepEnd);
+  for (int i = 0;
+       i < 100 && virtualGameThreadRunning() && (gameWakeCount() != seenWakes || now >= sleepEnd);
        ++i) {
     seenWakes = gameWakeCount();
     bool changed = false;

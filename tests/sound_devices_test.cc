@@ -215,8 +215,9 @@ TEST_F(SdlMixer, CursorMovesWithTimeBetweenCallbacks) {
   ASSERT_GT(seen.size(), 40u);
   for (size_t frame = 1; frame < seen.size(); ++frame) {
     uint64_t start = frame * 3675;
-    auto block = std::prev(std::upper_bound(blocks.begin(), blocks.end(), start,
-                                            [](uint64_t b, const Block& x) { return b < x.start; }));
+    auto block =
+        std::prev(std::upper_bound(blocks.begin(), blocks.end(), start,
+                                   [](uint64_t b, const Block& x) { return b < x.start; }));
     if (block->inBurst && std::next(block) != blocks.end() && std::next(block)->inBurst) continue;
     int64_t due = block->time + playTime(start - block->start);
     EXPECT_NEAR(seen[frame - 1], due, 5 * kMs) << "frame " << frame;

@@ -142,9 +142,9 @@ TEST_P(SoundComesAndGoes, TheGameIsTheSameWithoutSound) {
     std::vector<std::pair<int64_t, Action>> actions;
     int opens;
   };
-  for (const Case& c : {Case{"never there", {{0, neverThere}}, 0},
-                        Case{"goes away", {{3000 * kMs, goesAway}}, 1},
-                        Case{"goes and comes back", {{3000 * kMs, goesAway}, {7000 * kMs, comesBack}}, 2}}) {
+  for (const Case& c :
+       {Case{"never there", {{0, neverThere}}, 0}, Case{"goes away", {{3000 * kMs, goesAway}}, 1},
+        Case{"goes and comes back", {{3000 * kMs, goesAway}, {7000 * kMs, comesBack}}, 2}}) {
     TearDown();
     SetUp();
     actions = c.actions;

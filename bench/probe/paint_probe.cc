@@ -63,8 +63,9 @@ double heardWhen(const std::vector<Growth>& growths, double byte, double bytesPe
 
 int main(int argc, char** argv) {
   if (argc != 4 && argc != 6) {
-    std::fprintf(stderr,
-                 "usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND]\n");
+    std::fprintf(
+        stderr,
+        "usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND]\n");
     return 2;
   }
   XWindow window = std::strtoul(argv[1], nullptr, 0);

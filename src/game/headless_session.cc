@@ -22,7 +22,7 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   platform.drawer = &session.drawer;
   platform.virtualGameThread = true;
   sessionSound = session.soundClock ? &session.sound : nullptr;
-  platform.createSoundDevice = !session.soundClock ? nullptr
+  platform.createSoundDevice = !session.soundClock   ? nullptr
                                : session.createSound ? session.createSound
                                                      : createSessionSound;
   session.passes = 0;

@@ -206,9 +206,9 @@ bool soundToCome();
 // focus, whatever the order in which the two change: losing the focus pauses the clip at any
 // moment (in the middle of an open too), and regaining it resumes a clip that plays. One lock
 // keeps the two and the buffer's play state together.
-void playStream();                 // the open clip's sound plays (an open's end, a game's start)
-void stopStream();                 // it stops (an open, a close, the drain's end, a command)
-void setFocusLost(bool lost);      // the window lost or regained the keyboard focus
+void playStream();             // the open clip's sound plays (an open's end, a game's start)
+void stopStream();             // it stops (an open, a close, the drain's end, a command)
+void setFocusLost(bool lost);  // the window lost or regained the keyboard focus
 
 // Plays one of the two beeps once, from its start.
 enum Beep { kGoodBeep, kBadBeep };

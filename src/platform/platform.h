@@ -177,7 +177,7 @@ struct SoundBuffer {
   // Microseconds until the play cursor, moving on with time, reaches its next wake point; -1
   // when it will not before the device takes more sound (which wakes the game), or never.
   virtual int64_t timeToNextWakeUs() = 0;
-  virtual void release() = 0;                      // the buffer is gone afterwards
+  virtual void release() = 0;  // the buffer is gone afterwards
 };
 
 struct SoundDevice {

@@ -40,9 +40,9 @@ uint64_t readPlayPosition(PlayPosition& position, int64_t now) {
 int64_t timeTakenIsHeard(const PlayPosition& position) {
   if (!position.moving || position.bytesPerSecond == 0) return INT64_MIN;
   uint64_t bytes = position.taken - position.blockStart;
-  return position.blockTime + static_cast<int64_t>((bytes * kNanosecondsPerSecond +
-                                                    position.bytesPerSecond - 1) /
-                                                   position.bytesPerSecond);
+  return position.blockTime +
+         static_cast<int64_t>((bytes * kNanosecondsPerSecond + position.bytesPerSecond - 1) /
+                              position.bytesPerSecond);
 }
 
 int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int64_t now) {
@@ -51,8 +51,9 @@ int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int
   if (target <= position.blockStart) return 0;
   // The first nanosecond at which the position has reached target.
   uint64_t bytes = target - position.blockStart;
-  int64_t reached = position.blockTime +
-                    static_cast<int64_t>((bytes * kNanosecondsPerSecond + position.bytesPerSecond - 1) /
-                                         position.bytesPerSecond);
+  int64_t reached =
+      position.blockTime +
+      static_cast<int64_t>((bytes * kNanosecondsPerSecond + position.bytesPerSecond - 1) /
+                           position.bytesPerSecond);
   return std::max<int64_t>(0, reached - now);
 }

@@ -86,6 +86,9 @@ struct SdlSoundDevice : SoundDevice {
 
 // SDL's audio device as the output of a sound device.
 struct SdlAudioBackend : AudioBackend {
+  ~SdlAudioBackend() override {
+    if (audioInitialized) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
   bool open() override;
   bool lost() override;
   void close() override;
