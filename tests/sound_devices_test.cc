@@ -208,7 +208,7 @@ TEST_F(SdlMixer, CursorMovesWithTimeBetweenCallbacks) {
     while (seen.size() < heard / 3675) seen.push_back(now);
     if (sleep >= 0) {
       uint64_t frame = heard / 3675 + 1;
-      if (predicted.size() < frame) predicted.resize(frame + 1, -1);
+      if (predicted.size() <= frame) predicted.resize(frame + 1, -1);
       predicted[frame] = now + sleep * 1000;
     }
   }
