@@ -158,6 +158,29 @@ TEST_F(GameWake, KeyPressedDuringAPassThatMovedNothingIsNotLost) {
       << keysToPress << " keys to press";
 }
 
+// Closing the program while the game thread plays a beep for every other pass and the audio
+// callback mixes them: the game thread ends before the beeps it plays are released (a sanitizer
+// sees a beep used after its release otherwise).
+TEST_F(GameWake, ShutDownWhileBeepsPlayReleasesNothingInUse) {
+  keysToPress = 1000000;
+  start(true, 100000, pressDuringPasses);
+  std::atomic<bool> running{true};
+  std::thread audio([&running] {
+    while (running) {
+      mix(1024);
+      std::this_thread::sleep_for(1ms);
+    }
+  });
+  EXPECT_TRUE(eventually([] { return keysToPress < 1000000 - 100; }));
+  shutDown();
+  running = false;
+  audio.join();
+  EXPECT_FALSE(gameThreadExists());
+  EXPECT_EQ(playback.goodBeep, nullptr);
+  EXPECT_EQ(playback.badBeep, nullptr);
+  keysToPress = 0;
+}
+
 // Sound clock and FrameTimer, keys, focus changes, attract ticks and every game command, together
 // at random moments: the mixer as the audio callback runs it, the FrameTimer and attract ticks
 // on threads of their own, focus changes, keys and commands from the window thread, and keys during
