@@ -213,7 +213,7 @@ TEST_P(GameFlow, LoadOfAClipThatIsNoSceneStartsANewGame) {
                            "demo.avi", "SEQ02.AVI", "../../etc/pass", ""}) {
     writeName(game.sceneFile, name);
     game.lives = 2;
-    runGameCommand(kCommandSave);
+    saveGame();
     clearEvents();
     runGameCommand(kCommandLoad);
     EXPECT_EQ(opens(), std::vector<std::string>{"seq01.avi 0"}) << name;
@@ -224,7 +224,7 @@ TEST_P(GameFlow, LoadOfAClipThatIsNoSceneStartsANewGame) {
                                      "\" is not a scene of the game. A new game starts instead.");
   }
   writeName(game.sceneFile, "seq12.avi");  // a mirror image is a scene
-  runGameCommand(kCommandSave);
+  saveGame();
   clearEvents();
   runGameCommand(kCommandLoad);
   EXPECT_EQ(opens(), std::vector<std::string>{"seq12.avi 0"});
@@ -252,8 +252,8 @@ TEST_P(GameFlow, StartSceneFromInfile) {
   start();
   EXPECT_EQ(scene(), "seq05.avi");
   EXPECT_EQ(game.moveTable[0].frame, 52);
-  // The start scene stays current until New: a save stores it.
-  runGameCommand(kCommandSave);
+  // The start scene stays current until New: a save of the position stores it.
+  saveGame();
   EXPECT_EQ(installDir.read("qvk.sav").substr(19, 9), "seq05.avi");
 
   // Any other clip would be what that save stores, and no game can go on in it.

@@ -120,7 +120,7 @@ TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   onFocusGained();
   onFocusGained();
   EXPECT_FALSE(keyboardHook.installed);
-  EXPECT_EQ(playback.focusLost, 0);
+  EXPECT_FALSE(isHeld(kHoldNoFocus));
   installAnswer = true;
   onFocusLost();  // without a stream buffer only the flag moves
   onFocusGained();
@@ -131,13 +131,13 @@ TEST_F(KeysAndFocusTest, FocusPausesTheStreamAndMovesTheHookOnce) {
   playStream();  // a clip plays
   removeAnswer = false;
   onFocusLost();
-  EXPECT_EQ(playback.focusLost, 1);
+  EXPECT_TRUE(isHeld(kHoldNoFocus));
   EXPECT_TRUE(keyboardHook.installed);
   EXPECT_EQ(stream->stops, 1);
   EXPECT_FALSE(stream->playing);
   onFocusGained();  // no second hook
   EXPECT_EQ(installCalls, 3);
-  EXPECT_EQ(playback.focusLost, 0);
+  EXPECT_FALSE(isHeld(kHoldNoFocus));
   EXPECT_EQ(stream->plays, 2);
   EXPECT_TRUE(stream->looping);
   EXPECT_TRUE(stream->playing);

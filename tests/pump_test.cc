@@ -192,12 +192,14 @@ TEST_F(PumpTest, EndOfFileInTimerModeAndTheFrameTimer) {
     EXPECT_EQ(playback.currentFrame, tick);
     EXPECT_EQ(lastDrawn(), tick <= 12 ? tick - 1 : 1) << tick;
   }
-  // Focus lost: the timer does not count.
-  playback.focusLost = 1;
-  timers.advance(830);
-  runMediaSteps();
-  EXPECT_EQ(playback.currentFrame, 13);
-  playback.focusLost = 0;
+  // Focus lost, the player's pause, an open menu: the timer does not count.
+  for (Hold hold : {kHoldNoFocus, kHoldPaused, kHoldMenu}) {
+    setHold(hold, true);
+    timers.advance(830);
+    runMediaSteps();
+    EXPECT_EQ(playback.currentFrame, 13) << hold;
+    setHold(hold, false);
+  }
 
   ASSERT_GT(passesToTheEnd(), 0);
   EXPECT_EQ(playback.currentFrame, 400);

@@ -43,7 +43,7 @@ static std::string name15(const std::string& name) {
   return name + std::string(15 - name.size(), '\0');
 }
 
-static const std::string kFailed = "Failed to create save file C:\\QVK\\QVK.Sav";
+static const std::string kFailed = "Failed to create save file";
 
 // Every LF byte of the record is stored as CR LF, and read back as one byte.
 TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoint) {
@@ -92,14 +92,17 @@ TEST_F(SavedGameTest, FailureToCreateIsReported) {
   EXPECT_TRUE(install.exists("deeper/qvk/qvk.sav"));
   EXPECT_TRUE(messages().empty());
 
+  // The message names the file it tried and the system's reason.
   install.write("blocker", "a file where a directory should be");
   for (std::string dir : {install.file("blocker/qvk"), std::string("/proc")}) {
     platform.directories.install = dir;
-    saveGame();
+    EXPECT_FALSE(saveGame());
   }
-  ASSERT_EQ(window.messagesSeen().size(), 2u);
-  for (const RecordedMessage& message : window.messagesSeen()) {
-    EXPECT_EQ(message.text, kFailed);
+  std::vector<RecordedMessage> seen = window.messagesSeen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].text, kFailed + "\n" + install.file("blocker/qvk/qvk.sav") + ": Not a directory");
+  EXPECT_EQ(seen[1].text.rfind(kFailed + "\n/proc/qvk.sav: ", 0), 0u) << seen[1].text;
+  for (const RecordedMessage& message : seen) {
     EXPECT_EQ(message.caption, "File System Error");
     EXPECT_TRUE(message.warning);
   }
@@ -118,15 +121,16 @@ TEST_F(SavedGameTest, AFailedSaveKeepsTheOldOneAndLeavesNothingBehind) {
   saveGame();
   setrlimit(RLIMIT_FSIZE, &limit);
   signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(messages(), (std::vector<std::string>{"File System Error|" + kFailed}));
+  std::string target = install.file("qvk.sav");
+  EXPECT_EQ(window.messagesSeen().at(0).text, kFailed + "\n" + target + ": File too large");
   EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));
   EXPECT_EQ(install.read("qvk.sav"), "old");
 
-  std::remove(install.file("qvk.sav").c_str());
-  mkdir(install.file("qvk.sav").c_str(), 0755);  // a directory in the saved game's place
-  install.write("qvk.sav/keep", "x");            // not empty: nothing can be renamed over it
+  std::remove(target.c_str());
+  mkdir(target.c_str(), 0755);         // a directory in the saved game's place
+  install.write("qvk.sav/keep", "x");  // not empty: nothing can be renamed over it
   saveGame();
-  EXPECT_EQ(messages().size(), 2u);
+  EXPECT_EQ(window.messagesSeen().at(1).text, kFailed + "\n" + target + ": Is a directory");
   EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));
   EXPECT_EQ(install.read("qvk.sav/keep"), "x");
 }

@@ -15,6 +15,7 @@ void HeadlessTest::TearDown() {
 
 std::vector<std::string> messagesOf(HeadlessWindow& window) {
   std::vector<std::string> out;
-  for (const RecordedMessage& m : window.messagesSeen()) out.push_back(m.caption + "|" + m.text);
+  for (const RecordedMessage& m : window.messagesSeen())
+    out.push_back(m.caption + "|" + m.text.substr(0, m.text.find('\n')));
   return out;
 }

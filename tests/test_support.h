@@ -14,7 +14,8 @@
 #include "platform/platform.h"
 #include "temp_dir.h"
 
-// Message boxes the window has shown so far, as "caption|text".
+// Message boxes the window has shown so far, as "caption|first line": the game's own words,
+// without the lines that name the file and the reason (the tests of those look at them).
 std::vector<std::string> messagesOf(HeadlessWindow& window);
 
 // The headless platform over two fresh directories: install and current.

@@ -11,12 +11,15 @@
 //   Saved game       saveGame, loadGame
 //   Game thread      the judging state, one pass, the checkpoint step, the thread's end
 //   Scene flow       what plays when a clip ends; the random coin
-//   Keys and focus   the key handler's reactions, the focus handlers
+//   Keys and focus   the key handler's reactions, the focus handlers, menus and the pause key
+//   Status           the few words of the window's title
+//   Game directory   where the game is, the sample game when there is none
 //   Game control     commands, display modes, start-up and shutdown, attract mode
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -148,6 +151,11 @@ void loadMoveFile(const char* fileName, const char* sceneBase);
 // missing file is reported ("Hotspot file not found") and changes nothing.
 void loadHotspotFile(const char* fileName);
 
+// Opens a move or hotspot file where the loaders look for it: the install directory first, then
+// the current directory. nullptr when neither opens, with *tried naming each path tried and
+// why it failed, a line each (each line begins with a line end).
+FILE* openSceneTable(const char* fileName, std::string* tried);
+
 // The move and hotspot files (seqNN.txt and seqNN.hot, in any case) that this user's install
 // directory holds: the player reads each of them instead of a game's own. Their paths, by name;
 // none when `except` is that directory (a tool that reads it already).
@@ -159,8 +167,12 @@ std::vector<std::string> playersInstalledTables(const std::string& except);
 constexpr int kSaveNameSize = 15;  // a saved game keeps this much of a name
 
 // Writes the position into the install directory's qvk.sav. The previous saved game stays
-// whole until the new one is completely written.
-void saveGame();
+// whole until the new one is completely written. A failure is reported ("Failed to create save
+// file", the path and the reason) and returns false.
+bool saveGame();
+// The Save command: saves a game that runs and says "Game saved" in the window's title; with no
+// game running (the title, the demo) it says that there is nothing to save and writes nothing.
+void saveCommand();
 
 // Restores the saved position (or sets up a new game at the first scene when there is none)
 // and loads its scene's tables. Returns the frame the scene restarts at.
@@ -254,6 +266,39 @@ void keyboardHookProc(uint32_t virtualKey);
 // resume or pause the game (the stream buffer and the FrameTimer's clock).
 void onFocusGained();
 void onFocusLost();
+// A menu of the window opened or closed: the game pauses under it as it does without the focus.
+void setMenuOpen(bool open);
+// The pause key: pauses a game or the demo that runs, or resumes it. The game plays only while
+// the window has the focus, no menu is open and the player has not paused it.
+void pauseKey();
+// F11: full screen (as the command) while windowed, back to the window while full screen.
+void fullScreenKey();
+
+// ---------------------------------------------------------------------------------------------
+// Status
+//
+// The few words the window's title shows beside the game's name: "Game saved" (for a few
+// seconds), "Paused", "Judging off", "No sound device: silent". Any thread.
+
+// Tells the window the status when it has changed since it was last told.
+void updateStatus();
+// A save has succeeded: "Game saved" for three seconds.
+void noteGameSaved();
+// Forgets what the window was told, for a new session (resetGameState).
+void resetStatus();
+
+// ---------------------------------------------------------------------------------------------
+// Game directory
+
+// Whether the current directory holds a game: its demo or its first scene opens.
+bool gameInCurrentDirectory();
+// For a program started with no game directory: when the current directory holds no game, the
+// first of samplePlaces that holds one (the installed sample game) becomes the current
+// directory, and standard error says so.
+void findGame(const std::vector<std::string>& samplePlaces);
+// Start-up in a place without a game: one message says where it looked (the current directory
+// and the places findGame tried) and how to name a game's directory.
+void reportNoGame();
 
 // ---------------------------------------------------------------------------------------------
 // Game control
@@ -282,7 +327,9 @@ void resetToWindowed();
 
 // The game's part of the program's start-up, in order: joystick, random seed, start scene,
 // sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,
-// and the attract timer. The window exists and is placed before it runs.
+// and the attract timer. The window exists and is placed before it runs. In a place without a
+// game it shows reportNoGame's message instead of the start scene, and neither opens the demo
+// nor arms the attract timer.
 void startUp();
 // The game's part of shutdown, in order: beeps released, stream stopped, game thread ended,
 // AVI file released, frame timer and attract timer killed.

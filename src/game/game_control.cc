@@ -193,7 +193,7 @@ bool runGameCommand(int commandId) {
   switch (commandId) {
     case kCommandNew: command = newGame; break;
     case kCommandLoad: command = loadSavedGame; break;
-    case kCommandSave: command = saveGame; break;
+    case kCommandSave: command = saveCommand; break;
     case kCommandStop: command = stopGame; break;
     case kCommandFullScreen: command = fullScreen; break;
     default: return false;
@@ -256,16 +256,19 @@ void startUp() {
   std::remove(resolveInDirectory(platform.directories.install, "qv.err").c_str());
   initJoystick();
   seedRandom();
-  loadStartScene();
+  // Without a game, one message instead of one for each of its files; no demo to wait for.
+  bool gameFound = gameInCurrentDirectory();
+  if (gameFound) loadStartScene();
+  if (!gameFound) reportNoGame();
   initSound();
-  openClip("demo.avi", 0);
+  if (gameFound) openClip("demo.avi", 0);
   initStreamBuffer();
   // The demo is opened only to fill the frame cache and the stream buffer; nothing plays it
   // until the attract timer or a command opens a clip again, so its FrameTimer (started before
   // the stream buffer existed) would tick for nobody on the title.
   killTimer(playback.frameTimerId);
   game.displayMode = kDisplayWindowed;
-  armAttractTimer(kAttractFirstMs);
+  if (gameFound) armAttractTimer(kAttractFirstMs);
 }
 
 void shutDown() {

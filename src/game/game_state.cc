@@ -21,8 +21,9 @@ void resetGameState() {
   for (auto& entry : game.hotspotTable) entry = 0;
   game.displayMode = kDisplayWindowed;
   judging = JudgingState{};
+  resetStatus();
 
-  playback.focusLost = false;
+  playback.holds = 0;
   playback.clockFrame = 0;
   playback.currentFrame = 0;
   playback.sequenceEnded = false;

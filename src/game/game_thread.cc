@@ -13,6 +13,8 @@ void startJudging() {
   judging = JudgingState{};
   game.continueOffered = false;
   game.judgingOff = false;
+  // A game or demo that starts is not paused, whatever was paused before it.
+  setHold(kHoldPaused, false);
 }
 
 void openClip(const char* fileName, int32_t startFrame) {
@@ -162,7 +164,23 @@ void runMediaSteps() {
   pollClockAndCheckpoint();
 }
 
+// The player's input of this pass. While the player's pause or an open menu holds the game,
+// what was pressed meanwhile is taken and dropped: judging stands still, and a key pressed during
+// the pause is not judged after it.
+static InputCode takeInput() {
+  InputCode code = pollInput();
+  return isHeld(kHoldPaused | kHoldMenu) ? kInputNone : code;
+}
+
+static bool runPass(bool* changed);
+
 bool runGamePass(bool* changed) {
+  bool goesOn = runPass(changed);
+  updateStatus();
+  return goesOn;
+}
+
+static bool runPass(bool* changed) {
   int32_t frameBefore = playback.currentFrame;
   int32_t slotBefore = playback.drawSlot;
   // The cursor moves with time; what a pass does changes only where it enters another frame's
@@ -173,12 +191,12 @@ bool runGamePass(bool* changed) {
   continueCheck();
   if (judging.finished) return false;  // the scene to continue in cannot be opened
 
-  if (readFlagLocked(game.demoActive) && pollInput() != kInputNone) {
+  if (readFlagLocked(game.demoActive) && takeInput() != kInputNone) {
     finishGameThread();
     return false;
   }
 
-  InputCode code = pollInput();
+  InputCode code = takeInput();
   bool goodMove = false;
   if (judgingActive() && windowOpen()) {
     judging.openWindowRow = game.moveIndex;

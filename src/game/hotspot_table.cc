@@ -1,15 +1,16 @@
 // The hotspot table: the current scene's checkpoint frames, one per line of its hotspot file.
 #include <cstdio>
+#include <string>
 
 #include "game/game.h"
 #include "game/scan.h"
 
 void loadHotspotFile(const char* fileName) {
-  FILE* file = openInDirectory(platform.directories.install, fileName, "rb");
-  if (!file) file = openInDirectory(platform.directories.current, fileName, "rb");
+  std::string tried;
+  FILE* file = openSceneTable(fileName, &tried);
   if (!file) {
-    if (platform.window)
-      platform.window->showMessage("Hotspot file not found", "read error", false);
+    std::string text = "Hotspot file not found" + tried;
+    if (platform.window) platform.window->showMessage(text.c_str(), "read error", false);
     return;
   }
 

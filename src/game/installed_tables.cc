@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <set>
 
 #include "game/game.h"
@@ -50,4 +51,13 @@ std::vector<std::string> playersInstalledTables(const std::string& except) {
     paths.push_back(path);
   }
   return paths;
+}
+
+FILE* openSceneTable(const char* fileName, std::string* tried) {
+  tried->clear();
+  for (const std::string* dir : {&platform.directories.install, &platform.directories.current}) {
+    if (FILE* file = openInDirectory(*dir, fileName, "rb")) return file;
+    *tried += "\n" + fileInMessage(resolveInDirectory(*dir, fileName), errno);
+  }
+  return nullptr;
 }

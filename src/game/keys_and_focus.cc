@@ -2,7 +2,9 @@
 // through keyboardHookProc, the keyboard hook's procedure while the window has the focus:
 // the move keys fill the input latch, and three keys act at once (F5 and F6 switch judging
 // off and on, Esc leaves full screen); while the demo runs any key at all ends it. The focus
-// handlers install and remove the keyboard hook and pause and resume the game.
+// handlers install and remove the keyboard hook and pause and resume the game, as an open menu
+// and the pause key do, each a hold of its own. The window's shortcuts (the pause key, full
+// screen and back) never reach the keyboard hook: the window runs them.
 //
 // The game thread's priority, which the focus changes raise and lower, is left to the
 // operating system: a game thread that waits for its clock needs no priority to keep up.
@@ -21,6 +23,7 @@ void keyboardHookProc(uint32_t virtualKey) {
     playBeep(kGoodBeep);
     game.judgingOff = false;
   }
+  if (virtualKey == kKeyF5 || virtualKey == kKeyF6) updateStatus();
 
   latchInput(inputCodeOfKey(virtualKey));
 
@@ -33,14 +36,36 @@ void keyboardHookProc(uint32_t virtualKey) {
 
 void onFocusGained() {
   installKeyboardHook(keyboardHookProc);
-  // The clip that plays goes on; on the title nothing starts to sound.
-  setFocusLost(false);
+  // The clip that plays goes on unless something else holds it; on the title nothing starts to
+  // sound.
+  setHold(kHoldNoFocus, false);
   wakeGame();
 }
 
 void onFocusLost() {
   // With sound, the stopped stream buffer holds the play position that is the game clock.
-  setFocusLost(true);
+  setHold(kHoldNoFocus, true);
   removeKeyboardHook();
   wakeGame();
+}
+
+void setMenuOpen(bool open) {
+  setHold(kHoldMenu, open);
+  wakeGame();
+}
+
+void pauseKey() {
+  // Nothing to pause on the title; a game or the demo that starts ends the pause.
+  bool pause = !isHeld(kHoldPaused) && gameOrDemoRunning();
+  setHold(kHoldPaused, pause);
+  updateStatus();
+  wakeGame();
+}
+
+void fullScreenKey() {
+  if (game.displayMode == kDisplayFullScreen) {
+    returnToWindowed();
+  } else {
+    runGameCommand(kCommandFullScreen);
+  }
 }

@@ -1,6 +1,7 @@
 // The move table: one row per move window of the current scene, read from its move file.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "game/game.h"
 #include "game/scan.h"
@@ -53,10 +54,11 @@ static void parseMoveLine(const char* line, MoveRow& row, const char* sceneBase)
 }
 
 void loadMoveFile(const char* fileName, const char* sceneBase) {
-  FILE* file = openInDirectory(platform.directories.install, fileName, "rb");
-  if (!file) file = openInDirectory(platform.directories.current, fileName, "rb");
+  std::string tried;
+  FILE* file = openSceneTable(fileName, &tried);
   if (!file) {
-    if (platform.window) platform.window->showMessage("Move file not found", "read error", false);
+    std::string text = "Move file not found" + tried;
+    if (platform.window) platform.window->showMessage(text.c_str(), "read error", false);
     return;
   }
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,9 +12,13 @@
 
 #include "game/save_record.h"
 
-static constexpr const char* kSaveFailedText = "Failed to create save file C:\\QVK\\QVK.Sav";
+static constexpr const char* kSaveFailedText = "Failed to create save file";
 static constexpr const char* kSaveFailedCaption = "File System Error";
 static constexpr const char* kDamagedSaveCaption = "Damaged saved game";
+static constexpr const char* kNoGameToSaveText =
+    "There is no game to save: nothing was written, and the saved game is kept as it is.\n"
+    "Save while you play a game (Game > New or Game > Load).";
+static constexpr const char* kNoGameToSaveCaption = "Save";
 
 // Field offsets of the record.
 static constexpr int kMissedSceneAt = 0;
@@ -75,22 +80,26 @@ static int32_t tableIndex(int32_t index, int32_t size) {
   return index < 0 || index >= size ? 0 : index;
 }
 
-static void reportSaveFailure() {
-  if (platform.window) platform.window->showMessage(kSaveFailedText, kSaveFailedCaption, true);
+// The save file's path and the reason, after the game's own words.
+static void reportSaveFailure(const std::string& target, int error) {
+  std::string text = std::string(kSaveFailedText) + "\n" + fileInMessage(target, error);
+  if (platform.window) platform.window->showMessage(text.c_str(), kSaveFailedCaption, true);
 }
 
-// Writes the file form of the record and makes sure it reached the disk.
-static bool writeSaveFile(FILE* file, const uint8_t (&bytes)[kSaveRecordSize]) {
+// Writes the file form of the record and makes sure it reached the disk. 0, or the errno of the
+// first step that failed.
+static int writeSaveFile(FILE* file, const uint8_t (&bytes)[kSaveRecordSize]) {
   uint8_t stored[2 * kSaveRecordSize];
   size_t length = 0;
   for (uint8_t byte : bytes) {
     if (byte == '\n') stored[length++] = '\r';
     stored[length++] = byte;
   }
-  bool written = std::fwrite(stored, 1, length, file) == length;
-  written = std::fflush(file) == 0 && written;
-  written = fsync(fileno(file)) == 0 && written;
-  return written;
+  int error = 0;
+  if (std::fwrite(stored, 1, length, file) != length) error = errno;
+  if (std::fflush(file) != 0 && !error) error = errno;
+  if (fsync(fileno(file)) != 0 && !error) error = errno;
+  return error;
 }
 
 // A temporary file of this save's own beside the saved game (target), under a name nobody else
@@ -102,13 +111,15 @@ static FILE* createTemporary(const std::string& target, std::string* temporary) 
   if (fd < 0) return nullptr;
   FILE* file = fdopen(fd, "wb");
   if (!file) {
+    int error = errno;
     close(fd);
     unlink(temporary->c_str());
+    errno = error;
   }
   return file;
 }
 
-void saveGame() {
+bool saveGame() {
   int32_t restartFrame = game.hotspotTable[tableIndex(game.hotspotIndex, kHotspotEntries)];
   int32_t lives = game.lives;
   int32_t clamped = clampedLives(lives);
@@ -136,20 +147,46 @@ void saveGame() {
   std::string temporary;
   FILE* file = createTemporary(target, &temporary);
   if (!file && (!makeDirectories(dir) || !(file = createTemporary(target, &temporary)))) {
-    reportSaveFailure();
+    reportSaveFailure(target, errno);
+    return false;
+  }
+  int error = writeSaveFile(file, bytes);
+  if (std::fclose(file) != 0 && !error) error = errno;
+  if (!error && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error) {
+    unlink(temporary.c_str());
+    reportSaveFailure(target, error);
+    return false;
+  }
+  return true;
+}
+
+void saveCommand() {
+  // The demo and the title have a position too (the start scene, five lives), but saving it
+  // would put a player's saved progress back to the start.
+  if (!readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive)) {
+    if (platform.window)
+      platform.window->showMessage(kNoGameToSaveText, kNoGameToSaveCaption, false);
     return;
   }
-  bool written = writeSaveFile(file, bytes);
-  written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    unlink(temporary.c_str());
-    reportSaveFailure();
-  }
+  if (saveGame()) noteGameSaved();
+}
+
+static std::string savePath() {
+  return resolveInDirectory(platform.directories.install, kSaveFileName);
 }
 
 static void reportDamagedSave(const char* scene) {
   std::string text = "The saved game is damaged: " + shownName(scene) +
-                     " is not a scene of the game. A new game starts instead.";
+                     " is not a scene of the game. A new game starts instead.\n" +
+                     fileInMessage(savePath(), 0);
+  if (platform.window) platform.window->showMessage(text.c_str(), kDamagedSaveCaption, true);
+}
+
+// A saved game that is there but cannot be read (no saved game at all is no message).
+static void reportUnreadableSave(int error) {
+  std::string text = "The saved game cannot be read. A new game starts instead.\n" +
+                     fileInMessage(savePath(), error);
   if (platform.window) platform.window->showMessage(text.c_str(), kDamagedSaveCaption, true);
 }
 
@@ -162,6 +199,7 @@ static void getName(const uint8_t* field, char (&name)[kClipNameSize]) {
 int32_t loadGame() {
   FILE* file = openInDirectory(platform.directories.install, kSaveFileName, "rb");
   if (!file) {
+    if (errno != ENOENT) reportUnreadableSave(errno);
     setUpNewGame();
     return 0;
   }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "media/avi_riff.h"
@@ -224,7 +225,9 @@ MediaFile* openAviFile(const char* path) {
   file->layout.fd = fd;
   struct stat info;
   if (fstat(fd, &info) != 0) {
+    int error = errno;
     delete file;
+    errno = error;
     return nullptr;
   }
   file->layout.fileSize = uint64_t(info.st_size);
@@ -232,6 +235,7 @@ MediaFile* openAviFile(const char* path) {
   file->layout.mostBytes = kOpenBytesSpare + kOpenPasses * file->layout.fileSize;
   if (!parseFile(file->layout)) {
     delete file;
+    errno = kDamagedFile;
     return nullptr;
   }
   buildAviIndex(file->layout);
@@ -279,7 +283,10 @@ namespace {
 struct AviMediaLibrary final : MediaLibrary {
   MediaFile* open(const char* fileName) override {
     // Clip names are plain names of the current directory.
-    if (!fileName || !fileName[0] || std::strchr(fileName, '/')) return nullptr;
+    if (!fileName || !fileName[0] || std::strchr(fileName, '/')) {
+      errno = kNotPlainFile;
+      return nullptr;
+    }
     return openAviFile(resolveInDirectory(platform.directories.current, fileName).c_str());
   }
   void release(MediaFile* file) override { delete file; }

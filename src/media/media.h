@@ -59,9 +59,9 @@ struct PlaybackState {
   std::atomic<int32_t> sequenceLength{0};  // frames of the open clip; 0 when it could not open
   char openClipName[kClipNameSize] = {};   // the clip opened last, also once it is closed
   bool soundClock = false;  // the play cursor drives the clock; else the FrameTimer does
-  // The window has lost the keyboard focus (written by the window thread): the FrameTimer's
-  // clock stands still, as the stopped stream buffer's does.
-  std::atomic<bool> focusLost{false};
+  // What holds the game (Hold bits, written by the window thread): while anything does, the
+  // FrameTimer's clock stands still, as the stopped stream buffer's does.
+  std::atomic<unsigned> holds{0};
 
   // The frame cache and the open file's video format.
   FrameCache frameCache = {};
@@ -99,7 +99,8 @@ extern PlaybackState playback;
 // The MediaLibrary of our own RIFF/AVI reader, over platform.directories.current.
 MediaLibrary* aviMediaLibrary();
 
-// Opens an AVI file by path (no directory lookup); nullptr when it is not a readable AVI file.
+// Opens an AVI file by path (no directory lookup); nullptr when it is not a readable AVI file,
+// with errno saying why (kDamagedFile: it is no AVI file the reader can play).
 // Release with delete.
 MediaFile* openAviFile(const char* path);
 
@@ -202,13 +203,22 @@ StreamFill fillStreamBuffer(uint32_t offset, uint32_t count, bool silenceOnFailu
 // Whether the clip's sound goes on at soundReadPos.
 bool soundToCome();
 
-// The stream buffer plays while the open clip's sound plays and the window has the keyboard
-// focus, whatever the order in which the two change: losing the focus pauses the clip at any
-// moment (in the middle of an open too), and regaining it resumes a clip that plays. One lock
-// keeps the two and the buffer's play state together.
-void playStream();             // the open clip's sound plays (an open's end, a game's start)
-void stopStream();             // it stops (an open, a close, the drain's end, a command)
-void setFocusLost(bool lost);  // the window lost or regained the keyboard focus
+// What can hold the game, each on its own: the window has lost the keyboard focus, the player
+// has paused the game, a menu of the window is open.
+enum Hold : unsigned {
+  kHoldNoFocus = 1,
+  kHoldPaused = 2,
+  kHoldMenu = 4,
+};
+
+// The stream buffer plays while the open clip's sound plays and nothing holds the game, whatever
+// the order in which these change: a hold pauses the clip at any moment (in the middle of an
+// open too), and the end of the last hold resumes a clip that plays. One lock keeps them and the
+// buffer's play state together.
+void playStream();                    // the open clip's sound plays (an open's end, a game's start)
+void stopStream();                    // it stops (an open, a close, the drain's end, a command)
+void setHold(Hold hold, bool on);     // a hold begins or ends
+bool isHeld(unsigned holds);  // whether any of these holds the game
 
 // Plays one of the two beeps once, from its start.
 enum Beep { kGoodBeep, kBadBeep };
@@ -252,5 +262,5 @@ void pictureStep();
 // been seen inside cursorChunk.
 void refillStep(int32_t cursorChunk);
 
-// The FrameTimer's callback: one frame of clock, unless the window has lost the focus.
+// The FrameTimer's callback: one frame of clock, unless something holds the game.
 void frameTimerTick();

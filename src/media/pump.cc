@@ -8,7 +8,7 @@
 #include "platform/game_wake.h"
 
 void frameTimerTick() {
-  if (playback.focusLost) return;
+  if (playback.holds != 0) return;
   playback.clockFrame++;
   wakeGame();
 }

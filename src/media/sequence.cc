@@ -1,6 +1,8 @@
 // The sequence loader: opening a clip at a start frame, its frame cache, and closing it.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "media/media.h"
 
@@ -49,6 +51,15 @@ static bool preloadSound(int32_t startFrame) {
   return bytes > 0;
 }
 
+// The game's own words, then the clip's path in the current directory and why it did not open.
+static void reportClipNotOpened(const char* fileName, int error) {
+  if (!platform.window) return;
+  std::string text = std::string("File: ") + fileName + " not found.\n" +
+                     fileInMessage(resolveInDirectory(platform.directories.current, fileName),
+                                   error);
+  platform.window->showMessage(text.c_str(), "Error", false);
+}
+
 void openSequence(const char* fileName, int32_t startFrame) {
   if (startFrame < 0) startFrame = 0;
   if (startFrame > kMostClipFrames) startFrame = kMostClipFrames;
@@ -70,11 +81,7 @@ void openSequence(const char* fileName, int32_t startFrame) {
   playback.drainStarted = false;
 
   MediaFile* file = platform.media ? platform.media->open(fileName) : nullptr;
-  if (!file && platform.window) {
-    char text[kClipNameSize + 32];
-    std::snprintf(text, sizeof text, "File: %s not found.", fileName);
-    platform.window->showMessage(text, "Error", false);
-  }
+  if (!file) reportClipNotOpened(fileName, errno);
   playback.aviFile = file;
   copyText(playback.openClipName, kClipNameSize, fileName);
   // A file that could not be opened has no frames, so the clock ends it at once.

@@ -96,12 +96,12 @@ void initSound() {
 }
 
 static std::mutex streamLock;
-static bool streamPlays = false;  // under streamLock, with playback.focusLost's changes
+static bool streamPlays = false;  // under streamLock, with playback.holds' changes
 
 void playStream() {
   std::lock_guard<std::mutex> hold(streamLock);
   streamPlays = true;
-  if (playback.streamBuffer && !playback.focusLost) playback.streamBuffer->play(true);
+  if (playback.streamBuffer && playback.holds == 0) playback.streamBuffer->play(true);
 }
 
 void stopStream() {
@@ -110,15 +110,20 @@ void stopStream() {
   if (playback.streamBuffer) playback.streamBuffer->stop();
 }
 
-void setFocusLost(bool lost) {
+void setHold(Hold reason, bool on) {
   std::lock_guard<std::mutex> hold(streamLock);
-  playback.focusLost = lost;
+  unsigned holds = playback.holds;
+  playback.holds = on ? holds | reason : holds & ~reason;
   if (!playback.streamBuffer) return;
-  if (lost) {
+  if (playback.holds != 0) {
     playback.streamBuffer->stop();
   } else if (streamPlays) {
     playback.streamBuffer->play(true);
   }
+}
+
+bool isHeld(unsigned holds) {
+  return (playback.holds & holds) != 0;
 }
 
 void playBeep(Beep beep) {

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -44,18 +46,29 @@ std::string resolveInDirectory(const std::string& dir, const char* name) {
   return found;
 }
 
+static int notPlainFile(const struct stat& info) {
+  errno = S_ISDIR(info.st_mode) ? EISDIR : kNotPlainFile;
+  return -1;
+}
+
 int openRegularFile(const char* path) {
   // The kind of file is known before the open, which would wait for a named pipe's writer, and
   // checked again after it, in case the name was given to something else in between.
   struct stat info;
-  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  if (stat(path, &info) != 0) return -1;
+  if (!S_ISREG(info.st_mode)) return notPlainFile(info);
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -1;
   int flags = fcntl(fd, F_GETFL);
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (fstat(fd, &info) != 0 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    int error = errno;
     close(fd);
+    errno = error;
     return -1;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    return notPlainFile(info);
   }
   return fd;
 }
@@ -64,7 +77,11 @@ static FILE* openStream(const std::string& path, const char* mode) {
   int fd = openRegularFile(path.c_str());
   if (fd < 0) return nullptr;
   FILE* file = fdopen(fd, mode);
-  if (!file) close(fd);
+  if (!file) {
+    int error = errno;
+    close(fd);
+    errno = error;
+  }
   return file;
 }
 
@@ -75,6 +92,25 @@ FILE* openDataFile(const std::string& path) {
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode) {
   // Game data names plain files of its directory; a name that climbs out of it (from a damaged
   // save or move file) is no data file of ours.
-  if (std::strchr(name, '/')) return nullptr;
+  if (std::strchr(name, '/')) {
+    errno = kNotPlainFile;
+    return nullptr;
+  }
   return openStream(resolveInDirectory(dir, name), mode);
+}
+
+std::string fileInMessage(const std::string& path, int error) {
+  std::string shown = path;
+  if (shown == ".") shown.clear();
+  if (shown.compare(0, 2, "./") == 0) shown.erase(0, 2);
+  if (shown.empty() || shown[0] != '/') {
+    char* here = getcwd(nullptr, 0);
+    if (here) shown = shown.empty() ? std::string(here) : joinPath(here, shown.c_str());
+    free(here);
+  }
+  if (error == 0) return shown;
+  const char* reason = error == kNotPlainFile  ? "not a plain file"
+                       : error == kDamagedFile ? "damaged, or not in the form the game reads"
+                                               : std::strerror(error);
+  return shown + ": " + reason;
 }

@@ -40,8 +40,10 @@ struct HeadlessWindow : Window {
   void returnToWindowed() override;
   void resetToWindowed() override;
   void runOnWindowThread(void (*task)()) override;
+  void showStatus(const char* text) override;
 
   std::vector<RecordedMessage> messagesSeen();  // a copy, safe while other threads record
+  std::string statusShown();                    // the status the title shows now
   void clear();
 
   // Called (outside the lock) for every message box, before it "closes".
@@ -55,6 +57,7 @@ struct HeadlessWindow : Window {
   int fullScreens = 0;
   int returnsToWindowed = 0;
   int resetsToWindowed = 0;
+  std::string status;
 };
 
 // Joystick 0 as a script sets it: absent until plugged in.

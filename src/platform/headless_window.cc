@@ -39,6 +39,16 @@ void HeadlessWindow::runOnWindowThread(void (*task)()) {
   task();
 }
 
+void HeadlessWindow::showStatus(const char* text) {
+  std::lock_guard<std::mutex> hold(lock);
+  status = text;
+}
+
+std::string HeadlessWindow::statusShown() {
+  std::lock_guard<std::mutex> hold(lock);
+  return status;
+}
+
 std::vector<RecordedMessage> HeadlessWindow::messagesSeen() {
   std::lock_guard<std::mutex> hold(lock);
   return messages;
@@ -49,4 +59,5 @@ void HeadlessWindow::clear() {
   messages.clear();
   lastPicture.clear();
   pictures = invalidations = fullScreens = returnsToWindowed = resetsToWindowed = 0;
+  status.clear();
 }

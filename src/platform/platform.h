@@ -40,14 +40,24 @@ struct Directories {
 std::string resolveInDirectory(const std::string& dir, const char* name);
 
 // Opens path for reading when it is a regular file; -1 for anything else (missing, a
-// directory, a named pipe, a device), at once: a named pipe is never waited on.
+// directory, a named pipe, a device), at once: a named pipe is never waited on. On failure
+// errno says why (EISDIR for a directory, kNotPlainFile for any other kind of file).
 int openRegularFile(const char* path);
 // The same as a stream (mode "rb"); nullptr for anything but a regular file.
 FILE* openDataFile(const std::string& path);
 
 // Opens name in dir for reading (mode "r" or "rb") with the case-insensitive fallback, as
-// openDataFile does. nullptr on failure, and for a name with a directory part.
+// openDataFile does. nullptr on failure, and for a name with a directory part (kNotPlainFile).
 FILE* openInDirectory(const std::string& dir, const char* name, const char* mode);
+
+// Why a file could not be used, besides the system's errno values: it is not a plain file (a
+// pipe, a device, a name that leads out of its directory), or its contents are not what the
+// game reads (a damaged clip).
+constexpr int kNotPlainFile = -1;
+constexpr int kDamagedFile = -2;
+// A file as a message names it: its absolute path, and with an error the reason, as
+// "/home/ann/game/seq01.txt: No such file or directory" (error 0: the path alone).
+std::string fileInMessage(const std::string& path, int error);
 
 // Reads one line the way the game's files were always read: at most size - 1 characters, up to
 // and including the line end, with every CR LF pair delivered as a single LF. Every other byte,
@@ -83,6 +93,9 @@ struct Window {
   // thread, keeps being painted meanwhile and holds everything else that reaches it until the
   // waiting command is done. False when the wait was cut short by a stop request.
   virtual bool wait(uint32_t ms);
+  // A few words on the game's state beside the window's title ("Paused", "Game saved"); an
+  // empty text shows the title alone. Never drawn over the picture.
+  virtual void showStatus(const char* status) { (void)status; }
   // Except for showMessage, no call waits for the window thread: a thread that the window
   // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
@@ -184,6 +197,8 @@ struct SoundDevice {
   virtual ~SoundDevice() = default;  // releases the buffers it still has
   // nullptr when the device cannot make such a buffer.
   virtual SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) = 0;
+  // Whether the device plays on without a system output, in silence (sound_output.h).
+  virtual bool silent() { return false; }
 };
 
 // A one-shot buffer that reaches its end stops with its cursor back at 0, so the next play
@@ -230,7 +245,8 @@ struct MediaFile {
 
 struct MediaLibrary {
   virtual ~MediaLibrary() = default;
-  // Opens fileName in the current directory (case-insensitive fallback); nullptr on failure.
+  // Opens fileName in the current directory (case-insensitive fallback); nullptr on failure,
+  // with errno saying why.
   virtual MediaFile* open(const char* fileName) = 0;
   virtual void release(MediaFile* file) = 0;
 };
@@ -287,6 +303,9 @@ struct Platform {
   TimerService* timers = nullptr;
   // Creates the sound device (nullptr: no device, the FrameTimer drives the clock).
   SoundDevice* (*createSoundDevice)() = nullptr;
+  // Called on the sound output's own thread when the sound device goes silent or is heard
+  // again: an arrow upwards, to the game's status in the window's title.
+  void (*soundSilenceChanged)() = nullptr;
   MediaLibrary* media = nullptr;
   FrameDrawer* drawer = nullptr;
   // Real waits take real time (the window's wait); headless ones return at once.

@@ -15,11 +15,13 @@
 // What calls the mixer is the device's output (sound_output.h): SDL's audio device while there
 // is one, else the output's own clock, in silence.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -75,6 +77,7 @@ struct SdlSoundBuffer : SoundBuffer {
 struct SdlSoundDevice : SoundDevice {
   ~SdlSoundDevice() override;
   SoundBuffer* createBuffer(const WaveFormat& format, uint32_t bytes) override;
+  bool silent() override { return output && soundOutputSilent(*output); }
 
   std::mutex lock;
   std::vector<SdlSoundBuffer*> buffers;
@@ -158,6 +161,29 @@ bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
   return crossed;
 }
 
+// ALSA tells every error of its own on standard error, eight lines when the machine has no
+// sound card, and again at every later try. SDL loads the library when it tries ALSA; the same
+// library, looked up here, takes a handler that passes them to the debug print: the sound
+// output says in one line that the sound is off.
+void alsaError(const char* file, int line, const char* function, int, const char* format, ...) {
+  char text[256];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  debugPrint("ALSA %s:%d (%s): %s", file, line, function, text);
+}
+
+void quietAlsa() {
+  using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+  // Only a library that SDL has loaded already; it stays loaded while SDL's audio is up.
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+  if (!alsa) return;
+  if (void* setHandler = dlsym(alsa, "snd_lib_error_set_handler"))
+    reinterpret_cast<int (*)(ErrorHandler)>(setHandler)(alsaError);
+  dlclose(alsa);  // the reference taken here; SDL keeps its own
+}
+
 void audioCallback(void* device, Uint8* stream, int length) {
   mixSdlSound(static_cast<SdlSoundDevice*>(device), stream, static_cast<uint32_t>(length));
 }
@@ -168,6 +194,7 @@ bool SdlAudioBackend::open() {
     return false;
   }
   audioInitialized = true;
+  quietAlsa();
   SDL_AudioSpec wanted{};
   wanted.freq = kOutputRate;
   wanted.format = AUDIO_U8;
@@ -368,6 +395,7 @@ SoundDevice* createSdlMixerDevice(int64_t (*clock)(), SoundOutput* output) {
 
 static void reportSound(const char* line) {
   std::fprintf(stderr, "%s\n", line);
+  if (platform.soundSilenceChanged) platform.soundSilenceChanged();
 }
 
 SoundDevice* createSdlSoundDevice() {

@@ -140,5 +140,5 @@ void stopSoundOutput(SoundOutput& output) {
 }
 
 bool soundOutputSilent(SoundOutput& output) {
-  return output.state == OutputState::kSilent;
+  return output.silenceReported;
 }

@@ -63,7 +63,7 @@ struct SoundOutput {
   uint64_t silentBlocks = 0;
   int64_t nextAttempt = 0;
   int64_t nextCheck = 0;
-  bool silenceReported = false;
+  std::atomic<bool> silenceReported{false};  // read by soundOutputSilent on any thread
   std::thread thread;
 };
 
@@ -78,5 +78,6 @@ int64_t stepSoundOutput(SoundOutput& output, int64_t now);
 void startSoundOutput(SoundOutput& output, int64_t (*clock)());
 // Ends the thread and closes the system's output.
 void stopSoundOutput(SoundOutput& output);
-// Whether a buffer plays without the system's output (the sound is off).
+// Whether the sound is off: from the first block played without the system's output until the
+// output is back (the pauses between clips included), as the report lines tell it.
 bool soundOutputSilent(SoundOutput& output);

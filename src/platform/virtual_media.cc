@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -69,6 +70,7 @@ MediaFile* VirtualMediaLibrary::open(const char* fileName) {
       return file;
     }
   }
+  errno = ENOENT;
   return nullptr;
 }
 
