@@ -1,5 +1,6 @@
 // The AVI reader against hand-made files: every index kind, record lists, odd chunks, cut-short,
 // damaged and hostile files.
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -192,12 +193,17 @@ TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {
   EXPECT_EQ(readFrame(file.get(), 3), layout.frames[3]);
 }
 
+// errno says why, for the message that names the clip.
 TEST_F(AviReaderTest, NotAnAviFileFailsToOpen) {
   for (std::string bytes : {std::string(), std::string("RIFF"), std::string("RIFF\4\0\0\0WAVE"),
-                            std::string("RIFF\4\0\0\0AVI "), patternBytes(5000, 3)})
+                            std::string("RIFF\4\0\0\0AVI "), patternBytes(5000, 3)}) {
     EXPECT_EQ(open(bytes), nullptr);
+    EXPECT_EQ(errno, kDamagedFile);
+  }
   EXPECT_EQ(openAviFile(current.file("missing.avi").c_str()), nullptr);
+  EXPECT_EQ(errno, ENOENT);
   EXPECT_EQ(openAviFile(current.path().c_str()), nullptr);  // a directory
+  EXPECT_EQ(errno, EISDIR);
 }
 
 // Cut short at any byte, a file keeps the chunks that are whole; damaged at any byte, it reads

@@ -1,5 +1,5 @@
 // Named pipes and devices where the game expects its data files: none of them is read, and none
-// is waited on; the game goes on as if the file were missing.
+// is waited on; the game goes on as if the file were missing, and its messages say what it found.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,15 +59,23 @@ TEST_F(SpecialFilesTest, NamedPipesAreTakenForMissingFiles) {
     EXPECT_EQ(aviMediaLibrary()->open("seq01.avi"), nullptr);
     EXPECT_EQ(openDataFile(avi), nullptr);
     EXPECT_EQ(openInDirectory(install.path(), "qvk.sav", "rb"), nullptr);
-    // The start scene's tables are looked for in both directories, and missed.
+    // The start scene's tables are looked for in both directories, and missed; the messages
+    // name both paths and why each failed.
     loadStartScene();
     EXPECT_TRUE(nameEquals(game.sceneFile, "seq01.avi"));
-    EXPECT_EQ(messages(), (std::vector<std::string>{"read error|Move file not found",
-                                                    "read error|Hotspot file not found"}));
-    // No saved game: a new one.
+    std::vector<RecordedMessage> seen = window.messagesSeen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, "Move file not found\n" + install.file("seq01.txt") +
+                                ": not a plain file\n" + current.file("seq01.txt") +
+                                ": No such file or directory");
+    EXPECT_EQ(seen[1].text.substr(0, seen[1].text.find('\n')), "Hotspot file not found");
+    // A saved game that cannot be read is said so: a new game.
     game.lives = 1;
     loadGame();
     EXPECT_EQ(game.lives, kStartLives);
+    EXPECT_EQ(window.messagesSeen().at(2).text,
+              "The saved game cannot be read. A new game starts instead.\n" +
+                  install.file("qvk.sav") + ": not a plain file");
   });
 }
 

@@ -92,6 +92,9 @@ TEST_P(CommandBoxes, LoadOrNewOfAMissingSceneShowsItsMessageOnce) {
   runGameCommand(kCommandNew);
   runFrames(100);
   EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: seq01.avi not found."});
+  EXPECT_EQ(session->window.messagesSeen().back().text,
+            "File: seq01.avi not found.\n" + gameDir.file("seq01.avi") +
+                ": No such file or directory");
   EXPECT_FALSE(virtualGameThreadRunning());
   EXPECT_EQ(game.gameActive, 0);
 }
@@ -107,6 +110,34 @@ TEST_P(CommandBoxes, AttractModeWithoutTheDemoClip) {
   EXPECT_EQ(game.gameActive, 0);
   EXPECT_EQ(game.demoActive, 0);
   EXPECT_EQ(nextAttractLookMs() + session->timers.now(), 110000u);
+}
+
+// Save on the title or during the demo would put the saved game back to the first scene: it
+// writes nothing and says why. During a game it saves, and the title says so for three seconds.
+TEST_P(CommandBoxes, SaveWithoutAGameKeepsTheSavedGame) {
+  std::string saved = std::string(15, '\0') + std::string("\3\0\0\0", 4) + "seq05.avi";
+  saved += std::string(50 - saved.size(), '\0');
+  installDir.write("qvk.sav", saved);
+  start();
+  runGameCommand(kCommandSave);
+  attractTick();
+  ASSERT_EQ(game.demoActive, 1);
+  runGameCommand(kCommandSave);
+  EXPECT_EQ(installDir.read("qvk.sav"), saved);
+  EXPECT_EQ(messages(), std::vector<std::string>(2, "Save|There is no game to save: nothing was "
+                                                    "written, and the saved game is kept as it is."));
+  EXPECT_EQ(session->window.statusShown(), "");
+
+  runGameCommand(kCommandNew);
+  runFrames(12);
+  runGameCommand(kCommandSave);
+  EXPECT_EQ(installDir.read("qvk.sav").substr(19, 9), "seq01.avi");
+  EXPECT_EQ(session->window.statusShown(), "Game saved");
+  runFrames(35);
+  EXPECT_EQ(session->window.statusShown(), "Game saved");
+  runFrames(2);
+  EXPECT_EQ(session->window.statusShown(), "");
+  EXPECT_EQ(messages().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, CommandBoxes, ::testing::Bool(), clockName);

@@ -109,6 +109,19 @@ TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
   EXPECT_EQ(window.resetsToWindowed, 0);
 }
 
+// F11 goes to full screen while a game runs and back with the same key.
+TEST_F(KeysAndFocusTest, TheFullScreenKeyGoesThereAndBack) {
+  toggleFullScreen();  // nothing plays
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);
+  playing(true, false);
+  toggleFullScreen();
+  EXPECT_EQ(game.displayMode, kDisplayFullScreen);
+  EXPECT_EQ(window.fullScreens, 1);
+  toggleFullScreen();
+  EXPECT_EQ(game.displayMode, kDisplayWindowed);
+  EXPECT_EQ(window.returnsToWindowed, 1);
+}
+
 // Focus pauses and resumes the stream of a clip that plays, even when there is none; on the title
 // a focus gain starts nothing. The hook is installed once per focus, and a failed install is
 // reported at every focus gain until it works; it is removed once on the loss of the focus or at

@@ -198,19 +198,75 @@ TEST_P(WorkedExample, APassThatComesLateStillTakesTheVerdict) {
   EXPECT_EQ(game.lives, 4);
 }
 
+// The title says so while judging is off in a game.
 TEST_P(WorkedExample, JudgingOffWithF5AndOnWithF6) {
   runGameCommand(kCommandNew);
   press(kKeyF5);
   EXPECT_EQ(game.judgingOff, 1);
   EXPECT_TRUE(sawEvent("beep good"));
+  EXPECT_EQ(session->window.statusShown(), "Judging off");
   runUntil("seq01.avi", 200);  // four windows pass without a move
   EXPECT_EQ(game.lives, 5);
   EXPECT_TRUE(opens().size() == 2u);  // the demo at start-up and the scene
   press(kKeyF6);
   EXPECT_EQ(game.judgingOff, 0);
+  EXPECT_EQ(session->window.statusShown(), "");
   // Row advance went on while judging was off; the next window is judged again.
   runUntilOpened("seq01d1.avi");
   EXPECT_EQ(game.lives, 4);
+}
+
+// A menu opened just before row 0's window (42 to 54) holds the game as long as it is open: the
+// picture, the clock and the window stand still, and a key pressed meanwhile is dropped, not
+// judged later. Once it closes the window opens and its move is judged as ever.
+TEST_P(WorkedExample, AnOpenMenuHoldsTheWindowAndDropsItsKeys) {
+  runGameCommand(kCommandNew);
+  runUntil("seq01.avi", 40);
+  int32_t frame = playback.currentFrame;
+  setMenuOpen(true);
+  clearEvents();
+  press(kKeyUp);  // wrong for row 0
+  runFrames(12 * 30);
+  EXPECT_EQ(playback.currentFrame, frame);
+  EXPECT_EQ(game.moveIndex, 0);
+  setMenuOpen(false);
+  runUntil("seq01.avi", 45);
+  press(kKeySpace);
+  runUntil("seq01.avi", 60);
+  EXPECT_EQ(events().front(), "beep good");  // the first beep: the up key was never judged
+  EXPECT_TRUE(sawEvent("verdict 0 101"));
+  EXPECT_EQ(game.moveIndex, 1);
+  EXPECT_EQ(game.lives, 5);
+}
+
+// The pause key holds a game until it is pressed again, whatever the focus does meanwhile, and
+// the title says "Paused". It does nothing on the title, and a game that starts is not paused.
+TEST_P(WorkedExample, ThePauseKeyHoldsTheGameUntilPressedAgain) {
+  pauseKey();
+  EXPECT_FALSE(isHeld(kHoldPaused));
+  runGameCommand(kCommandNew);
+  runUntil("seq01.avi", 20);
+  pauseKey();
+  EXPECT_EQ(session->window.statusShown(), "Paused");
+  int32_t frame = playback.currentFrame;
+  onFocusLost();
+  runFrames(24);
+  onFocusGained();
+  runFrames(24);
+  EXPECT_EQ(playback.currentFrame, frame);
+  if (soundClock()) {
+    EXPECT_FALSE(static_cast<VirtualSoundBuffer*>(playback.streamBuffer)->playing);
+  }
+  pauseKey();
+  runFrames(24);
+  EXPECT_GT(playback.currentFrame, frame);
+  EXPECT_EQ(session->window.statusShown(), "");
+
+  pauseKey();
+  runGameCommand(kCommandNew);
+  EXPECT_FALSE(isHeld(kHoldPaused));
+  runFrames(24);
+  EXPECT_GT(playback.currentFrame, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, WorkedExample, ::testing::Bool(), clockName);

@@ -98,6 +98,31 @@ TEST_F(SoundOutputSteps, AnOutputThatGoesAwayIsReplacedBySilence) {
   EXPECT_EQ(output.state, OutputState::kClosed);
 }
 
+// From the first block played in silence until the output is back, the window's title says that
+// the sound is off, between two clips too.
+TEST_F(SoundOutputSteps, TheTitleSaysSoWhileTheSoundIsOff) {
+  resetGameState();
+  HeadlessWindow window;
+  platform.window = &window;
+  playback.soundDevice = device.get();
+  audio.available = false;
+  play();
+  stepFor(100);
+  updateStatus();
+  EXPECT_EQ(window.statusShown(), "No sound device: silent");
+  stop();
+  stepFor(1000);
+  updateStatus();
+  EXPECT_EQ(window.statusShown(), "No sound device: silent");
+  audio.available = true;
+  play();
+  stepFor(10);
+  updateStatus();
+  EXPECT_EQ(window.statusShown(), "");
+  playback.soundDevice = nullptr;
+  platform.window = nullptr;
+}
+
 namespace {
 
 // seq01: left at 40, right at 100, nothing pressed at 160 (a death, the lives clip, the scene

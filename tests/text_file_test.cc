@@ -1,3 +1,7 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <optional>
 
 #include "test_support.h"
@@ -45,6 +49,18 @@ TEST(DataFiles, InstallDirectoryFollowsXdg) {
   unsetenv("XDG_DATA_HOME");
   setenv("HOME", "/home/player", 1);
   EXPECT_EQ(defaultInstallDirectory(), "/home/player/.local/share/qvk");
+}
+
+// A message names a file by its whole path, and the system's reason or the game's own.
+TEST(DataFiles, FilesInMessagesHaveWholePathsAndReasons) {
+  char* here = getcwd(nullptr, 0);
+  std::string cwd = here;
+  free(here);
+  EXPECT_EQ(fileInMessage("./seq01.txt", ENOENT), cwd + "/seq01.txt: No such file or directory");
+  EXPECT_EQ(fileInMessage(".", 0), cwd);
+  EXPECT_EQ(fileInMessage("/g/seq01.avi", kDamagedFile),
+            "/g/seq01.avi: damaged, or not in the form the game reads");
+  EXPECT_EQ(fileInMessage("/g/seq01.avi", kNotPlainFile), "/g/seq01.avi: not a plain file");
 }
 
 // A name is looked up in its directory alone: the exact name first, then any case of it.

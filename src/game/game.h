@@ -271,8 +271,9 @@ void setMenuOpen(bool open);
 // The pause key: pauses a game or the demo that runs, or resumes it. The game plays only while
 // the window has the focus, no menu is open and the player has not paused it.
 void pauseKey();
-// F11: full screen (as the command) while windowed, back to the window while full screen.
-void fullScreenKey();
+// Full Screen as the command does while windowed, and back to the window while full screen, so
+// that one key (F11) goes there and back.
+void toggleFullScreen();
 
 // ---------------------------------------------------------------------------------------------
 // Status

@@ -11,9 +11,6 @@
 
 static const char* const kGameClips[] = {"demo.avi", "seq01.avi"};
 
-// Where findGame looked for the sample game; empty when it did not.
-static std::vector<std::string> samplePlacesTried;
-
 bool gameInCurrentDirectory() {
   if (!platform.media) return false;
   for (const char* clip : kGameClips) {
@@ -27,7 +24,7 @@ bool gameInCurrentDirectory() {
 
 void findGame(const std::vector<std::string>& samplePlaces) {
   if (gameInCurrentDirectory()) return;
-  samplePlacesTried = samplePlaces;
+  platform.directories.samplesTried = samplePlaces;
   std::string current = platform.directories.current;
   for (const std::string& place : samplePlaces) {
     platform.directories.current = place;
@@ -43,10 +40,10 @@ void findGame(const std::vector<std::string>& samplePlaces) {
 void reportNoGame() {
   std::string text = "No game was found in " + fileInMessage(platform.directories.current, 0) +
                      ": neither demo.avi nor seq01.avi opens there.\n";
-  if (!samplePlacesTried.empty()) {
+  const std::vector<std::string>& tried = platform.directories.samplesTried;
+  if (!tried.empty()) {
     text += "The sample game is not installed either (looked in";
-    for (size_t i = 0; i < samplePlacesTried.size(); ++i)
-      text += (i ? ", " : " ") + samplePlacesTried[i];
+    for (size_t i = 0; i < tried.size(); ++i) text += (i ? ", " : " ") + tried[i];
     text += ").\n";
   }
   text += "To play a game, start the program with the game's directory: qvkavi GAME_DIR";

@@ -62,7 +62,7 @@ void pauseKey() {
   wakeGame();
 }
 
-void fullScreenKey() {
+void toggleFullScreen() {
   if (game.displayMode == kDisplayFullScreen) {
     returnToWindowed();
   } else {

@@ -33,6 +33,8 @@
 struct Directories {
   std::string install;  // $XDG_DATA_HOME/qvk, or ~/.local/share/qvk
   std::string current;  // "." unless a tool or a test says otherwise
+  // Where the installed sample game was looked for, with no game in the current directory.
+  std::vector<std::string> samplesTried;
 };
 
 // dir + "/" + name when that file exists; else the path of a file in dir whose name matches

@@ -1,5 +1,8 @@
 // The About box: not modal, one more box for every choice of the command; the program keeps no
-// hold on them. Only its OK button closes a box: the title bar's close button does nothing.
+// hold on them. Only its OK button closes a box: the title bar's close button does nothing. Its
+// credits name the player's version.
+#include <string>
+
 #include "shell/shell.h"
 
 static void onAboutOk(GtkButton*, gpointer box) {
@@ -18,6 +21,8 @@ void showAboutBox() {
   if (gtk_builder_add_from_string(builder, reinterpret_cast<const char*>(text), size, nullptr)) {
     GtkWidget* box = GTK_WIDGET(gtk_builder_get_object(builder, "about"));
     GtkWidget* ok = GTK_WIDGET(gtk_builder_get_object(builder, "ok"));
+    std::string player = std::string("Desktop player: qvkavi ") + programVersion();
+    gtk_label_set_text(GTK_LABEL(gtk_builder_get_object(builder, "player")), player.c_str());
     if (shell.mainWindow)
       gtk_window_set_transient_for(GTK_WINDOW(box), GTK_WINDOW(shell.mainWindow));
     g_signal_connect(ok, "clicked", G_CALLBACK(onAboutOk), box);

@@ -2,7 +2,9 @@
 // for the directory the program was started in, so a menu entry or a terminal need not change
 // into it; every file is looked for as if the program had been started there.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,23 @@ constexpr char kSummary[] =
     "(*.avi) and infile.txt are read there; its move and hotspot files are read from the\n"
     "install directory ($XDG_DATA_HOME/qvk, by default ~/.local/share/qvk) first and then\n"
     "from GAME_DIR; the saved game qvk.sav is kept in the install directory.";
+
+// dir with a relative path added, ".." taking away a part of it.
+std::string joinLexically(std::string dir, const std::string& relative) {
+  size_t start = 0;
+  while (start < relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    std::string part = relative.substr(start, end - start);
+    if (part == "..") {
+      dir.erase(std::min(dir.size(), dir.rfind('/')));
+    } else if (!part.empty() && part != ".") {
+      dir += "/" + part;
+    }
+    start = end + 1;
+  }
+  return dir;
+}
 
 bool isDirectory(const char* path, int* error) {
   struct stat info;
@@ -68,9 +87,22 @@ bool readCommandLine(int* argc, char*** argv, std::string* gameDirectory, int* e
       *exitStatus = kStatusNoGameDirectory;
     }
   } else {
-    *gameDirectory = std::string(1, '.');  // (a literal trips a GCC 12 false warning)
+    gameDirectory->clear();
     goOn = true;
   }
   g_strfreev(arguments);
   return goOn;
+}
+
+std::vector<std::string> sampleGamePlaces() {
+  std::vector<std::string> places;
+  char program[4096];
+  ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  if (length > 0) {
+    std::string dir(program, static_cast<size_t>(length));
+    dir.erase(dir.rfind('/'));
+    places.push_back(joinLexically(dir, QVK_SAMPLE_GAME_FROM_PROGRAM));
+  }
+  if (places.empty() || places[0] != QVK_SAMPLE_GAME_DIR) places.push_back(QVK_SAMPLE_GAME_DIR);
+  return places;
 }

@@ -1,7 +1,12 @@
 // Key events of the main window. The keyboard hook is the pair of key handlers:
 // connected when the window gains the focus, disconnected when it loses it. A key's press, each
 // auto-repeat and its release all go through the hook, and the key is passed on afterwards.
+// The window's own keys never reach the hook: the shortcuts (taken before it), the modifier keys,
+// keys pressed with Ctrl or Alt (menu mnemonics), and the release of a key whose press went
+// elsewhere (the Esc that closed a menu, a shortcut).
 #include <gdk/gdkkeysyms.h>
+
+#include <set>
 
 #include "shell/shell.h"
 
@@ -12,8 +17,19 @@ constexpr uint32_t kKeyNumpad0 = 0x60;
 
 gulong keyPressHandler = 0;
 gulong keyReleaseHandler = 0;
+std::set<guint16> keysPressedHere;  // hardware codes of keys whose press reached the hook
+
+bool reachesGame(const GdkEventKey* event) {
+  if (event->is_modifier || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) return false;
+  if (event->type == GDK_KEY_PRESS) {
+    keysPressedHere.insert(event->hardware_keycode);
+    return true;
+  }
+  return keysPressedHere.erase(event->hardware_keycode) > 0;
+}
 
 gboolean onKeyEvent(GtkWidget*, GdkEventKey* event, gpointer) {
+  if (!reachesGame(event)) return FALSE;
   uint32_t virtualKey = virtualKeyOf(event);
   if (!holdWhileWaiting([virtualKey] { keyEvent(virtualKey); })) keyEvent(virtualKey);
   return FALSE;  // never swallowed: menu mnemonics still work
@@ -21,6 +37,7 @@ gboolean onKeyEvent(GtkWidget*, GdkEventKey* event, gpointer) {
 
 bool connectKeyHandlers() {
   if (!shell.mainWindow) return false;
+  keysPressedHere.clear();
   keyPressHandler =
       g_signal_connect(shell.mainWindow, "key-press-event", G_CALLBACK(onKeyEvent), nullptr);
   keyReleaseHandler =

@@ -13,6 +13,7 @@ void setUpPlatform(const std::string& gameDirectory) {
   platform.joystick = sdlJoystick();
   platform.timers = createTimerService();
   platform.createSoundDevice = createSdlSoundDevice;
+  platform.soundSilenceChanged = updateStatus;
   platform.media = aviMediaLibrary();
   platform.drawer = decodingFrameDrawer();
   platform.realTimeWaits = true;
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
   if (!readCommandLine(&argc, &argv, &gameDirectory, &exitStatus)) return exitStatus;
   if (!gtk_init_check(&argc, &argv)) return 0;
   shell.uiThread = std::this_thread::get_id();
-  setUpPlatform(gameDirectory);
+  setUpPlatform(gameDirectory.empty() ? std::string(1, '.') : gameDirectory);
+  if (gameDirectory.empty()) findGame(sampleGamePlaces());
 
   GtkWidget* window = createMainWindow();
   if (!window) return 0;

@@ -16,22 +16,68 @@ struct MenuItem {
   const char* menu;  // nullptr: an item of the menu bar itself
   const char* label;
   int commandId;
+  const char* shortcut = nullptr;  // as GTK spells an accelerator: "<Control>n", "F11"
 };
 
 constexpr MenuItem kMenu[] = {
-    {"_Game", "_New", kCommandNew},
-    {"_Game", "_Load", kCommandLoad},
-    {"_Game", "Sa_ve", kCommandSave},
+    {"_Game", "_New", kCommandNew, "<Control>n"},
+    {"_Game", "_Load", kCommandLoad, "<Control>l"},
+    {"_Game", "Sa_ve", kCommandSave, "<Control>s"},
     {"_Game", "S_top", kCommandStop},
+    {"_Game", "_Pause", kCommandPause, "p"},
+    {"_Game", "_Quit", kCommandQuit, "<Control>q"},
     {"_Display", "_Windowed", kCommandWindowed},
-    {"_Display", "F_ull Screen", kCommandFullScreen},
+    {"_Display", "F_ull Screen", kCommandFullScreen, "F11"},
     {nullptr, "_About", kCommandAbout},
 };
 
-void onMenuItem(GtkMenuItem*, gpointer data) {
-  int commandId = GPOINTER_TO_INT(data);
+// Shortcuts that no menu item shows.
+constexpr MenuItem kOtherShortcuts[] = {
+    {nullptr, nullptr, kCommandPause, "Pause"},
+};
+
+void runCommandWhenFree(int commandId) {
   if (holdWhileWaiting([commandId] { runCommand(commandId); })) return;
   runCommand(commandId);
+}
+
+void onMenuItem(GtkMenuItem*, gpointer data) {
+  runCommandWhenFree(GPOINTER_TO_INT(data));
+}
+
+// The shortcuts are the window's own keys, not accelerators of the menu: they work in full
+// screen too, where the menu bar is hidden, and never reach the keyboard hook as moves.
+bool shortcutMatches(const MenuItem& entry, const GdkEventKey* event) {
+  guint key = 0;
+  GdkModifierType modifiers{};
+  if (!entry.shortcut) return false;
+  gtk_accelerator_parse(entry.shortcut, &key, &modifiers);
+  return key != 0 && gdk_keyval_to_lower(event->keyval) == key &&
+         (event->state & gtk_accelerator_get_default_mod_mask()) == modifiers;
+}
+
+const MenuItem* shortcutOf(const GdkEventKey* event) {
+  for (const MenuItem& entry : kMenu)
+    if (shortcutMatches(entry, event)) return &entry;
+  for (const MenuItem& entry : kOtherShortcuts)
+    if (shortcutMatches(entry, event)) return &entry;
+  return nullptr;
+}
+
+gboolean onShortcutKey(GtkWidget*, GdkEventKey* event, gpointer) {
+  const MenuItem* entry = shortcutOf(event);
+  if (!entry) return FALSE;
+  runCommandWhenFree(entry->commandId);
+  return TRUE;
+}
+
+// Shows an item's shortcut beside its label.
+void showShortcut(GtkWidget* item, const char* shortcut) {
+  GtkWidget* label = gtk_bin_get_child(GTK_BIN(item));
+  guint key = 0;
+  GdkModifierType modifiers{};
+  gtk_accelerator_parse(shortcut, &key, &modifiers);
+  if (GTK_IS_ACCEL_LABEL(label)) gtk_accel_label_set_accel(GTK_ACCEL_LABEL(label), key, modifiers);
 }
 
 // An item of the menu bar itself (About) is chosen with one click, as it is on release after a
@@ -51,6 +97,7 @@ GtkWidget* buildMenuBar() {
   for (const MenuItem& entry : kMenu) {
     GtkWidget* item = gtk_menu_item_new_with_mnemonic(entry.label);
     g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GINT_TO_POINTER(entry.commandId));
+    if (entry.shortcut) showShortcut(item, entry.shortcut);
     if (!entry.menu) {
       g_signal_connect(item, "button-release-event", G_CALLBACK(onBarItemRelease), nullptr);
       gtk_menu_shell_append(GTK_MENU_SHELL(bar), item);
@@ -85,20 +132,39 @@ void setIcons(GtkWidget* window) {
 
 }  // namespace
 
+// A menu of the window takes GTK's grab while it is open, which shadows the picture: the game
+// pauses under the menu as it does under a message box, and resumes when the menu closes.
+static void onClientGrabNotify(GtkWidget*, gboolean unshadowed, gpointer) {
+  setMenuOpen(!unshadowed);
+}
+
+static void quitCommand() {
+  if (shell.mainWindow) gtk_widget_destroy(shell.mainWindow);
+}
+
 void runCommand(int commandId) {
-  if (runGameCommand(commandId)) return;
-  switch (commandId) {
-    case kCommandWindowed: windowedCommand(); break;
-    case kCommandAbout: showAboutBox(); break;
-    default: break;
+  // Full Screen goes back to the window too: its shortcut works both ways.
+  if (commandId == kCommandFullScreen) {
+    toggleFullScreen();
+  } else if (!runGameCommand(commandId)) {
+    switch (commandId) {
+      case kCommandWindowed: windowedCommand(); break;
+      case kCommandAbout: showAboutBox(); break;
+      case kCommandPause: pauseKey(); break;
+      case kCommandQuit: quitCommand(); break;
+      default: break;
+    }
   }
+  updateStatus();
 }
 
 GtkWidget* createMainWindow() {
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   if (!window) return nullptr;
-  gtk_window_set_title(GTK_WINDOW(window), "Quarnvale II");
+  gtk_window_set_title(GTK_WINDOW(window), kWindowTitle);
   setIcons(window);
+  // Before the keyboard hook's handlers, which are connected later: a shortcut is never a move.
+  g_signal_connect(window, "key-press-event", G_CALLBACK(onShortcutKey), nullptr);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   shell.menuBar = buildMenuBar();
@@ -108,6 +174,7 @@ GtkWidget* createMainWindow() {
   gtk_widget_set_hexpand(shell.clientArea, TRUE);
   g_signal_connect(shell.clientArea, "draw", G_CALLBACK(onClientDraw), nullptr);
   g_signal_connect(shell.clientArea, "size-allocate", G_CALLBACK(onClientSize), nullptr);
+  g_signal_connect(shell.clientArea, "grab-notify", G_CALLBACK(onClientGrabNotify), nullptr);
   gtk_box_pack_start(GTK_BOX(box), shell.menuBar, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), shell.clientArea, TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(window), box);
@@ -255,6 +322,17 @@ void showMessageFromOtherThread(const char* text, const char* caption, bool warn
 // ---------------------------------------------------------------------------------------------
 // The window seam
 
+// The game's name, and after it the status the game has told, if any.
+gboolean showTitleStatus(gpointer) {
+  std::string title = kWindowTitle;
+  {
+    std::lock_guard<std::mutex> hold(shell.statusLock);
+    if (!shell.status.empty()) title += " \u2014 " + shell.status;
+  }
+  if (shell.mainWindow) gtk_window_set_title(GTK_WINDOW(shell.mainWindow), title.c_str());
+  return G_SOURCE_REMOVE;
+}
+
 struct ShellWindow : Window {
   void showMessage(const char* text, const char* caption, bool warning) override {
     if (!onUiThread()) {
@@ -278,6 +356,18 @@ struct ShellWindow : Window {
   void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
   void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
   void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
+  void showStatus(const char* status) override {
+    {
+      std::lock_guard<std::mutex> hold(shell.statusLock);
+      shell.status = status;
+    }
+    // The title changes at once, even while a command waits.
+    if (onUiThread()) {
+      showTitleStatus(nullptr);
+    } else {
+      g_idle_add(showTitleStatus, nullptr);
+    }
+  }
   bool wait(uint32_t ms) override {
     if (!onUiThread()) return waitUnlessStopped(ms);
     waitOnUiThread(ms);

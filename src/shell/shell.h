@@ -31,6 +31,7 @@
 // ---------------------------------------------------------------------------------------------
 // Shell state
 
+constexpr const char* kWindowTitle = "Quarnvale II";
 constexpr int kWindowedX = 100;
 constexpr int kWindowedY = 100;
 constexpr int kStopSettleMs = 200;  // Stop waits this long before it leaves full screen
@@ -61,6 +62,10 @@ struct ShellState {
   bool pictureShown = false;
   std::atomic<bool> repaintQueued{false};
 
+  // The status beside the title, as the game last told it (any thread).
+  std::mutex statusLock;
+  std::string status;
+
   std::thread::id uiThread;
 };
 
@@ -70,12 +75,20 @@ extern ShellState shell;
 // Command line
 
 // Reads `qvkavi [GAME_DIR]` (GTK's options are taken out too). True: the program goes on to
-// play the game in gameDirectory. False: it ends with exitStatus (after --help, --version or a
-// bad argument, each printed).
+// play the game in gameDirectory (empty: none was given). False: it ends with exitStatus (after
+// --help, --version or a bad argument, each printed).
 bool readCommandLine(int* argc, char*** argv, std::string* gameDirectory, int* exitStatus);
+
+// Where the installed sample game may be: beside the program as the package installs it
+// (PREFIX/games/qvkavi and PREFIX/share/qvkavi/game), then under the prefix it was built for.
+std::vector<std::string> sampleGamePlaces();
 
 // ---------------------------------------------------------------------------------------------
 // Main window
+
+// The commands of the window alone (the game's are in game.h).
+constexpr int kCommandPause = 40101;
+constexpr int kCommandQuit = 40102;
 
 // Creates the main window with its menu and client area, hidden. nullptr on failure.
 GtkWidget* createMainWindow();
@@ -84,7 +97,8 @@ GtkWidget* createMainWindow();
 // the menu bar.
 void placeWindowed();
 
-// One menu command by its identifier; identifiers of no command do nothing.
+// One menu command or shortcut by its identifier; identifiers of no command do nothing. The
+// status in the title follows.
 void runCommand(int commandId);
 
 // The platform's window seam over the main window.
