@@ -92,9 +92,9 @@ TEST_P(CommandBoxes, LoadOrNewOfAMissingSceneShowsItsMessageOnce) {
   runGameCommand(kCommandNew);
   runFrames(100);
   EXPECT_EQ(messages(), std::vector<std::string>{"Error|File: seq01.avi not found."});
-  EXPECT_EQ(session->window.messagesSeen().back().text,
-            "File: seq01.avi not found.\n" + gameDir.file("seq01.avi") +
-                ": No such file or directory");
+  EXPECT_EQ(
+      session->window.messagesSeen().back().text,
+      "File: seq01.avi not found.\n" + gameDir.file("seq01.avi") + ": No such file or directory");
   EXPECT_FALSE(virtualGameThreadRunning());
   EXPECT_EQ(game.gameActive, 0);
 }
@@ -124,8 +124,9 @@ TEST_P(CommandBoxes, SaveWithoutAGameKeepsTheSavedGame) {
   ASSERT_EQ(game.demoActive, 1);
   runGameCommand(kCommandSave);
   EXPECT_EQ(installDir.read("qvk.sav"), saved);
-  EXPECT_EQ(messages(), std::vector<std::string>(2, "Save|There is no game to save: nothing was "
-                                                    "written, and the saved game is kept as it is."));
+  EXPECT_EQ(messages(), std::vector<std::string>(2,
+                                                 "Save|There is no game to save: nothing was "
+                                                 "written, and the saved game is kept as it is."));
   EXPECT_EQ(session->window.statusShown(), "");
 
   runGameCommand(kCommandNew);

@@ -22,9 +22,9 @@ TEST_F(HeadlessTest, TheSampleGamePlaysWhereThereIsNoGame) {
             std::string::npos);
   findGame({damaged.path(), sample.path()});
   EXPECT_EQ(platform.directories.current, sample.path());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "qvkavi: no game in " + current.path() + ": playing the sample game in " +
-                sample.path() + "\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "qvkavi: no game in " + current.path() +
+                                                        ": playing the sample game in " +
+                                                        sample.path() + "\n");
   findGame({damaged.path()});  // a place with a game stays
   EXPECT_EQ(platform.directories.current, sample.path());
 }

@@ -100,7 +100,8 @@ TEST_F(SavedGameTest, FailureToCreateIsReported) {
   }
   std::vector<RecordedMessage> seen = window.messagesSeen();
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].text, kFailed + "\n" + install.file("blocker/qvk/qvk.sav") + ": Not a directory");
+  EXPECT_EQ(seen[0].text,
+            kFailed + "\n" + install.file("blocker/qvk/qvk.sav") + ": Not a directory");
   EXPECT_EQ(seen[1].text.rfind(kFailed + "\n/proc/qvk.sav: ", 0), 0u) << seen[1].text;
   for (const RecordedMessage& message : seen) {
     EXPECT_EQ(message.caption, "File System Error");

@@ -66,7 +66,8 @@ static void hideGameSaved() {
 void noteGameSaved() {
   killTimer(savedTimerId);
   savedShown = true;
-  if (platform.timers) savedTimerId = platform.timers->setEvent(kSavedShownMs, hideGameSaved, false);
+  if (platform.timers)
+    savedTimerId = platform.timers->setEvent(kSavedShownMs, hideGameSaved, false);
   updateStatus();
 }
 

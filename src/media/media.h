@@ -215,10 +215,10 @@ enum Hold : unsigned {
 // the order in which these change: a hold pauses the clip at any moment (in the middle of an
 // open too), and the end of the last hold resumes a clip that plays. One lock keeps them and the
 // buffer's play state together.
-void playStream();                    // the open clip's sound plays (an open's end, a game's start)
-void stopStream();                    // it stops (an open, a close, the drain's end, a command)
-void setHold(Hold hold, bool on);     // a hold begins or ends
-bool isHeld(unsigned holds);  // whether any of these holds the game
+void playStream();                 // the open clip's sound plays (an open's end, a game's start)
+void stopStream();                 // it stops (an open, a close, the drain's end, a command)
+void setHold(Hold hold, bool on);  // a hold begins or ends
+bool isHeld(unsigned holds);       // whether any of these holds the game
 
 // Plays one of the two beeps once, from its start.
 enum Beep { kGoodBeep, kBadBeep };

@@ -54,9 +54,9 @@ static bool preloadSound(int32_t startFrame) {
 // The game's own words, then the clip's path in the current directory and why it did not open.
 static void reportClipNotOpened(const char* fileName, int error) {
   if (!platform.window) return;
-  std::string text = std::string("File: ") + fileName + " not found.\n" +
-                     fileInMessage(resolveInDirectory(platform.directories.current, fileName),
-                                   error);
+  std::string text =
+      std::string("File: ") + fileName + " not found.\n" +
+      fileInMessage(resolveInDirectory(platform.directories.current, fileName), error);
   platform.window->showMessage(text.c_str(), "Error", false);
 }
 

@@ -2,8 +2,8 @@
 // connected when the window gains the focus, disconnected when it loses it. A key's press, each
 // auto-repeat and its release all go through the hook, and the key is passed on afterwards.
 // The window's own keys never reach the hook: the shortcuts (taken before it), the modifier keys,
-// keys pressed with Ctrl or Alt (menu mnemonics), and the release of a key whose press went
-// elsewhere (the Esc that closed a menu, a shortcut).
+// keys pressed with Ctrl or Alt (menu mnemonics), keys while a menu is open, and the release of
+// a key whose press went elsewhere (the Esc that closed a menu, a shortcut).
 #include <gdk/gdkkeysyms.h>
 
 #include <set>
@@ -21,6 +21,8 @@ std::set<guint16> keysPressedHere;  // hardware codes of keys whose press reache
 
 bool reachesGame(const GdkEventKey* event) {
   if (event->is_modifier || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) return false;
+  // While a menu is open (GTK's grab), GTK hands the window the keys the menu bar takes.
+  if (gtk_grab_get_current()) return false;
   if (event->type == GDK_KEY_PRESS) {
     keysPressedHere.insert(event->hardware_keycode);
     return true;

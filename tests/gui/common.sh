@@ -54,9 +54,10 @@ startGame() {
   sleep 0.3
 }
 
-# Whether the main window is there; sets WINDOW to it.
+# Whether the main window is there; sets WINDOW to it. Its title may show a status after the
+# game's name.
 mainWindowShown() {
-  WINDOW=$(xdotool search --name '^Quarnvale II$' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
+  WINDOW=$(xdotool search --name '^Quarnvale II( —|$)' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
 }
 
 # The window's size and place as "X Y WIDTH HEIGHT" of its inside (menu bar and client area).

@@ -1,7 +1,8 @@
 # Playing under a real X server, in the clock mode the caller chose with SDL_AUDIODRIVER: the
 # demo starts by itself, a key ends it, New plays seq01, full screen and back, and closing the
 # window while a game runs ends the program at once. With GAME_ARGUMENT set to 1 the program is
-# started as `qvkavi GAME_DIR` in an empty directory of its own.
+# started as `qvkavi GAME_DIR` in an empty directory of its own; with EXPECT_STATUS set, the
+# window's title shows that status while the game plays.
 source "$SOURCE/tests/gui/common.sh"
 
 startDisplay 1024 768
@@ -29,6 +30,11 @@ after=$(waitForChange 4 "$WORK/expected.png") || fail "New did not start seq01"
 sleep 1.2  # New shows the last picture at once, then the scene's first second is loaded
 framesChange || fail "the game's frames do not change"
 echo "New plays seq01 (first frame after $after ms)"
+if [ -n "${EXPECT_STATUS:-}" ]; then
+  name=$(xdotool getwindowname "$WINDOW")
+  [ "$name" = "Quarnvale II — $EXPECT_STATUS" ] || fail "the window's title is '$name'"
+  echo "the window's title says '$EXPECT_STATUS'"
+fi
 
 menu d u
 sleep 1

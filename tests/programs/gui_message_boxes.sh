@@ -8,7 +8,7 @@ export SDL_AUDIODRIVER=none
 source "$SOURCE/tests/gui/common.sh"
 
 # The message boxes open now, by caption.
-boxIds() { xdotool search --name '^(read error|Error)$' 2>/dev/null || true; }
+boxIds() { xdotool search --name '^(read error|Error|No game)$' 2>/dev/null || true; }
 
 boxOpen() { [ -n "$(boxIds)" ]; }
 

@@ -36,9 +36,12 @@ void eventHook(const char* line) {
   if (line) printLine(line);
 }
 
+// One line: the message's own words, without the lines that name the file it is about (which
+// name qvksim's own install directory, a new one every run).
 void messageHook(const char* text, const char* caption) {
   traceStateChanges();
-  printLine(std::string("message ") + caption + " | " + text);
+  std::string words(text, std::strcspn(text, "\n"));
+  printLine(std::string("message ") + caption + " | " + words);
 }
 
 }  // namespace
