@@ -8,9 +8,10 @@
 static constexpr const char* kFirstScene = "seq01.avi";
 
 static void reportNoScene(const char* word) {
-  std::string text = "infile.txt names " + shownName(word) +
-                     ", which is not a scene of the game. The game starts with " + kFirstScene +
-                     " instead.";
+  std::string text =
+      "infile.txt names " + shownName(word) +
+      ", which is not a scene of the game. The game starts with " + kFirstScene + " instead.\n" +
+      fileInMessage(resolveInDirectory(platform.directories.current, "infile.txt"), 0);
   if (platform.window) platform.window->showMessage(text.c_str(), "read error", false);
 }
 

@@ -58,7 +58,12 @@ bool readCommandLine(int* argc, char*** argv, std::string* gameDirectory, int* e
       {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &arguments, nullptr, nullptr},
       {}};
   GOptionContext* context = g_option_context_new("[GAME_DIR]");
-  g_option_context_set_summary(context, kSummary);
+  std::string summary =
+      std::string(kSummary) +
+      "\nWithout GAME_DIR, where the current directory holds no game, it plays the "
+      "installed\nsample game:";
+  for (const std::string& place : sampleGamePlaces()) summary += "\n  " + place;
+  g_option_context_set_summary(context, summary.c_str());
   g_option_context_add_main_entries(context, entries, nullptr);
   // GTK's options (--display and the like) are taken here too; the display opens later.
   g_option_context_add_group(context, gtk_get_option_group(FALSE));

@@ -13,6 +13,7 @@ run "$qvkavi" --help
 [ "$status" = 0 ] || fail "--help: exit $status"
 grep -q 'qvkavi \[OPTION.*\] \[GAME_DIR\]' "$work/out" || fail "--help: no usage line"
 grep -q 'install directory' "$work/out" || fail "--help does not say where files are looked for"
+grep -qx "  $build/share/qvkavi/game" "$work/out" || fail "--help does not name the sample game"
 echo "--version and --help print and exit"
 
 expectFailure 2 'no-such-option' "$qvkavi" --no-such-option
