@@ -40,6 +40,8 @@ constexpr int kCallbackSamples = 1024;
 constexpr uint32_t kMixBlock = 1024;  // output bytes mixed per pass over the buffers
 constexpr int32_t kUnityGain = 1 << 16;
 static_assert(kCallbackSamples * kOutputChannels < kSoundBytesPerFrame);
+// Without SDL's device the output's own clock takes blocks of the same size.
+static_assert(kCallbackSamples * kOutputChannels == kOutputBlockBytes);
 
 struct SdlSoundDevice;
 
