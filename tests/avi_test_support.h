@@ -43,6 +43,7 @@ struct HandAvi {
   std::string videoFormat;    // strf of the video stream; empty: an 8-bit MS-RLE header
   uint16_t soundBlock = 2;
   bool paletteChange = false;  // a "00pc" chunk after frame 0 (no frame of its own)
+  bool junkBeforeFormat = false;  // an odd-sized chunk between each stream header and format
 };
 
 std::string buildHandAvi(const HandAvi& layout);
