@@ -125,9 +125,17 @@ TEST_F(PumpTest, WorkedExampleSoundModeFromFrameZero) {
   EXPECT_EQ(playback.chunkClock, 7);
 }
 
+// The clip opened before has drawn a few frames; the open starts the cache again from slot 0.
 TEST_F(PumpTest, OpenAtFrameSevenAndTheOddStartFrame) {
   VirtualSoundBuffer* buffer = useSound();
+  openSequence("clip.avi", 0);
+  for (uint32_t at : {0u, 3675u, 7350u}) {
+    setCursor(at);
+    runMediaSteps();
+  }
+  drawer.clear();
   openSequence("clip.avi", 7);
+  EXPECT_EQ(drawer.framesDrawn(), std::vector<int32_t>{7});
   for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(slotFrame(i), 7 + i);
   EXPECT_EQ(playback.chunkClock, 9);
   EXPECT_EQ(buffer->bytes[0], trackByte(12862 * 2));  // (7 * 3675) / 2 samples in
@@ -210,10 +218,10 @@ TEST_F(PumpTest, ShortFilesKeepThePreviousFramesAndStillEnd) {
   openSequence("short.avi", 0);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(slotFrame(i), i);
   for (int i = 8; i < kCacheSlots; ++i) EXPECT_EQ(slotFrame(i), 100 + i);
-  // Its whole sound fits in the preload: it ends once its sound has played.
-  int passes = passesToTheEnd();
-  EXPECT_GT(passes, 0);
-  EXPECT_LT(passes, 200);
+  // Its whole sound fits in the preload, in chunks 0 to 3, two frames each: the clip ends as the
+  // play cursor enters chunk 3, the last that holds its sound, at byte 22050 (60 passes of a
+  // tenth of a frame).
+  EXPECT_EQ(passesToTheEnd(), 60);
 }
 
 TEST_F(PumpTest, SoundStreamWithoutSoundPlaysOnTheFrameTimer) {
@@ -283,14 +291,17 @@ TEST_F(PumpTest, CheckpointsMoveTheRestartPointOnePerStep) {
   current.write("seq01.hot", "0\n250\n300\n9999\n");
   loadHotspotFile("seq01.hot");
   openSequence("clip.avi", 0);
-  playback.clockFrame = 310;  // jumped past two checkpoints
+  playback.clockFrame = 249;
   EXPECT_TRUE(pollClock().clockRead);
+  EXPECT_EQ(game.hotspotIndex, 0);
+  playback.clockFrame = 300;  // jumped past 250, and at 300: a checkpoint is passed at its frame
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 1);
   EXPECT_EQ(game.resumeMoveIndex, 1);  // first row beyond frame 250 (row 1 is at 282)
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 2);
   EXPECT_EQ(game.resumeMoveIndex, 2);
+  playback.clockFrame = 9998;
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 2);  // 9999 not reached
 
@@ -333,6 +344,31 @@ TEST_F(PumpTest, UncompressedAndRunLengthClipsDrawTheirPictures) {
     EXPECT_EQ(window.lastPicture[10 * kPictureWidth + 120], 0u) << rle;  // above: rows not flipped
     closeSequence();
   }
+}
+
+// A dropped frame (a chunk stored empty) draws nothing: the picture before it stays. (An
+// uncompressed picture smaller than the window, so that it fits a cache slot.)
+TEST_F(PumpTest, ADroppedFrameLeavesThePictureBeforeIt) {
+  HandAvi layout;
+  layout.audio = false;
+  layout.videoFormat = bitmapFormat(160, 120, 8, 0, 256);
+  for (int n = 0; n < 30; ++n)
+    layout.frames.push_back(std::string(n == 13 ? 0 : 160 * 120, char(100 + 8 * (n % 2))));
+  current.write("dropped.avi", buildHandAvi(layout));
+  std::unique_ptr<FrameDrawer> decoder(makeDecodingFrameDrawer());
+  platform.drawer = decoder.get();
+  platform.media = aviMediaLibrary();
+  openSequence("dropped.avi", 0);
+  // Frame n is read at tick n and drawn twelve ticks later.
+  std::vector<uint32_t> shown[26];
+  for (int tick = 1; tick <= 25; ++tick) {
+    timers.advance(kFrameTimerMs);
+    runMediaSteps();
+    shown[tick] = window.lastPicture;
+  }
+  EXPECT_TRUE(shown[23] != shown[24]);  // frames 11 and 12
+  EXPECT_TRUE(shown[24] == shown[25]);  // frame 13 is dropped
+  closeSequence();
 }
 
 TEST_F(PumpTest, RefillThatCannotLockIsTriedAtTheNextPass) {
