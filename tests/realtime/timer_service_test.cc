@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "eventually.h"
 #include "platform/headless.h"
@@ -102,19 +104,39 @@ TEST_F(TimerServiceTest, CallbackMayKillItself) {
   EXPECT_EQ(calls, 1);
 }
 
+// Two threads set and kill events at once: every event gets an id of its own, and once every
+// event is killed no callback runs any more. The service then ends with an event still set.
 TEST_F(TimerServiceTest, EventsSetAndKilledFromSeveralThreads) {
-  auto churn = [&] {
+  std::vector<TimerId> set[2], kept[2];
+  auto churn = [&](int thread) {
     for (int i = 0; i < 200; ++i) {
       TimerId id = timers->setEvent(1 + i % 3, count, i % 2 == 0);
-      if (i % 4 != 0) timers->killEvent(id);
+      set[thread].push_back(id);
+      if (i % 4 != 0) {
+        timers->killEvent(id);
+      } else {
+        kept[thread].push_back(id);
+      }
       if (i % 20 == 0) std::this_thread::sleep_for(1ms);
     }
   };
-  std::thread a(churn), b(churn);
+  std::thread a(churn, 0), b(churn, 1);
   a.join();
   b.join();
-  timers.reset();  // ends with periodic events still set
-  SUCCEED();
+  std::set<TimerId> ids(set[0].begin(), set[0].end());
+  ids.insert(set[1].begin(), set[1].end());
+  EXPECT_EQ(ids.size(), 400u);
+  EXPECT_EQ(ids.count(0), 0u);
+
+  EXPECT_TRUE(eventually([] { return calls > 0; }));  // the kept periodic events run
+  for (const std::vector<TimerId>& thread : kept)
+    for (TimerId id : thread) timers->killEvent(id);
+  int settled = calls;
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(calls, settled);
+
+  timers->setEvent(1, count, true);
+  timers.reset();
 }
 
 TEST(HeadlessTimersRace, KillWaitsForTheRunningCallback) {
