@@ -317,44 +317,17 @@ TEST_F(PumpTest, CheckpointsMoveTheRestartPointOnePerStep) {
   EXPECT_LT(game.resumeMoveIndex, kMoveRows);
 }
 
-// Uncompressed and run-length clips, as the writer stores them, reach the window as their
-// pictures. (A whole uncompressed 320x240 frame would not fit a cache slot: a smaller picture,
-// stretched to the window, white box on black.)
-TEST_F(PumpTest, UncompressedAndRunLengthClipsDrawTheirPictures) {
-  AviClip clip;
-  clip.width = 160;
-  clip.height = 120;
-  clip.palette[200] = 0xFFFFFF;
-  std::vector<uint8_t> picture(size_t(clip.width) * clip.height, 7);
-  for (int y = 20; y < 60; ++y)
-    for (int x = 30; x < 90; ++x) picture[size_t(y) * clip.width + size_t(x)] = 200;
-  clip.frames = {picture, picture};
-
-  std::unique_ptr<FrameDrawer> decoder(makeDecodingFrameDrawer());
-  platform.drawer = decoder.get();
-  platform.media = aviMediaLibrary();
-  for (bool rle : {false, true}) {
-    clip.compressRle = rle;
-    ASSERT_TRUE(writeAviFile(current.file("picture.avi").c_str(), clip));
-    window.lastPicture.clear();
-    openSequence("picture.avi", 0);
-    drawCachedFrame(0);
-    ASSERT_EQ(window.lastPicture.size(), size_t(kPictureWidth) * kPictureHeight);
-    EXPECT_EQ(window.lastPicture[80 * kPictureWidth + 120], 0xFFFFFFu) << rle;  // in the box
-    EXPECT_EQ(window.lastPicture[200 * kPictureWidth + 300], 0u) << rle;        // outside
-    EXPECT_EQ(window.lastPicture[10 * kPictureWidth + 120], 0u) << rle;  // above: rows not flipped
-    closeSequence();
-  }
-}
-
-// A dropped frame (a chunk stored empty) draws nothing: the picture before it stays. (An
-// uncompressed picture smaller than the window, so that it fits a cache slot.)
-TEST_F(PumpTest, ADroppedFrameLeavesThePictureBeforeIt) {
+// Pictures reach the window as the file stores them, rows the right way up; a dropped frame (a
+// chunk stored empty) draws nothing, and the picture before it stays. (Uncompressed pictures
+// smaller than the window, so that they fit a cache slot: a white box on black, stretched.)
+TEST_F(PumpTest, PicturesReachTheWindowAndADroppedFrameLeavesThePictureBeforeIt) {
   HandAvi layout;
   layout.audio = false;
-  layout.videoFormat = bitmapFormat(160, 120, 8, 0, 256);
+  layout.videoFormat = bitmapFormat(160, 120, 8, 0, 256);  // colour 255 is white
+  std::string box(160 * 120, '\0');
+  for (int y = 20; y < 60; ++y) box.replace(size_t(119 - y) * 160 + 30, 60, 60, '\xFF');
   for (int n = 0; n < 30; ++n)
-    layout.frames.push_back(std::string(n == 13 ? 0 : 160 * 120, char(100 + 8 * (n % 2))));
+    layout.frames.push_back(n == 13 ? "" : n % 2 ? std::string(box.size(), '\0') : box);
   current.write("dropped.avi", buildHandAvi(layout));
   std::unique_ptr<FrameDrawer> decoder(makeDecodingFrameDrawer());
   platform.drawer = decoder.get();
@@ -367,7 +340,11 @@ TEST_F(PumpTest, ADroppedFrameLeavesThePictureBeforeIt) {
     runMediaSteps();
     shown[tick] = window.lastPicture;
   }
-  EXPECT_TRUE(shown[23] != shown[24]);  // frames 11 and 12
+  ASSERT_EQ(shown[24].size(), size_t(kPictureWidth) * kPictureHeight);  // frame 12
+  EXPECT_EQ(shown[24][80 * kPictureWidth + 120], 0xFFFFFFu);            // in the box
+  EXPECT_EQ(shown[24][200 * kPictureWidth + 300], 0u);                  // outside
+  EXPECT_EQ(shown[24][10 * kPictureWidth + 120], 0u);                   // above it
+  EXPECT_TRUE(shown[23] != shown[24]);
   EXPECT_TRUE(shown[24] == shown[25]);  // frame 13 is dropped
   closeSequence();
 }
