@@ -377,6 +377,9 @@ SoundDevice* createSdlSoundDevice() {
   device->clock = steadyClockNs;
   auto* backend = new SdlAudioBackend;
   backend->device = device;
+  // SDL's audio starts on the thread that makes the device; the output's thread starts it only
+  // when there was none then.
+  backend->audioInitialized = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   device->output = new SoundOutput;
   device->output->device = device;
   device->output->backend = backend;
