@@ -258,8 +258,11 @@ void startUp() {
   seedRandom();
   // Without a game, one message instead of one for each of its files; no demo to wait for.
   bool gameFound = gameInCurrentDirectory();
-  if (gameFound) loadStartScene();
-  if (!gameFound) reportNoGame();
+  if (gameFound) {
+    loadStartScene();
+  } else {
+    reportNoGame();
+  }
   initSound();
   if (gameFound) openClip("demo.avi", 0);
   initStreamBuffer();

@@ -2,8 +2,9 @@
 // connected when the window gains the focus, disconnected when it loses it. A key's press, each
 // auto-repeat and its release all go through the hook, and the key is passed on afterwards.
 // The window's own keys never reach the hook: the shortcuts (taken before it), the modifier keys,
-// keys pressed with Ctrl or Alt (menu mnemonics), keys while a menu is open, and the release of
-// a key whose press went elsewhere (the Esc that closed a menu, a shortcut).
+// keys pressed with Ctrl or Alt (menu mnemonics), the key that opens the menu bar, keys while a
+// menu is open, and the release of a key whose press went elsewhere (the Esc that closed a menu,
+// a shortcut).
 #include <gdk/gdkkeysyms.h>
 
 #include <set>
@@ -19,10 +20,22 @@ gulong keyPressHandler = 0;
 gulong keyReleaseHandler = 0;
 std::set<guint16> keysPressedHere;  // hardware codes of keys whose press reached the hook
 
+// The key that opens the menu bar (F10 unless the desktop says otherwise).
+bool opensMenuBar(const GdkEventKey* event) {
+  gchar* accelerator = nullptr;
+  g_object_get(gtk_settings_get_default(), "gtk-menu-bar-accel", &accelerator, nullptr);
+  guint key = 0;
+  GdkModifierType modifiers{};
+  if (accelerator) gtk_accelerator_parse(accelerator, &key, &modifiers);
+  g_free(accelerator);
+  return key != 0 && event->keyval == key &&
+         (event->state & gtk_accelerator_get_default_mod_mask()) == modifiers;
+}
+
 bool reachesGame(const GdkEventKey* event) {
   if (event->is_modifier || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) return false;
   // While a menu is open (GTK's grab), GTK hands the window the keys the menu bar takes.
-  if (gtk_grab_get_current()) return false;
+  if (gtk_grab_get_current() || opensMenuBar(event)) return false;
   if (event->type == GDK_KEY_PRESS) {
     keysPressedHere.insert(event->hardware_keycode);
     return true;
