@@ -36,13 +36,15 @@ cp "$SAVE" "$WORK/saved-before"
 startGame
 expectedTitle "$WORK/title.png"
 
-# The demo (18 s long): neither F10 that opens the menu nor Esc that closes it ends the demo;
-# Save keeps the saved game.
+# The demo (18 s long): neither the keys that open a menu (F10, Alt+D) nor Esc that closes it
+# end the demo; Save keeps the saved game.
 waitForChange 14 "$WORK/title.png" >/dev/null || fail "no demo"
-key F10
-waitUntil 2 popupOpen || fail "F10 did not open the menu"
-xdotool key Escape
-waitUntil 2 popupClosed || fail "Esc left the menu open"
+for opener in F10 alt+d; do
+  key "$opener"
+  waitUntil 2 popupOpen || fail "$opener did not open a menu"
+  xdotool key Escape
+  waitUntil 2 popupClosed || fail "Esc left the menu open"
+done
 sleep 1
 framesChange || fail "the demo ended when Esc closed the menu"
 key ctrl+s
