@@ -57,6 +57,7 @@ void onCreate(GtkWidget* window) {
 
   openDrawingResources();
   startUp();
+  if (shell.settings.fullScreen) restoreFullScreen();
 }
 
 void onDestroy(GtkWidget* window, gpointer) {
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   if (!gtk_init_check(&argc, &argv)) return 0;
   shell.uiThread = std::this_thread::get_id();
   setUpPlatform(gameDirectory);
+  loadDisplayChoices();
 
   GtkWidget* window = createMainWindow();
   if (!window) return 0;
