@@ -28,15 +28,16 @@ bool checked(int commandId) {
 }
 
 // GTK toggles a check item as it is chosen, and setting one runs its activate handlers: the
-// items are set from the settings with their handlers held back.
+// items are set from the settings with their command's handler (the one whose data is the
+// command) held back.
 void showChoices() {
+  auto match = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
   guint activate = g_signal_lookup("activate", GTK_TYPE_MENU_ITEM);
   for (auto [commandId, item] : choiceItems) {
-    g_signal_handlers_block_matched(item, G_SIGNAL_MATCH_ID, activate, 0, nullptr, nullptr,
-                                    nullptr);
+    gpointer data = GINT_TO_POINTER(commandId);
+    g_signal_handlers_block_matched(item, match, activate, 0, nullptr, nullptr, data);
     gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), checked(commandId));
-    g_signal_handlers_unblock_matched(item, G_SIGNAL_MATCH_ID, activate, 0, nullptr, nullptr,
-                                      nullptr);
+    g_signal_handlers_unblock_matched(item, match, activate, 0, nullptr, nullptr, data);
   }
 }
 
