@@ -20,17 +20,12 @@ constexpr const char* kKeepAspectName = "keep-4:3";
 constexpr const char* kFullScreenName = "full-screen";
 constexpr const char* kMoveGuideName = "move-guide";
 
-bool readYesNo(const std::string& value, bool* choice) {
-  if (value != "yes" && value != "no") return false;
-  *choice = value == "yes";
-  return true;
-}
-
 const char* yesNo(bool choice) {
   return choice ? "yes" : "no";
 }
 
-// One line: a known name with a value it takes changes that choice; anything else changes none.
+// One line: a known name with a value it takes changes that choice (a choice is on only when it
+// says "yes"); anything else changes none.
 void readLine(const std::string& line, Settings* settings) {
   size_t equals = line.find('=');
   if (equals == std::string::npos) return;
@@ -41,11 +36,11 @@ void readLine(const std::string& line, Settings* settings) {
     if (parseWholeNumber(value.c_str(), 1, kLargestScale, &scale))
       settings->scale = static_cast<int>(scale);
   } else if (name == kKeepAspectName) {
-    readYesNo(value, &settings->keepAspect);
+    settings->keepAspect = value == "yes";
   } else if (name == kFullScreenName) {
-    readYesNo(value, &settings->fullScreen);
+    settings->fullScreen = value == "yes";
   } else if (name == kMoveGuideName) {
-    readYesNo(value, &settings->moveGuide);
+    settings->moveGuide = value == "yes";
   }
 }
 
