@@ -67,6 +67,10 @@ std::string shownName(const std::string& name);
 // The install directory stands for the game's own folder: the player reads move and hotspot
 // files there first and keeps the saved game there; the patch installs into it.
 
+// A base directory of this user as the XDG rules give it: $variable when it is an absolute path,
+// else underHome in the home directory ("XDG_DATA_HOME", ".local/share").
+std::string xdgDirectory(const char* variable, const char* underHome);
+
 // The install directory of this user ($XDG_DATA_HOME/qvk, or ~/.local/share/qvk).
 std::string defaultInstallDirectory();
 

@@ -58,10 +58,7 @@ bool writeAll(int fd, const std::string& text) {
 }  // namespace
 
 std::string defaultSettingsPath() {
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome && configHome[0] == '/') return std::string(configHome) + "/qvkavi/settings";
-  const char* home = std::getenv("HOME");
-  return std::string(home && home[0] ? home : ".") + "/.config/qvkavi/settings";
+  return xdgDirectory("XDG_CONFIG_HOME", ".config") + "/qvkavi/settings";
 }
 
 Settings parseSettings(const std::string& text) {
