@@ -16,7 +16,10 @@ expectClientSize() {
 }
 # The window covers the whole screen.
 fullScreen() { [ "$(geometry)" = "0 0 $SCREEN_W $SCREEN_H" ]; }
-setting() { grep -qx "$1" "$SETTINGS" || fail "the settings file does not say $1: $(cat "$SETTINGS")"; }
+setting() {
+  waitUntil 3 grep -qx "$1" "$SETTINGS" 2>/dev/null ||
+    fail "the settings file does not say $1: $(cat "$SETTINGS")"
+}
 # The number of colours of a picture: scaled with smoothing there would be far more than the
 # title's own.
 colours() { identify -format %k "$1"; }

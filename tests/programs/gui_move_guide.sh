@@ -43,7 +43,7 @@ waitForMark 8 >/dev/null && fail "a mark with the move guide off"
 echo "guide off: no mark through the first windows"
 
 menu d g
-grep -qx "move-guide=yes" "$WORK/config/qvkavi/settings" || fail "the guide is not kept"
+waitUntil 3 grep -qx "move-guide=yes" "$WORK/config/qvkavi/settings" || fail "the guide is not kept"
 menu g n  # seq01 again from its start; its first window opens some 4 s later
 after=$(waitForMark 10) || fail "no mark with the move guide on"
 [ "$after" -gt 2500 ] || fail "a mark $after ms after New, before the first window"
