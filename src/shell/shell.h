@@ -157,6 +157,8 @@ constexpr int kCommandMoveGuide = 40112;
 // Reads the settings file (before the menu is built).
 void loadDisplayChoices();
 // A menu item: a check item for a display choice, set as the settings say, else a plain one.
+// The menu gives each item's activate handler its command as data, by which the check items'
+// handlers are held back while they are set.
 GtkWidget* newMenuItem(const char* label, int commandId);
 // Runs a display choice's command; false for any other identifier.
 bool runDisplayCommand(int commandId);
