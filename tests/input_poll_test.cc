@@ -92,3 +92,17 @@ TEST_F(InputPollTest, CentresComeFromTheRanges) {
   // still left: reported once.
   expectPolls({{8001, 0, 0, kInputRight}, {8000, 0, 0, kInputLeft}, {0, 0, 0, 0}});
 }
+
+// A joystick plugged in while the game runs, with none at start-up (whose centres are 0), is read
+// against its own ranges; so is another one plugged in after it was pulled out.
+TEST_F(InputPollTest, JoystickPluggedInLaterIsReadAgainstItsOwnCentre) {
+  joystick.capsReadable = false;  // as a real joystick's ranges while none is plugged in
+  initJoystick();
+  EXPECT_EQ(pollInput(), 0);
+  joystick.capsReadable = true;
+  expectPolls({{kCentre, kCentre, 0, 0}, {60000, kCentre, 0, kInputRight}});
+  joystick.unplug();
+  EXPECT_EQ(pollInput(), 0);
+  joystick.caps = {0, 40000, 0, 40000};
+  expectPolls({{20000, 20000, 0, 0}, {20000, 30000, 0, kInputDown}});
+}

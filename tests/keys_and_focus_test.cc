@@ -88,24 +88,28 @@ TEST_F(KeysAndFocusTest, F5AndF6SwitchJudgingWithTheGoodBeep) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenOnlyWhilePlaying) {
-  game.displayMode = kDisplayFullScreen;
-  keyboardHookProc(kKeyEscape);  // nothing plays
-  EXPECT_EQ(window.returnsToWindowed, 0);
-
-  playing(false, true);
+// Esc leaves full screen wherever it is shown: in a game, in the demo, and on the title of a start
+// that came back full screen; windowed it does nothing.
+TEST_F(KeysAndFocusTest, EscReturnsFromFullScreenWhereverItIsShown) {
+  restoreFullScreen();  // nothing plays
+  EXPECT_EQ(window.fullScreens, 1);
   keyboardHookProc(kKeyEscape);
   EXPECT_EQ(window.returnsToWindowed, 1);
   EXPECT_EQ(game.displayMode, kDisplayWindowed);
 
-  playing(true, false);
+  playing(false, true);
   game.displayMode = kDisplayFullScreen;
   keyboardHookProc(kKeyEscape);
   EXPECT_EQ(window.returnsToWindowed, 2);
 
+  playing(true, false);
+  game.displayMode = kDisplayFullScreen;
+  keyboardHookProc(kKeyEscape);
+  EXPECT_EQ(window.returnsToWindowed, 3);
+
   game.displayMode = kDisplayWindowed;
   keyboardHookProc(kKeyEscape);
-  EXPECT_EQ(window.returnsToWindowed, 2);
+  EXPECT_EQ(window.returnsToWindowed, 3);
   EXPECT_EQ(window.resetsToWindowed, 0);
 }
 

@@ -63,6 +63,15 @@ TEST(DataFiles, FilesInMessagesHaveWholePathsAndReasons) {
   EXPECT_EQ(fileInMessage("/g/seq01.avi", kNotPlainFile), "/g/seq01.avi: not a plain file");
 }
 
+TEST(DataFiles, SettingsFileFollowsXdgConfig) {
+  KeptEnv config("XDG_CONFIG_HOME"), home("HOME");
+  setenv("XDG_CONFIG_HOME", "/some/config", 1);
+  EXPECT_EQ(defaultSettingsPath(), "/some/config/qvkavi/settings");
+  setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
+  setenv("HOME", "/home/player", 1);
+  EXPECT_EQ(defaultSettingsPath(), "/home/player/.config/qvkavi/settings");
+}
+
 // A name is looked up in its directory alone: the exact name first, then any case of it.
 TEST(DataFiles, CaseInsensitiveFallbackPrefersTheExactNameAndRefusesDirectoryParts) {
   TempDir dir;

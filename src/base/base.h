@@ -6,6 +6,7 @@
 //   Byte order          little-endian fields, four-character codes
 //   Fixed-size text     bounded copies into char arrays; names shown in messages
 //   Install directory   where the game is installed, making it, the saved game's names
+//   Settings file       the desktop program's display choices, kept between runs
 //   Command line        --help, --version, bad usage and numbers, alike in every program
 #pragma once
 
@@ -66,6 +67,10 @@ std::string shownName(const std::string& name);
 // The install directory stands for the game's own folder: the player reads move and hotspot
 // files there first and keeps the saved game there; the patch installs into it.
 
+// A base directory of this user as the XDG rules give it: $variable when it is an absolute path,
+// else underHome in the home directory ("XDG_DATA_HOME", ".local/share").
+std::string xdgDirectory(const char* variable, const char* underHome);
+
 // The install directory of this user ($XDG_DATA_HOME/qvk, or ~/.local/share/qvk).
 std::string defaultInstallDirectory();
 
@@ -79,6 +84,36 @@ constexpr const char* kSaveFileName = "qvk.sav";
 // True for the saved game's name and the names of its temporary files (any name beginning
 // "qvk.sav."), in any case: files that only the game's saves may write, replace or remove.
 bool isSaveFileName(const std::string& name);
+
+// ---------------------------------------------------------------------------------------------
+// Settings file
+//
+// The desktop program's display choices, kept between runs in this user's settings file: one
+// "name=value" line each. What the reader cannot take (an unreadable or oversized file, a
+// damaged line, an unknown name, a value out of range) leaves that choice at its default, so a
+// damaged file gives the defaults: 1x, stretched, windowed, no move guide.
+
+constexpr int kLargestScale = 3;
+
+struct Settings {
+  int scale = 1;            // the windowed picture is 320x240 times this, 1 to kLargestScale
+  bool keepAspect = false;  // full screen keeps 4:3 with black bars instead of stretching
+  bool fullScreen = false;  // the window was full screen when the program last changed it
+  bool moveGuide = false;   // the right move is marked over the picture's corner
+  bool operator==(const Settings&) const = default;
+};
+
+// $XDG_CONFIG_HOME/qvkavi/settings, or ~/.config/qvkavi/settings.
+std::string defaultSettingsPath();
+Settings parseSettings(const std::string& text);
+std::string formatSettings(const Settings& settings);
+// The settings in path; the defaults when it is missing, unreadable or not a regular file (it is
+// never waited on).
+Settings readSettings(const std::string& path);
+// Writes a temporary file of this write's own beside path and renames it over path, making the
+// directory first: path holds the old settings or the new ones, never a part. False with the
+// system's reason in *reason.
+bool writeSettings(const std::string& path, const Settings& settings, std::string* reason);
 
 // ---------------------------------------------------------------------------------------------
 // Command line

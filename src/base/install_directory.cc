@@ -8,11 +8,15 @@
 
 #include "base/base.h"
 
-std::string defaultInstallDirectory() {
-  const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome && dataHome[0] == '/') return std::string(dataHome) + "/qvk";
+std::string xdgDirectory(const char* variable, const char* underHome) {
+  const char* dir = std::getenv(variable);
+  if (dir && dir[0] == '/') return dir;
   const char* home = std::getenv("HOME");
-  return std::string(home && home[0] ? home : ".") + "/.local/share/qvk";
+  return std::string(home && home[0] ? home : ".") + "/" + underHome;
+}
+
+std::string defaultInstallDirectory() {
+  return xdgDirectory("XDG_DATA_HOME", ".local/share") + "/qvk";
 }
 
 bool makeDirectories(const std::string& dir) {

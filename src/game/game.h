@@ -212,6 +212,11 @@ uint64_t gameSleepUs();
 // The thread's own end: closes the clip, returns to the window, clears the run flags.
 void finishGameThread();
 
+// The move guide's mark: the correct move of the row whose window is open now and judged, or
+// kInputNone (no window open, judging off, the demo, the continue offer, a row without one).
+// Called by the game thread as it shows a picture, or while no game thread runs.
+InputCode moveGuide();
+
 // Opens a clip (openSequence); the row current again after a death (the checkpoint's row) is
 // then the current row, and the scene flow moves on from there where another row is due.
 void openClip(const char* fileName, int32_t startFrame);
@@ -325,6 +330,11 @@ void setUpNewGame();
 // resetToWindowed renews the drawing resources too. Nothing happens while windowed.
 void returnToWindowed();
 void resetToWindowed();
+
+// Start-up's return to full screen, for a window that was full screen when the program last
+// ended: the title shows over the whole screen until a game or the demo starts, and Esc returns
+// to the window as ever.
+void restoreFullScreen();
 
 // The game's part of the program's start-up, in order: joystick, random seed, start scene,
 // sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,

@@ -187,6 +187,12 @@ void resetToWindowed() {
   platform.window->resetToWindowed();
 }
 
+void restoreFullScreen() {
+  if (!platform.window) return;
+  game.displayMode = kDisplayFullScreen;
+  platform.window->enterFullScreen();
+}
+
 bool runGameCommand(int commandId) {
   std::lock_guard<std::recursive_mutex> hold(commandLock);
   void (*command)() = nullptr;

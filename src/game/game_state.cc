@@ -43,6 +43,7 @@ void resetGameState() {
   input.inputLatch = kInputNone;
   input.lastInputCode = kInputNone;
   input.joystickCentreX = input.joystickCentreY = 0;
+  input.joystickRead = false;
 }
 
 void writeName(SharedName& name, const char* text) {

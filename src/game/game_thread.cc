@@ -236,3 +236,12 @@ void finishGameThread() {
   game.demoActive = false;
   if (platform.window) platform.window->invalidate();
 }
+
+InputCode moveGuide() {
+  if (!judgingActive() || !windowOpen()) return kInputNone;
+  const MoveRow& row = currentRow();
+  for (InputCode move : {kInputUp, kInputDown, kInputLeft, kInputRight, kInputAction}) {
+    if (std::strcmp(clipForDecision(row, move), kCorrectMoveClip) == 0) return move;
+  }
+  return kInputNone;
+}

@@ -16,7 +16,7 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   platform.directories.current = gameDir;
   platform.directories.install = installDir;
   platform.window = &session.window;
-  platform.joystick = &session.joystick;
+  platform.joystick = session.otherJoystick ? session.otherJoystick : &session.joystick;
   platform.timers = &session.timers;
   platform.media = media ? media : &session.virtualMedia;
   platform.drawer = &session.drawer;

@@ -21,6 +21,8 @@ struct HeadlessSession {
   // With the sound clock, makes another sound device instead of the virtual sound card (the
   // SDL device's mixer on a clock of the test's); the session deletes it at its close.
   SoundDevice* (*createSound)() = nullptr;
+  // Joystick 0 in place of the scripted one (the desktop's SDL joystick), or nullptr.
+  Joystick* otherJoystick = nullptr;
   uint64_t passes = 0;
 };
 

@@ -27,8 +27,9 @@ void keyboardHookProc(uint32_t virtualKey) {
 
   latchInput(inputCodeOfKey(virtualKey));
 
-  if (virtualKey == kKeyEscape && gameOrDemoRunning() && game.displayMode == kDisplayFullScreen)
-    returnToWindowed();
+  // Full screen is shown while a game or the demo runs, and on the title of a start that came
+  // back full screen: Esc leaves it wherever it is shown.
+  if (virtualKey == kKeyEscape && game.displayMode == kDisplayFullScreen) returnToWindowed();
 
   // The key is judged in the frame it was pressed in.
   wakeGame();

@@ -38,7 +38,7 @@ struct InputState {
   uint8_t lastInputCode = kInputNone;  // the code the poll last reported (game thread)
   // Whether the last poll could read the joystick (the game thread then polls it often).
   bool joystickRead = false;
-  uint32_t joystickCentreX = 0;  // position units, read once at start-up
+  uint32_t joystickCentreX = 0;  // position units, read at start-up and as a joystick comes
   uint32_t joystickCentreY = 0;
 };
 
@@ -47,7 +47,8 @@ extern InputState input;
 // ---------------------------------------------------------------------------------------------
 // Input poll
 
-// Reads joystick 0's ranges once and keeps their centres (0 when they cannot be read).
+// Reads joystick 0's ranges and keeps their centres (0 when they cannot be read): at start-up,
+// and at the first poll that reads a joystick after one that read none.
 void initJoystick();
 
 // Takes the keyboard latch and reads joystick 0; returns the InputCode when the input has

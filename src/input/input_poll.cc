@@ -35,6 +35,9 @@ static InputCode joystickCode(const JoystickPosition& position) {
 InputCode pollInput() {
   JoystickPosition position;
   bool joystickRead = platform.joystick && platform.joystick->getPosition(&position);
+  // A joystick plugged in since the last poll is read against its own ranges, not against the
+  // centres of none (0) or of the one it replaced.
+  if (joystickRead && !input.joystickRead) initJoystick();
   input.joystickRead = joystickRead;
 
   // Taking and clearing the latch in one step, so a key stored between the two is not lost.

@@ -1,7 +1,11 @@
-// Joystick 0 through SDL: the stick's axes as positions 0..65535 with the centre at 32767, the
-// buttons held down counted into the button number. A game controller's d-pad (or a plain
-// joystick's first hat) moves the stick too. The game thread reads it, the window thread reads
-// its ranges at start-up; one lock keeps SDL's joystick state to one thread at a time.
+// Joystick 0 through SDL: the stick's axes as positions 0..65535 with the centre at 32767. Any
+// game controller that SDL has a mapping for is read through it, whatever the pad: its left
+// stick and d-pad move the stick, and its south button alone is the button. Without one, the
+// first joystick is read as it is: its first two axes, its first hat moving the stick too, the
+// buttons held down counted into the button number. Devices are picked up as they come (a pad
+// takes over from a plain joystick) and forgotten as they go. The game thread reads it, the
+// window thread reads its ranges at start-up; one lock keeps SDL's joystick state to one thread
+// at a time.
 #include <SDL.h>
 
 #include <mutex>
@@ -22,8 +26,11 @@ struct SdlJoystick : Joystick {
   bool getCaps(JoystickCaps* caps) override;
   bool getPosition(JoystickPosition* position) override;
 
-  // Opens device 0 when it is there and nothing is open; forgets a device that was unplugged.
+  // Forgets a device that was unplugged; opens the device to read when nothing is open, or a
+  // game controller in place of a plain joystick once one is plugged in.
   bool attach();
+  void open(int device);
+  void close();
   void readController(JoystickPosition* position);
   void readJoystick(JoystickPosition* position);
 
@@ -32,19 +39,52 @@ struct SdlJoystick : Joystick {
   bool initFailed = false;
   SDL_Joystick* joystick = nullptr;
   SDL_GameController* controller = nullptr;
+  int devicesSeen = 0;
   uint64_t nextUpdateMs = 0;
 };
+
+// The device to read: the first game controller, else the first joystick; -1 for none.
+int deviceToRead() {
+  int devices = SDL_NumJoysticks();
+  for (int device = 0; device < devices; ++device) {
+    if (SDL_IsGameController(device)) return device;
+  }
+  return devices > 0 ? 0 : -1;
+}
+
+void SdlJoystick::open(int device) {
+  if (SDL_IsGameController(device)) {
+    controller = SDL_GameControllerOpen(device);
+    if (controller) joystick = SDL_GameControllerGetJoystick(controller);
+  }
+  if (!joystick) joystick = SDL_JoystickOpen(device);
+}
+
+void SdlJoystick::close() {
+  if (controller)
+    SDL_GameControllerClose(controller);
+  else if (joystick)
+    SDL_JoystickClose(joystick);
+  controller = nullptr;
+  joystick = nullptr;
+}
 
 bool SdlJoystick::attach() {
   if (initFailed) return false;
   if (!initialised) {
     // No SDL window receives our focus, so events must count without one.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // A pad's buttons by their place, not their labels: the south one is the action on a pad
+    // that labels it B as on one that labels it A.
+    SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
       debugPrint("joystick: %s\n", SDL_GetError());
       initFailed = true;
       return false;
     }
+    // Nobody reads SDL's event queue: the devices are polled.
+    SDL_JoystickEventState(SDL_IGNORE);
+    SDL_GameControllerEventState(SDL_IGNORE);
     initialised = true;
   }
   // Updating the joysticks also looks for devices that came and went, which costs more than a
@@ -56,22 +96,17 @@ bool SdlJoystick::attach() {
     nextUpdateMs = now + kLookForDevicesMs;
   }
 
-  if (joystick && !SDL_JoystickGetAttached(joystick)) {
-    if (controller)
-      SDL_GameControllerClose(controller);
-    else
-      SDL_JoystickClose(joystick);
-    controller = nullptr;
-    joystick = nullptr;
-  }
-  if (!joystick && SDL_NumJoysticks() > 0) {
-    if (SDL_IsGameController(0)) {
-      controller = SDL_GameControllerOpen(0);
-      if (controller) joystick = SDL_GameControllerGetJoystick(controller);
-    } else {
-      joystick = SDL_JoystickOpen(0);
+  if (joystick && !SDL_JoystickGetAttached(joystick)) close();
+  int devices = SDL_NumJoysticks();
+  if (!joystick || (!controller && devices != devicesSeen)) {
+    int device = deviceToRead();
+    if (device >= 0 && (!joystick || SDL_IsGameController(device))) {
+      close();
+      open(device);
+      SDL_GameControllerUpdate();  // its state now, not the rest state it opened with
     }
   }
+  devicesSeen = devices;
   return joystick != nullptr;
 }
 
@@ -92,12 +127,8 @@ void SdlJoystick::readController(JoystickPosition* position) {
   if (held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) position->x = kAxisRange;
   if (held(SDL_CONTROLLER_BUTTON_DPAD_UP)) position->y = 0;
   if (held(SDL_CONTROLLER_BUTTON_DPAD_DOWN)) position->y = kAxisRange;
-  for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-    auto button = static_cast<SDL_GameControllerButton>(b);
-    bool dpad =
-        button >= SDL_CONTROLLER_BUTTON_DPAD_UP && button <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
-    if (!dpad && held(button)) ++position->buttonNumber;
-  }
+  // The south button (SDL's A, by place); the pad's other buttons are not the game's.
+  position->buttonNumber = held(SDL_CONTROLLER_BUTTON_A) ? 1 : 0;
 }
 
 void SdlJoystick::readJoystick(JoystickPosition* position) {

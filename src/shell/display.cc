@@ -1,7 +1,8 @@
-// The two display modes and painting. Windowed: the 320 by 240 picture under the menu bar at
-// (100, 100). Full screen: the picture stretched over the whole screen, no menu, no border; the
-// screen's resolution is never changed. While nothing plays the client area shows the title
-// picture; while a game or the demo runs it shows the newest frame.
+// The two display modes and painting. Windowed: the picture under the menu bar at (100, 100),
+// 320 by 240 times the chosen size. Full screen: the picture stretched over the whole screen (or
+// kept at 4:3 between black bars), no menu, no border; the screen's resolution is never changed.
+// While nothing plays the client area shows the title picture; while a game or the demo runs it
+// shows the newest frame.
 #include <glib-unix.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@ void enterFullScreenNow() {
   gtk_window_fullscreen(GTK_WINDOW(shell.mainWindow));
   gtk_window_present(GTK_WINDOW(shell.mainWindow));
   invalidateClient();
+  rememberFullScreen(true);
 }
 
 // Menu bar back, border back, windowed geometry.
@@ -31,6 +33,7 @@ static void restoreWindowed() {
   }
   gtk_window_unfullscreen(GTK_WINDOW(shell.mainWindow));
   placeWindowed();
+  rememberFullScreen(false);
 }
 
 void returnToWindowedNow() {
@@ -114,15 +117,17 @@ void invalidateClient() {
     g_idle_add_full(G_PRIORITY_DEFAULT, repaintNow, nullptr, nullptr);
 }
 
-void storePicture(const uint32_t* pixels, int width, int height) {
+void storePicture(const uint32_t* pixels, int width, int height, InputCode guide) {
   if (width <= 0 || height <= 0) return;
   {
     std::lock_guard<std::mutex> store(shell.storeLock);
     shell.storing.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
     shell.storing.width = width;
     shell.storing.height = height;
+    shell.storingGuide = guide;
     std::lock_guard<std::mutex> hold(shell.pictureLock);
     std::swap(shell.storing, shell.newest);
+    std::swap(shell.storingGuide, shell.newestGuide);
     shell.newestUnpainted = true;
     shell.pictureShown = true;
   }
@@ -132,19 +137,43 @@ void storePicture(const uint32_t* pixels, int width, int height) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-// Stretches the top-left sourceWidth x sourceHeight of 32-bit pixels over the whole client area,
-// each pixel a block of screen pixels (the pictures want no smoothing). False when the pixels
-// cannot be painted.
+// Where the picture goes: the whole client area, or with Keep 4:3 the largest 4:3 rectangle in
+// its middle, with black bars beside or above and below it.
+struct PictureRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+static PictureRect pictureRect() {
+  PictureRect rect{0, 0, shell.clientWidth, shell.clientHeight};
+  if (!shell.settings.keepAspect) return rect;
+  if (rect.width * kPictureHeight > rect.height * kPictureWidth)
+    rect.width = rect.height * kPictureWidth / kPictureHeight;
+  else
+    rect.height = rect.width * kPictureHeight / kPictureWidth;
+  rect.x = (shell.clientWidth - rect.width) / 2;
+  rect.y = (shell.clientHeight - rect.height) / 2;
+  return rect;
+}
+
+// Stretches the top-left sourceWidth x sourceHeight of 32-bit pixels over the picture's
+// rectangle, each pixel a block of screen pixels (the pictures want no smoothing), black around
+// it. False when the pixels cannot be painted.
 static bool paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int height,
                            int sourceWidth, int sourceHeight) {
   int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
   if (width <= 0 || height <= 0 || stride != width * 4) return false;
+  PictureRect rect = pictureRect();
+  if (rect.width != shell.clientWidth || rect.height != shell.clientHeight) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+  }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels)), CAIRO_FORMAT_RGB24, width,
       height, stride);
   cairo_save(cr);
-  cairo_scale(cr, static_cast<double>(shell.clientWidth) / sourceWidth,
-              static_cast<double>(shell.clientHeight) / sourceHeight);
+  cairo_translate(cr, rect.x, rect.y);
+  cairo_scale(cr, static_cast<double>(rect.width) / sourceWidth,
+              static_cast<double>(rect.height) / sourceHeight);
   cairo_set_source_surface(cr, surface, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // nothing under the picture shows through
@@ -155,7 +184,7 @@ static bool paintStretched(cairo_t* cr, const uint32_t* pixels, int width, int h
   return true;
 }
 
-// The title picture: its corner of 319 by 239 pixels is stretched over the whole client area,
+// The title picture: its corner of 319 by 239 pixels is stretched over the picture's rectangle,
 // so one column and one row of it are never shown.
 static bool paintTitle(cairo_t* cr) {
   const DecodedPicture& title = shell.title;
@@ -163,18 +192,27 @@ static bool paintTitle(cairo_t* cr) {
                         title.height - 1);
 }
 
-// The newest picture; false while the game or demo that starts has shown none yet, or when it
-// cannot be painted.
+// The newest picture, with the move guide's mark over it while the guide is on; false while the
+// game or demo that starts has shown none yet, or when it cannot be painted.
 static bool paintNewestPicture(cairo_t* cr) {
   {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
     if (!shell.pictureShown) return false;
-    if (shell.newestUnpainted) std::swap(shell.newest, shell.painted);
+    if (shell.newestUnpainted) {
+      std::swap(shell.newest, shell.painted);
+      std::swap(shell.newestGuide, shell.paintedGuide);
+    }
     shell.newestUnpainted = false;
   }
   const DecodedPicture& picture = shell.painted;
-  return paintStretched(cr, picture.pixels.data(), picture.width, picture.height, picture.width,
-                        picture.height);
+  if (!paintStretched(cr, picture.pixels.data(), picture.width, picture.height, picture.width,
+                      picture.height))
+    return false;
+  if (shell.moveGuideOn && shell.paintedGuide != kInputNone) {
+    PictureRect rect = pictureRect();
+    paintMoveGuide(cr, rect.x, rect.y, rect.width, rect.height, shell.paintedGuide);
+  }
+  return true;
 }
 
 // The newest picture while a game or the demo runs, else the title. The title stays on the

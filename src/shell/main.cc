@@ -58,6 +58,7 @@ void onCreate(GtkWidget* window) {
 
   openDrawingResources();
   startUp();
+  if (shell.settings.fullScreen) restoreFullScreen();
 }
 
 void onDestroy(GtkWidget* window, gpointer) {
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   shell.uiThread = std::this_thread::get_id();
   setUpPlatform(gameDirectory.empty() ? std::string(1, '.') : gameDirectory);
   if (gameDirectory.empty()) findGame(sampleGamePlaces());
+  loadDisplayChoices();
 
   GtkWidget* window = createMainWindow();
   if (!window) return 0;

@@ -28,6 +28,11 @@ constexpr MenuItem kMenu[] = {
     {"_Game", "_Quit", kCommandQuit, "<Control>q"},
     {"_Display", "_Windowed", kCommandWindowed},
     {"_Display", "F_ull Screen", kCommandFullScreen, "F11"},
+    {"_Display", "Size _1x", kCommandSize1},
+    {"_Display", "Size _2x", kCommandSize1 + 1},
+    {"_Display", "Size _3x", kCommandSize1 + 2},
+    {"_Display", "_Keep 4:3", kCommandKeepAspect},
+    {"_Display", "Move _Guide", kCommandMoveGuide},
     {nullptr, "_About", kCommandAbout},
 };
 
@@ -95,7 +100,7 @@ GtkWidget* buildMenuBar() {
   GtkWidget* submenu = nullptr;
   const char* submenuName = nullptr;
   for (const MenuItem& entry : kMenu) {
-    GtkWidget* item = gtk_menu_item_new_with_mnemonic(entry.label);
+    GtkWidget* item = newMenuItem(entry.label, entry.commandId);
     g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GINT_TO_POINTER(entry.commandId));
     if (entry.shortcut) showShortcut(item, entry.shortcut);
     if (!entry.menu) {
@@ -146,7 +151,7 @@ void runCommand(int commandId) {
   // Full Screen goes back to the window too: its shortcut works both ways.
   if (commandId == kCommandFullScreen) {
     toggleFullScreen();
-  } else if (!runGameCommand(commandId)) {
+  } else if (!runGameCommand(commandId) && !runDisplayCommand(commandId)) {
     switch (commandId) {
       case kCommandWindowed: windowedCommand(); break;
       case kCommandAbout: showAboutBox(); break;
@@ -184,16 +189,23 @@ GtkWidget* createMainWindow() {
   return window;
 }
 
-void placeWindowed() {
+void sizeWindowed() {
   GtkWindow* window = GTK_WINDOW(shell.mainWindow);
   int menuHeight = 0;
   if (gtk_widget_get_visible(shell.menuBar)) {
     gtk_widget_get_preferred_height(shell.menuBar, nullptr, &menuHeight);
   }
   if (gtk_window_is_maximized(window)) gtk_window_unmaximize(window);
+  gtk_window_resize(window, kPictureWidth * shell.settings.scale,
+                    kPictureHeight * shell.settings.scale + menuHeight);
+}
+
+void placeWindowed() {
+  GtkWindow* window = GTK_WINDOW(shell.mainWindow);
+  if (gtk_window_is_maximized(window)) gtk_window_unmaximize(window);
   gtk_window_deiconify(window);
   gtk_window_move(window, kWindowedX, kWindowedY);
-  gtk_window_resize(window, kPictureWidth, kPictureHeight + menuHeight);
+  sizeWindowed();
   gtk_widget_show(shell.mainWindow);
   gtk_window_present(window);
 }
@@ -348,7 +360,8 @@ struct ShellWindow : Window {
     gtk_widget_destroy(dialog);
   }
   void showPicture(const uint32_t* pixels, int width, int height) override {
-    storePicture(pixels, width, height);
+    // The mark is taken with the picture, on the thread that judges the windows.
+    storePicture(pixels, width, height, shell.moveGuideOn ? moveGuide() : kInputNone);
   }
   void invalidate() override { invalidateClient(); }
   // The game has set its display mode already; the window follows on its own thread.

@@ -8,6 +8,7 @@
 //   Main window        creation, commands, shutdown, the window seam of the platform
 //   Waits              the window thread's waits, during which the window stays alive
 //   Display            display modes, client size, painting, the newest picture
+//   Display choices    the picture's size, Keep 4:3, the move guide, kept between runs
 //   About box
 //   Keys               GDK keys as virtual-key codes; the hook as key handlers
 //
@@ -56,6 +57,10 @@ struct ShellState {
   std::mutex pictureLock;
   DecodedPicture newest;
   DecodedPicture painted;  // only the user-interface thread touches it
+  // The move guide's mark of each of the three pictures (kInputNone: no mark).
+  InputCode storingGuide = kInputNone;
+  InputCode newestGuide = kInputNone;
+  InputCode paintedGuide = kInputNone;
   bool newestUnpainted = false;
   // Whether the window shows the newest picture or still the title: a game shows the title
   // until its first picture comes (through the wait of its first open, for one).
@@ -65,6 +70,11 @@ struct ShellState {
   // The status beside the title, as the game last told it (any thread).
   std::mutex statusLock;
   std::string status;
+
+  // The display choices (user-interface thread), and whether the move guide is on, which the
+  // game thread reads as it shows a picture.
+  Settings settings;
+  std::atomic<bool> moveGuideOn{false};
 
   std::thread::id uiThread;
 };
@@ -93,9 +103,11 @@ constexpr int kCommandQuit = 40102;
 // Creates the main window with its menu and client area, hidden. nullptr on failure.
 GtkWidget* createMainWindow();
 
-// Puts the window at the windowed place and size: (100, 100) with a 320 by 240 client area under
-// the menu bar.
+// Puts the window at the windowed place and size: (100, 100) with a client area of 320 by 240
+// times the chosen size under the menu bar.
 void placeWindowed();
+// Gives the window the windowed size, where it is.
+void sizeWindowed();
 
 // One menu command or shortcut by its identifier; identifiers of no command do nothing. The
 // status in the title follows.
@@ -133,8 +145,8 @@ void windowedCommand();      // "Windowed": back to the standard place and size,
 void openDrawingResources();  // decodes the title picture
 void closeDrawingResources();
 
-// The newest picture of the game thread (any thread).
-void storePicture(const uint32_t* pixels, int width, int height);
+// The newest picture of the game thread (any thread), with the move guide's mark for it.
+void storePicture(const uint32_t* pixels, int width, int height, InputCode guide);
 // Asks for the client area to be painted again (any thread).
 void invalidateClient();
 // Lets invalidateClient wake the window thread without its main loop's locks (window thread,
@@ -144,6 +156,31 @@ void watchRepaintRequests();
 // Signal handlers of the client area.
 gboolean onClientDraw(GtkWidget* widget, cairo_t* cr, gpointer);
 void onClientSize(GtkWidget* widget, GdkRectangle* allocation, gpointer);
+
+// ---------------------------------------------------------------------------------------------
+// Display choices
+//
+// Display > Size 1x, 2x, 3x (the windowed picture scaled by whole numbers), Keep 4:3 (full
+// screen with black bars instead of stretched) and Move guide. They and full screen are kept in
+// the user's settings file as they change and come back at the next start.
+
+constexpr int kCommandSize1 = 40111;  // Size 2x and 3x follow
+constexpr int kCommandKeepAspect = 40114;
+constexpr int kCommandMoveGuide = 40115;
+
+// Reads the settings file (before the menu is built).
+void loadDisplayChoices();
+// A menu item: a check item for a display choice, set as the settings say, else a plain one.
+// The menu gives each item's activate handler its command as data, by which the check items'
+// handlers are held back while they are set.
+GtkWidget* newMenuItem(const char* label, int commandId);
+// Runs a display choice's command; false for any other identifier.
+bool runDisplayCommand(int commandId);
+// The window has entered full screen or left it: kept for the next start.
+void rememberFullScreen(bool fullScreen);
+
+// The move guide's mark over the top-right corner of the picture's rectangle.
+void paintMoveGuide(cairo_t* cr, double x, double y, double width, double height, InputCode move);
 
 // ---------------------------------------------------------------------------------------------
 // About box

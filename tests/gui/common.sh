@@ -47,7 +47,8 @@ startGame() {
   local dir=$GAME
   mkdir -p "$WORK/data" "$WORK/elsewhere"
   [ $# -gt 0 ] && dir=$WORK/elsewhere
-  (cd "$dir" && exec env XDG_DATA_HOME="$WORK/data" NO_AT_BRIDGE=1 "$QVKAVI" "$@") \
+  (cd "$dir" && exec env XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config" NO_AT_BRIDGE=1 \
+    "$QVKAVI" "$@") \
     >"$WORK/qvkavi.log" 2>&1 &
   GAME_PID=$!
   waitUntil 10 mainWindowShown || fail "no main window"
@@ -70,11 +71,12 @@ shot() {
   import -window root "$1" 2>/dev/null
 }
 
-# The client area (the window's inside below the menu bar) as a PNG.
+# The client area (the window's inside below the menu bar) as a PNG; its size is 320x240 unless
+# given as $2 and $3.
 clientShot() {
-  local x y w h
+  local x y w h width=${2:-320} height=${3:-240}
   read -r x y w h <<<"$(geometry)"
-  import -window root -crop "320x240+${x}+$((y + h - 240))" +repage "$1" 2>/dev/null
+  import -window root -crop "${width}x${height}+${x}+$((y + h - height))" +repage "$1" 2>/dev/null
 }
 
 # Whether two pictures differ: their root-mean-square difference (0 to 1) is over 0.02.
@@ -150,13 +152,13 @@ closeAndExpectExit() {
 }
 
 # The title picture as the window shows it: the built resource's corner of 319 by 239 pixels
-# stretched to 320 by 240.
+# stretched to 320 by 240, or to the size $2 (WIDTHxHEIGHT).
 expectedTitle() {
   local dib=$BUILD/resources/made/TITLE bmp="$WORK/title.bmp" size
   size=$(stat -c %s "$dib")
   { printf 'BM'; perl -e 'print pack("V3", @ARGV)' $((size + 14)) 0 $((14 + 40 + 1024)); cat "$dib"; } \
     >"$bmp"
-  convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize '320x240!' "$1"
+  convert "$bmp" -crop 319x239+0+0 +repage -filter point -resize "${2:-320x240}!" "$1"
 }
 
 # Waits up to $1 seconds for the client area to differ from picture $2 (waitForChange), to show
