@@ -155,8 +155,9 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     int32_t r = game.moveIndex;
     const MoveRow& row = game.moveTable[r];
     bool inScene = std::string(playback.openClipName) == sceneClip;
-    bool inWindow = inScene && row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
-                    playback.currentFrame <= row.frame + kMoveFrameOffset;
+    MoveWindow window = moveWindow(row);
+    bool inWindow = inScene && row.frame != kEndRowFrame && window.opens <= playback.currentFrame &&
+                    playback.currentFrame <= window.closes;
     if (inWindow && r < target && pressedRow != r) {
       keyboardHookProc(correctKey(row));
       pressedRow = r;
@@ -188,8 +189,8 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     r = game.moveIndex;
     int32_t frame = playback.currentFrame;
     std::vector<bool> hero = heroMask(picture);
-    if (r < rows && game.moveTable[r].frame <= frame &&
-        frame <= game.moveTable[r].frame + kMoveFrameOffset) {
+    if (r < rows && moveWindow(game.moveTable[r]).opens <= frame &&
+        frame <= moveWindow(game.moveTable[r]).closes) {
       // The window of row r is open, or has just closed with its verdict still to come.
       EXPECT_FALSE(shows(picture, kPraise))
           << base << " row " << r << ": praise at currentFrame " << frame << " in the window";
@@ -197,7 +198,7 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
       EXPECT_TRUE(first || opening->second == hero)
           << base << " row " << r << ": the hero moves at currentFrame " << frame
           << ", before the verdict";
-    } else if (r > 0 && frame <= game.moveTable[r - 1].frame + 2 * kMoveFrameOffset &&
+    } else if (r > 0 && frame <= moveWindow(game.moveTable[r - 1]).closes + kMoveWindowFrames &&
                heroAtWindowOpen.count(r - 1) && heroMovedFrom(heroAtWindowOpen[r - 1], hero)) {
       moveShown[r - 1] = true;  // row r - 1 passed, and within a second its move shows
     }
@@ -209,9 +210,15 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     EXPECT_TRUE(moveShown[r]) << base << " row " << r << ": the move made never showed";
 }
 
-const std::vector<std::string> kScenes = {"seq01", "seq02", "seq03", "seq04", "seq05",
-                                          "seq06", "seq07", "seq08", "seq12", "seq13",
-                                          "seq14", "seq15", "seq16", "seq17"};
+// The game's scenes and their mirror images, by base name.
+std::vector<std::string> sceneBases() {
+  std::vector<std::string> bases;
+  for (const SceneStep& step : kSceneOrder)
+    for (const char* scene : {step.scene, step.mirror})
+      if (scene) bases.push_back(std::string(scene, kSceneBaseLength));
+  return bases;
+}
+const std::vector<std::string> kScenes = sceneBases();
 
 INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame,
                          ::testing::Combine(::testing::ValuesIn(kScenes), ::testing::Bool()),

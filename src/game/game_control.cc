@@ -64,7 +64,7 @@ bool gameThreadExists() {
 }
 
 bool gameOrDemoRunning() {
-  return readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
+  return game.gameActive || game.demoActive;
 }
 
 bool virtualGameThreadRunning() {

@@ -11,7 +11,7 @@
 
 void keyboardHookProc(uint32_t virtualKey) {
   // While the demo runs any key at all is input; a key of the key table below overwrites it.
-  if (readFlagLocked(game.demoActive)) latchInput(kInputUp);
+  if (game.demoActive) latchInput(kInputUp);
 
   if (virtualKey == kKeyF5) {
     playBeep(kGoodBeep);

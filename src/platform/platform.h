@@ -35,8 +35,14 @@ struct Directories {
   std::string current;  // "." unless a tool or a test says otherwise
 };
 
-// dir + "/" + name when that file exists; else the path of a file in dir whose name matches
-// name without regard to case; else dir + "/" + name. Never throws.
+// The names a directory holds, in the order the system lists them; none when it cannot be read.
+std::vector<std::string> listDirectory(const std::string& dir);
+// The entry of a directory's names that the game takes for name: name itself, else the first
+// that differs from it only in case. -1 when there is none.
+int findFileName(const std::vector<std::string>& entries, const char* name);
+
+// dir + "/" + name when that file exists; else the path of the file in dir that findFileName
+// takes for name; else dir + "/" + name. Never throws.
 std::string resolveInDirectory(const std::string& dir, const char* name);
 
 // Opens path for reading when it is a regular file; -1 for anything else (missing, a
