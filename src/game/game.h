@@ -27,9 +27,9 @@
 // ---------------------------------------------------------------------------------------------
 // Constants
 
-constexpr int kMoveRows = 100;          // rows of the move table, the end row included
-constexpr int kHotspotEntries = 100;    // checkpoint frames of the hotspot table
-constexpr int kLineReadSize = 128;      // one read of a text file takes at most 127 characters
+constexpr int kMoveRows = 100;        // rows of the move table, the end row included
+constexpr int kHotspotEntries = 100;  // checkpoint frames of the hotspot table
+constexpr int kLineReadSize = 128;    // one read of a text file takes at most 127 characters
 // A move file counts the frames of the picture, and the table stores each frame this much
 // higher: currentFrame, which the judging compares with it, runs one frame cache (a second)
 // ahead of the picture on screen.

@@ -28,8 +28,7 @@ static MoveRow& currentRow() {
 
 // Whether moves are judged now: not during the continue offer, game over, the demo, or F5.
 static bool judgingActive() {
-  return !judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
-         !game.demoActive;
+  return !judging.gameOverPlaying && !game.continueOffered && !game.judgingOff && !game.demoActive;
 }
 
 // Whether the current row's window is open; the end row has none.
@@ -91,9 +90,9 @@ struct Verdict {
                        // verdict there would take lives the player has not got, clip after
                        // clip, and the offer would never come)
   Decision decision = kDecisionNoMove;  // as judged in the window
-  bool creditsObject = false;  // the object taken in the window: a life for it, its row kept
-  bool objectTaken = false;    // an object move stays to be settled after the verdict
-  bool passesRow = false;      // the correct move: on to the next row, nothing plays
+  bool creditsObject = false;        // the object taken in the window: a life for it, its row kept
+  bool objectTaken = false;          // an object move stays to be settled after the verdict
+  bool passesRow = false;            // the correct move: on to the next row, nothing plays
   Decision plays = kDecisionNoMove;  // else the clip of this decision opens, for a life
 };
 

@@ -114,8 +114,8 @@ void advanceScene() {
 }
 
 const char* livesClip(int32_t lives) {
-  static const char* const kLivesClips[kMostLivesShown] = {"1lives.avi", "2lives.avi",
-                                                           "3lives.avi", "4lives.avi"};
+  static const char* const kLivesClips[kMostLivesShown] = {"1lives.avi", "2lives.avi", "3lives.avi",
+                                                           "4lives.avi"};
   return lives >= 1 && lives <= kMostLivesShown ? kLivesClips[lives - 1] : nullptr;
 }
 

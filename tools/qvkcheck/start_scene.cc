@@ -5,7 +5,7 @@
 std::string checkStartScene() {
   const std::string first = baseOf(kFirstScene);
   StartSceneFile start = readStartSceneFile();
-  if (!start.read) return first;  // none: the program starts with the first scene
+  if (!start.read) return first;        // none: the program starts with the first scene
   locateFile("infile.txt", "", 0, "");  // reports a miscased name
   if (start.word.empty()) {
     problem("infile.txt", 1,
