@@ -309,7 +309,8 @@ constexpr int kCommandWindowed = 40005;
 constexpr int kCommandFullScreen = 40007;
 constexpr int kCommandAbout = 65535;
 
-// Runs New, Load, Save, Stop or Full Screen; false (nothing done) for any other identifier.
+// Runs New, Load, Save, Stop or Full Screen as a command of the window (runCommand: held
+// while another command runs); false (nothing done) for any other identifier.
 bool runGameCommand(int commandId);
 
 // New's reset of the game's progress: five lives, nothing missed, the first scene and its
@@ -324,10 +325,12 @@ void resetToWindowed();
 
 // The game's part of the program's start-up, in order: joystick, random seed, start scene,
 // sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,
-// and the attract timer. The window exists and is placed before it runs.
+// and the attract timer. The window exists and is placed before it runs; it runs as a command
+// or before any can run.
 void startUp();
-// The game's part of shutdown, in order: beeps released, stream stopped, game thread ended,
-// AVI file released, frame timer and attract timer killed.
+// The game's part of shutdown, in order: stream stopped, game thread ended, AVI file released,
+// frame timer and attract timer killed, beeps released. It runs as a command, or inside the
+// command that closes the window.
 void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
@@ -337,7 +340,9 @@ int mostGameThreadsAtOnce();
 // Whether a game or the demo runs: full screen is entered only then.
 bool gameOrDemoRunning();
 
-// The AttractTimer's callback (timer thread): hands attractTick to the window thread.
+// The AttractTimer's callback (timer thread): hands the attract mode's look to the window
+// thread, which runs attractTick as a command when no command runs and looks again ten seconds
+// later when one does.
 void attractTimerFired();
 // Starts the demo when nobody plays; re-arms itself.
 void attractTick();

@@ -15,7 +15,7 @@ gulong keyReleaseHandler = 0;
 
 gboolean onKeyEvent(GtkWidget*, GdkEventKey* event, gpointer) {
   uint32_t virtualKey = virtualKeyOf(event);
-  if (!holdWhileWaiting([virtualKey] { keyEvent(virtualKey); })) keyEvent(virtualKey);
+  runCommand([virtualKey] { keyEvent(virtualKey); });
   return FALSE;  // never swallowed: menu mnemonics still work
 }
 

@@ -29,9 +29,7 @@ constexpr MenuItem kMenu[] = {
 };
 
 void onMenuItem(GtkMenuItem*, gpointer data) {
-  int commandId = GPOINTER_TO_INT(data);
-  if (holdWhileWaiting([commandId] { runCommand(commandId); })) return;
-  runCommand(commandId);
+  runMenuCommand(GPOINTER_TO_INT(data));
 }
 
 // An item of the menu bar itself (About) is chosen with one click, as it is on release after a
@@ -85,13 +83,19 @@ void setIcons(GtkWidget* window) {
 
 }  // namespace
 
-void runCommand(int commandId) {
-  if (runGameCommand(commandId)) return;
+// The menu's own commands. A command held until the window had closed does nothing.
+static void runShellCommand(int commandId) {
+  if (!shell.mainWindow) return;
   switch (commandId) {
     case kCommandWindowed: windowedCommand(); break;
     case kCommandAbout: showAboutBox(); break;
     default: break;
   }
+}
+
+void runMenuCommand(int commandId) {
+  if (runGameCommand(commandId)) return;
+  runCommand([commandId] { runShellCommand(commandId); });
 }
 
 GtkWidget* createMainWindow() {
@@ -135,18 +139,29 @@ bool onUiThread() {
   return std::this_thread::get_id() == shell.uiThread;
 }
 
-static gboolean runPosted(gpointer data) {
-  auto fn = reinterpret_cast<void (*)()>(data);
-  if (!holdWhileWaiting(fn)) fn();
+static gboolean runPostedCommand(gpointer data) {
+  runCommand(reinterpret_cast<void (*)()>(data));
   return G_SOURCE_REMOVE;
 }
 
-void runOnUiThread(void (*fn)()) {
+static gboolean runPostedTask(gpointer data) {
+  reinterpret_cast<void (*)()>(data)();
+  return G_SOURCE_REMOVE;
+}
+
+// fn on the user-interface thread: at once when called there, else from an idle callback, as a
+// command of its own or (asCommand false) plainly.
+static void postToUiThread(void (*fn)(), bool asCommand) {
   if (onUiThread()) {
     fn();
     return;
   }
-  g_idle_add_full(G_PRIORITY_DEFAULT, runPosted, reinterpret_cast<gpointer>(fn), nullptr);
+  g_idle_add_full(G_PRIORITY_DEFAULT, asCommand ? runPostedCommand : runPostedTask,
+                  reinterpret_cast<gpointer>(fn), nullptr);
+}
+
+void runOnUiThread(void (*fn)()) {
+  postToUiThread(fn, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -277,7 +292,7 @@ struct ShellWindow : Window {
   void enterFullScreen() override { runOnUiThread(enterFullScreenNow); }
   void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
   void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
-  void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
+  void runOnWindowThread(void (*task)()) override { postToUiThread(task, false); }
   bool wait(uint32_t ms) override {
     if (!onUiThread()) return waitUnlessStopped(ms);
     waitOnUiThread(ms);

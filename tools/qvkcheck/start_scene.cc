@@ -9,8 +9,8 @@ std::string checkStartScene() {
   locateFile("infile.txt", "", 0, "");  // reports a miscased name
   if (start.word.empty()) {
     problem("infile.txt", 1,
-            std::string("names no start scene: write the scene's file name (") + kFirstScene +
-                ") on the first line, or delete the file");
+            "names no start scene: write the scene's file name (seq01.avi) on the first line, or "
+            "delete the file");
     return first;
   }
   const std::string& scene = start.word;
