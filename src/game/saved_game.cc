@@ -71,10 +71,6 @@ static int32_t livesToResumeWith(int32_t saved) {
   return lives < 1 ? 1 : lives;
 }
 
-static int32_t tableIndex(int32_t index, int32_t size) {
-  return index < 0 || index >= size ? 0 : index;
-}
-
 static void reportSaveFailure() {
   if (platform.window) platform.window->showMessage(kSaveFailedText, kSaveFailedCaption, true);
 }
@@ -109,7 +105,9 @@ static FILE* createTemporary(const std::string& target, std::string* temporary) 
 }
 
 void saveGame() {
-  int32_t restartFrame = game.hotspotTable[tableIndex(game.hotspotIndex, kHotspotEntries)];
+  int32_t hotspotIndex = game.hotspotIndex;
+  QVK_ASSERT(hotspotIndex >= 0 && hotspotIndex < kHotspotEntries);
+  int32_t restartFrame = game.hotspotTable[hotspotIndex];
   int32_t lives = game.lives;
   int32_t clamped = clampedLives(lives);
   if (clamped != lives) game.lives.compare_exchange_strong(lives, clamped);

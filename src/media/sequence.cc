@@ -104,7 +104,8 @@ void closeSequence() {
 }
 
 void drawCachedFrame(int32_t slot) {
-  if (!platform.drawer || slot < 0 || slot >= kCacheSlots) return;
+  QVK_ASSERT(slot >= 0 && slot < kCacheSlots);
+  if (!platform.drawer) return;
   platform.drawer->drawFrame(playback.videoFormat, playback.videoFormatSize,
                              playback.frameCache[slot], playback.slotBytes[slot]);
 }
