@@ -46,7 +46,8 @@ constexpr int32_t kMostClipFrames = 1 << 19;
 //
 // The media engine's one global record. While a game runs the game thread alone writes it; the
 // commands of the window thread open and close clips only when no game thread runs. A field
-// that another thread touches is atomic and says which thread that is.
+// that another thread touches is atomic and says which thread that is, but for the sound
+// objects' pointers (below), which are safe by order.
 
 // The open clip's next video frames, still compressed as the file stores them.
 using FrameCache = uint8_t[kCacheSlots][kSlotBytes];
@@ -95,7 +96,10 @@ struct PlaybackState {
   uint32_t playCursor = 0;         // bytes: the stream buffer's play position at the last poll
   SoundStage soundStage = SoundStage::kPlaying;
 
-  // Platform objects, each possibly absent and tested before every use.
+  // Platform objects, each possibly absent and tested before every use. The sound objects are
+  // plain pointers that the game thread and the window thread both read: safe by order, as
+  // start-up sets them before a game thread can start, and shutdown releases the beeps only
+  // after the game thread has been joined (the device and the stream buffer stay to the end).
   SoundDevice* soundDevice = nullptr;
   SoundBuffer* streamBuffer = nullptr;  // kStreamBufferBytes, looping
   SoundBuffer* goodBeep = nullptr;
