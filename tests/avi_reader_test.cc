@@ -1,9 +1,13 @@
 // The AVI reader against hand-made files: every index kind, record lists, odd chunks, cut-short,
 // damaged and hostile files.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 
 #include "avi_test_support.h"
+#include "media/avi_riff.h"
 #include "media/media.h"
 #include "test_support.h"
 
@@ -133,10 +137,12 @@ TEST_F(AviReaderTest, ReadsAreExactAndFailOutsideTheStreams) {
   EXPECT_EQ(size, 141);
 }
 
+// Behind each stream header lies an odd-sized chunk and its pad byte, before the format.
 TEST_F(AviReaderTest, FormatsAreReadAsStored) {
   HandAvi layout = sampleAvi(HandIndex::idx1);
   layout.videoFormat = bitmapFormat(320, 240, 8, 1, 256);  // 1064 bytes
   layout.soundBlock = 4;
+  layout.junkBeforeFormat = true;
   auto file = open(buildHandAvi(layout));
   ASSERT_TRUE(file->hasVideo() && file->hasAudio());
   uint8_t format[kVideoFormatSize];
@@ -190,6 +196,37 @@ TEST_F(AviReaderTest, IndexEntryOutsideTheFileEndsTheStreamThere) {
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->frameCount(), 4);
   EXPECT_EQ(readFrame(file.get(), 3), layout.frames[3]);
+}
+
+// A file cut short after it was opened (a copy still being made, a failing disk): a read that
+// reaches past the cut fails, rather than fill the rest of the buffer with the bytes it got.
+TEST_F(AviReaderTest, ReadsPastACutMadeAfterOpeningFail) {
+  HandAvi layout = sampleAvi(HandIndex::idx1);
+  std::string bytes = buildHandAvi(layout);
+  auto file = open(bytes);
+  size_t frame6 = bytes.find(layout.frames[6]);
+  ASSERT_NE(frame6, std::string::npos);
+  ASSERT_EQ(truncate(current.file("clip.avi").c_str(), off_t(frame6 + 100)), 0);
+  EXPECT_EQ(readFrame(file.get(), 5), layout.frames[5]);
+  EXPECT_EQ(readFrame(file.get(), 6), "<failed>");
+}
+
+// The reads a file may cost are counted: the last one the budget allows is made, the next is
+// refused.
+TEST_F(AviReaderTest, ReadsStopAtTheirBudget) {
+  current.write("bytes", patternBytes(100, 1));
+  AviLayout layout;
+  layout.fd = ::open(current.file("bytes").c_str(), O_RDONLY);
+  ASSERT_GE(layout.fd, 0);
+  layout.fileSize = 100;
+  layout.mostReads = 2;
+  char buffer[10];
+  EXPECT_TRUE(readAt(layout, 0, buffer, 10));
+  EXPECT_TRUE(readAt(layout, 50, buffer, 10));
+  EXPECT_FALSE(readAt(layout, 90, buffer, 10));
+  EXPECT_EQ(layout.reads, 2u);
+  EXPECT_EQ(layout.bytesRead, 20u);
+  close(layout.fd);
 }
 
 TEST_F(AviReaderTest, NotAnAviFileFailsToOpen) {
@@ -253,18 +290,22 @@ TEST_F(AviReaderTest, CutShortOrDamagedFilesFailCleanly) {
 
 // Super indexes that name two standard indexes in turn, 200000 times: the 4.3 MB file of the
 // report (a 1 MiB index without entries, here 256 KiB after a small one), and over 100 MB (52 MiB
-// of empty chunks for the walk between them). The indexes name no frame, so the frames are
-// found by a walk over the movie list.
+// of empty chunks for the walk between them); and 64 times around small ones, a seed of the
+// reader's fuzz target. The indexes name no frame, so the frames are found by a walk over the
+// movie list.
 TEST_F(AviReaderTest, HostileSuperIndexesOpenInAboutOneRead) {
   std::vector<std::string> frames = {patternBytes(300, 1), patternBytes(301, 2)};
   struct Case {
+    uint32_t entries;
     uint64_t zeroBytes;
     uint32_t indexBytes;
-  } cases[] = {{256 << 10, 1 << 20}, {52u << 20, 46u << 20}};
+  } cases[] = {{200000, 256 << 10, 1 << 20}, {200000, 52u << 20, 46u << 20}, {64, 64, 256}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.zeroBytes);
     std::string path = current.file("hostile.avi");
-    ASSERT_TRUE(writeHostileOpenDmlAvi(path, frames, 200000, c.zeroBytes, c.indexBytes));
+    ASSERT_TRUE(writeHostileOpenDmlAvi(path, frames, c.entries, c.zeroBytes, c.indexBytes));
+    if (c.entries == 64)
+      keepAsFuzzSeed("avi_file", "super_index_repeats.avi", current.read("hostile.avi"));
     std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(costsAboutOneRead(file.get(), std::filesystem::file_size(path)));
@@ -292,6 +333,18 @@ TEST_F(AviReaderTest, IndexesCannotListMoreThanTheFileHolds) {
   // The stream ends where an entry does not follow the one before it.
   EXPECT_EQ(file->frameCount(), 2);
   EXPECT_EQ(readFrame(file.get(), 1), layout.frames[1]);
+
+  // An idx1 index that names frame 0's chunk for every chunk: the stream ends after it.
+  HandAvi compact = compactAvi(HandIndex::idx1);
+  bytes = buildHandAvi(compact);
+  size_t entry = bytes.rfind("idx1") + 8;
+  for (size_t at = entry + 16; at + 16 <= bytes.size(); at += 16)
+    bytes.replace(at, 16, bytes.substr(entry, 16));
+  keepAsFuzzSeed("avi_file", "idx1_repeats.avi", bytes);
+  file = open(bytes);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->frameCount(), 1);
+  EXPECT_EQ(readFrame(file.get(), 0), compact.frames[0]);
 
   // An idx1 chunk that claims far more than the file holds.
   bytes = buildHandAvi(sampleAvi(HandIndex::idx1));

@@ -124,6 +124,11 @@ void writeStreamList(RiffBuilder& b, bool video, const HandAvi& layout, uint32_t
   b.u32(video ? 0 : layout.soundBlock);
   b.u64(0);
   b.end();
+  if (layout.junkBeforeFormat) {
+    b.begin("JUNK");
+    b.raw("odd");
+    b.end();
+  }
   b.begin("strf");
   if (video) {
     b.raw(layout.videoFormat.empty() ? bitmapFormat(320, 240, 8, 1, 16) : layout.videoFormat);

@@ -42,7 +42,8 @@ struct HandAvi {
   uint32_t headerFrames = 0;  // avih dwTotalFrames; 0: the number of frames
   std::string videoFormat;    // strf of the video stream; empty: an 8-bit MS-RLE header
   uint16_t soundBlock = 2;
-  bool paletteChange = false;  // a "00pc" chunk after frame 0 (no frame of its own)
+  bool paletteChange = false;     // a "00pc" chunk after frame 0 (no frame of its own)
+  bool junkBeforeFormat = false;  // an odd-sized chunk between each stream header and format
 };
 
 std::string buildHandAvi(const HandAvi& layout);

@@ -90,7 +90,9 @@ TEST_P(GameFlow, FifthDeathWithoutAKeyIsGameOver) {
   EXPECT_GE(session->window.invalidations, 1);
 }
 
+// The missed scene is the first in which an object was passed by: seq04 offers one too.
 TEST_P(GameFlow, MissedObjectBringsItsSceneBackAfterTheSixthScene) {
+  addScene("seq04", {"40 d1 d1 d1 d1 d1 00", "90 d2 t1 d2 d2 d2 00"}, {0, 70, 9999}, 130);
   forceCoins("11111");
   start();
   runGameCommand(kCommandNew);
@@ -98,6 +100,7 @@ TEST_P(GameFlow, MissedObjectBringsItsSceneBackAfterTheSixthScene) {
   playPerfectly([&] { return !missed().empty(); });  // the correct move passes the object by
   EXPECT_EQ(missed(), "seq03.avi");
   playPerfectly([&] { return opened("missed.avi 0"); });
+  EXPECT_TRUE(opened("seq04.avi 0"));
   EXPECT_EQ(scene(), "seq03.avi");
   EXPECT_EQ(opens().back(), "seq03.avi 0");
   EXPECT_TRUE(missed().empty());
@@ -111,6 +114,22 @@ TEST_P(GameFlow, MissedObjectBringsItsSceneBackAfterTheSixthScene) {
   std::vector<std::string> scenes = scenesOpenedAtTheirStart();
   ASSERT_GE(scenes.size(), 4u);
   EXPECT_TRUE(scenes[0] == "seq04" || scenes[0] == "seq14");
+}
+
+// A clip that ends in a window, before its verdict, leaves nothing of it to the next: seq02 opens
+// at its first checkpoint, past its first window, whose row is passed unjudged like any row
+// before a checkpoint.
+TEST_P(GameFlow, AWindowOpenWhenItsSceneEndsIsNotJudgedInTheNext) {
+  addScene("seq01", {"40 d1 d1 d1 d1 d1 00"}, {0, 9999}, 58);  // ends in its window, 52 to 64
+  addScene("seq02", {"40 d1 d1 d1 d1 d1 00", "90 d2 d2 d2 d2 d2 00"}, {70, 9999}, 130);
+  forceCoins("11");
+  start();
+  runGameCommand(kCommandNew);
+  runUntilOpened("seq02.avi");
+  EXPECT_EQ(opens().back(), "seq02.avi 70");
+  playPerfectly([&] { return opened("seq03.avi 0"); });
+  EXPECT_FALSE(opened("seq02d1.avi 0"));
+  EXPECT_EQ(game.lives, 5);
 }
 
 // Every scene before the seventh can be the missed one; a name outside the list replays nothing.

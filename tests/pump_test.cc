@@ -125,9 +125,17 @@ TEST_F(PumpTest, WorkedExampleSoundModeFromFrameZero) {
   EXPECT_EQ(playback.chunkClock, 7);
 }
 
+// The clip opened before has drawn a few frames; the open starts the cache again from slot 0.
 TEST_F(PumpTest, OpenAtFrameSevenAndTheOddStartFrame) {
   VirtualSoundBuffer* buffer = useSound();
+  openSequence("clip.avi", 0);
+  for (uint32_t at : {0u, 3675u, 7350u}) {
+    setCursor(at);
+    runMediaSteps();
+  }
+  drawer.clear();
   openSequence("clip.avi", 7);
+  EXPECT_EQ(drawer.framesDrawn(), std::vector<int32_t>{7});
   for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(slotFrame(i), 7 + i);
   EXPECT_EQ(playback.chunkClock, 9);
   EXPECT_EQ(buffer->bytes[0], trackByte(12862 * 2));  // (7 * 3675) / 2 samples in
@@ -210,14 +218,15 @@ TEST_F(PumpTest, ShortFilesKeepThePreviousFramesAndStillEnd) {
   openSequence("short.avi", 0);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(slotFrame(i), i);
   for (int i = 8; i < kCacheSlots; ++i) EXPECT_EQ(slotFrame(i), 100 + i);
-  // Its whole sound fits in the preload: it ends once its sound has played.
-  int passes = passesToTheEnd();
-  EXPECT_GT(passes, 0);
-  EXPECT_LT(passes, 200);
+  // Its whole sound fits in the preload, in chunks 0 to 3, two frames each: the clip ends as the
+  // play cursor enters chunk 3, the last that holds its sound, at byte 22050 (60 passes of a
+  // tenth of a frame).
+  EXPECT_EQ(passesToTheEnd(), 60);
 }
 
 TEST_F(PumpTest, SoundStreamWithoutSoundPlaysOnTheFrameTimer) {
   writeAviClip("nosound.avi", 3, 0);
+  keepAsFuzzSeed("avi_file", "sound_stream_empty.avi", current.read("nosound.avi"));
   useSound();
   openSequence("nosound.avi", 0);
   EXPECT_FALSE(playback.soundClock);
@@ -283,14 +292,17 @@ TEST_F(PumpTest, CheckpointsMoveTheRestartPointOnePerStep) {
   current.write("seq01.hot", "0\n250\n300\n9999\n");
   loadHotspotFile("seq01.hot");
   openSequence("clip.avi", 0);
-  playback.clockFrame = 310;  // jumped past two checkpoints
+  playback.clockFrame = 249;
   EXPECT_TRUE(pollClock().clockRead);
+  EXPECT_EQ(game.hotspotIndex, 0);
+  playback.clockFrame = 300;  // jumped past 250, and at 300: a checkpoint is passed at its frame
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 1);
   EXPECT_EQ(game.resumeMoveIndex, 1);  // first row beyond frame 250 (row 1 is at 282)
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 2);
   EXPECT_EQ(game.resumeMoveIndex, 2);
+  playback.clockFrame = 9998;
   checkpointStep();
   EXPECT_EQ(game.hotspotIndex, 2);  // 9999 not reached
 
@@ -305,34 +317,36 @@ TEST_F(PumpTest, CheckpointsMoveTheRestartPointOnePerStep) {
   EXPECT_LT(game.resumeMoveIndex, kMoveRows);
 }
 
-// Uncompressed and run-length clips, as the writer stores them, reach the window as their
-// pictures. (A whole uncompressed 320x240 frame would not fit a cache slot: a smaller picture,
-// stretched to the window, white box on black.)
-TEST_F(PumpTest, UncompressedAndRunLengthClipsDrawTheirPictures) {
-  AviClip clip;
-  clip.width = 160;
-  clip.height = 120;
-  clip.palette[200] = 0xFFFFFF;
-  std::vector<uint8_t> picture(size_t(clip.width) * clip.height, 7);
-  for (int y = 20; y < 60; ++y)
-    for (int x = 30; x < 90; ++x) picture[size_t(y) * clip.width + size_t(x)] = 200;
-  clip.frames = {picture, picture};
-
+// Pictures reach the window as the file stores them, rows the right way up; a dropped frame (a
+// chunk stored empty) draws nothing, and the picture before it stays. (Uncompressed pictures
+// smaller than the window, so that they fit a cache slot: a white box on black, stretched.)
+TEST_F(PumpTest, PicturesReachTheWindowAndADroppedFrameLeavesThePictureBeforeIt) {
+  HandAvi layout;
+  layout.audio = false;
+  layout.videoFormat = bitmapFormat(160, 120, 8, 0, 256);  // colour 255 is white
+  std::string box(160 * 120, '\0');
+  for (int y = 20; y < 60; ++y) box.replace(size_t(119 - y) * 160 + 30, 60, 60, '\xFF');
+  for (int n = 0; n < 30; ++n)
+    layout.frames.push_back(n == 13 ? "" : n % 2 ? std::string(box.size(), '\0') : box);
+  current.write("dropped.avi", buildHandAvi(layout));
   std::unique_ptr<FrameDrawer> decoder(makeDecodingFrameDrawer());
   platform.drawer = decoder.get();
   platform.media = aviMediaLibrary();
-  for (bool rle : {false, true}) {
-    clip.compressRle = rle;
-    ASSERT_TRUE(writeAviFile(current.file("picture.avi").c_str(), clip));
-    window.lastPicture.clear();
-    openSequence("picture.avi", 0);
-    drawCachedFrame(0);
-    ASSERT_EQ(window.lastPicture.size(), size_t(kPictureWidth) * kPictureHeight);
-    EXPECT_EQ(window.lastPicture[80 * kPictureWidth + 120], 0xFFFFFFu) << rle;  // in the box
-    EXPECT_EQ(window.lastPicture[200 * kPictureWidth + 300], 0u) << rle;        // outside
-    EXPECT_EQ(window.lastPicture[10 * kPictureWidth + 120], 0u) << rle;  // above: rows not flipped
-    closeSequence();
+  openSequence("dropped.avi", 0);
+  // Frame n is read at tick n and drawn twelve ticks later.
+  std::vector<uint32_t> shown[26];
+  for (int tick = 1; tick <= 25; ++tick) {
+    timers.advance(kFrameTimerMs);
+    runMediaSteps();
+    shown[tick] = window.lastPicture;
   }
+  ASSERT_EQ(shown[24].size(), size_t(kPictureWidth) * kPictureHeight);  // frame 12
+  EXPECT_EQ(shown[24][80 * kPictureWidth + 120], 0xFFFFFFu);            // in the box
+  EXPECT_EQ(shown[24][200 * kPictureWidth + 300], 0u);                  // outside
+  EXPECT_EQ(shown[24][10 * kPictureWidth + 120], 0u);                   // above it
+  EXPECT_TRUE(shown[23] != shown[24]);
+  EXPECT_TRUE(shown[24] == shown[25]);  // frame 13 is dropped
+  closeSequence();
 }
 
 TEST_F(PumpTest, RefillThatCannotLockIsTriedAtTheNextPass) {

@@ -32,6 +32,7 @@ TEST_F(QvkProbeTest, ExtremePictureSizesAreReportedAsStored) {
   HandAvi layout;
   layout.frames = {patternBytes(100, 1)};
   layout.videoFormat = bitmapFormat(320, INT_MIN, 8, 1, 16);
+  keepAsFuzzSeed("avi_file", "height_min.avi", buildHandAvi(layout));
   EXPECT_TRUE(says(probe(buildHandAvi(layout)), "video: stream 0, 320x2147483648 (top-down)"));
   EXPECT_EQ(status, 0);
 

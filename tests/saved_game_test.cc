@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "game/save_record.h"
 #include "media/media.h"
 #include "test_support.h"
 
@@ -45,15 +46,16 @@ static std::string name15(const std::string& name) {
 
 static const std::string kFailed = "Failed to create save file C:\\QVK\\QVK.Sav";
 
-// Every LF byte of the record is stored as CR LF, and read back as one byte.
+// Every LF byte of the record is stored as CR LF, and read back as one byte; a CR of the record
+// is a byte like any other.
 TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoint) {
   playSeq03();
   writeName(game.missedScene, "seq02.avi");
-  game.moveIndex = 10;        // 0x0A
-  game.resumeMoveIndex = 26;  // 0x1A, which is data too
+  game.moveIndex = 13;        // 0x0D
+  game.resumeMoveIndex = 10;  // 0x0A
   saveGame();
-  std::string expected = name15("seq02.avi") + le32(4) + name15("seq03.avi") + le32(400) + "\r" +
-                         le32(10) + le32(2) + le32(26);
+  std::string expected = name15("seq02.avi") + le32(4) + name15("seq03.avi") + le32(400) +
+                         le32(13) + le32(2) + "\r" + le32(10);
   EXPECT_EQ(saveFile(), expected);
   EXPECT_TRUE(messages().empty());
   EXPECT_EQ(install.names(), (std::vector<std::string>{"qvk.sav"}));  // no temporary left
@@ -63,11 +65,20 @@ TEST_F(SavedGameTest, RecordIsFiftyBytesFieldAfterFieldAndLoadsBackAtItsCheckpoi
   EXPECT_TRUE(nameEquals(game.sceneFile, "seq03.avi"));
   EXPECT_TRUE(nameEquals(game.missedScene, "seq02.avi"));
   EXPECT_EQ(restartFrame, 400);
-  EXPECT_EQ(game.moveIndex, 10);
+  EXPECT_EQ(game.moveIndex, 13);
   EXPECT_EQ(game.hotspotIndex, 2);
-  EXPECT_EQ(game.resumeMoveIndex, 26);
+  EXPECT_EQ(game.resumeMoveIndex, 10);
   EXPECT_EQ(game.lives, 4);
   EXPECT_EQ(game.hotspotTable[2], 400);  // seq03.hot was loaded
+}
+
+// Only a CR LF pair of the file is one byte of the record: a CR alone, a CR before another CR,
+// 0x1A and a CR that ends the file are bytes of their own. Nothing past the file is looked at.
+TEST_F(SavedGameTest, OnlyCrLfPairsOfTheFileAreReadAsOneByte) {
+  const uint8_t stored[] = {'\r', 'a', '\r', '\r', '\n', 0x1A, '\r', /* past the file: */ '\n'};
+  uint8_t record[kSaveRecordSize];
+  ASSERT_EQ(decodeSaveFile(stored, sizeof stored - 1, record), 6);
+  EXPECT_EQ(std::string(record, record + 6), std::string("\ra\r\n\x1a\r"));
 }
 
 TEST_F(SavedGameTest, LivesAreClampedInPlace) {

@@ -2,16 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 #include "media/media.h"
 
 static std::vector<std::string> recorded;
 static std::vector<std::pair<std::string, int32_t>> livesAtOpens;
+static int openCount = 0;  // clips opened so far; the last at frame openedAt
+static int openedAt = 0;
 
 static void recordEvent(const char* line) {
   if (!line) return;
   recorded.emplace_back(line);
-  if (std::strncmp(line, "open ", 5) == 0) livesAtOpens.emplace_back(line + 5, game.lives);
+  if (std::strncmp(line, "open ", 5) != 0) return;
+  livesAtOpens.emplace_back(line + 5, game.lives);
+  ++openCount;
+  openedAt = std::atoi(std::strrchr(line, ' ') + 1);
 }
 
 std::string clockName(const ::testing::TestParamInfo<bool>& info) {
@@ -22,6 +28,7 @@ void ScenarioTest::SetUp() {
   resetGameState();
   recorded.clear();
   livesAtOpens.clear();
+  openCount = 0;
   session = std::make_unique<HeadlessSession>();
   session->soundClock = soundClock();
   traceHook = recordEvent;
@@ -38,9 +45,11 @@ void ScenarioTest::addScene(const std::string& base, const std::vector<std::stri
   std::string text;
   for (const std::string& line : moves) text += line + "\r\n";
   gameDir.write(base + ".txt", text);
+  movesOf[base + ".avi"] = readMoves(text);
   text.clear();
   for (int frame : checkpoints) text += std::to_string(frame) + "\r\n";
   gameDir.write(base + ".hot", text);
+  removeClip(base + ".avi");
   addClip(base + ".avi", frames);
 }
 
@@ -97,38 +106,42 @@ void ScenarioTest::runToTheEnd() {
   ASSERT_FALSE(virtualGameThreadRunning());
 }
 
-uint32_t correctKey(const MoveRow& row) {
-  if (std::strcmp(row.upClip, kCorrectMoveClip) == 0) return kKeyUp;
-  if (std::strcmp(row.downClip, kCorrectMoveClip) == 0) return kKeyDown;
-  if (std::strcmp(row.leftClip, kCorrectMoveClip) == 0) return kKeyLeft;
-  if (std::strcmp(row.rightClip, kCorrectMoveClip) == 0) return kKeyRight;
-  return kKeySpace;
-}
-
-static uint32_t objectKey(int32_t code) {
-  switch (code) {
-    case kInputUp: return kKeyUp;
-    case kInputDown: return kKeyDown;
-    case kInputLeft: return kKeyLeft;
-    case kInputRight: return kKeyRight;
-    default: return kKeySpace;
+std::vector<MoveLine> readMoves(const std::string& moveFileText) {
+  // The keys of the moves up, down, left, right and action, the tokens after the miss clip's.
+  static const uint32_t kKeys[] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpace};
+  std::vector<MoveLine> moves;
+  std::istringstream lines(moveFileText);
+  std::string line, miss;
+  while (std::getline(lines, line)) {
+    std::istringstream items(line);
+    MoveLine move;
+    if (!(items >> move.trigger >> miss)) continue;
+    std::string token;
+    for (uint32_t key : kKeys) {
+      if (!(items >> token)) break;
+      if (token == "00") move.correctKey = key;
+      if (token[0] == 't') move.objectKey = key;
+    }
+    moves.push_back(move);
   }
+  return moves;
 }
 
 void ScenarioTest::playPerfectly(const std::function<bool()>& done) {
-  size_t seen = recorded.size();
-  int pressedRow = -1;
   for (int i = 0; i < kPatience && virtualGameThreadRunning() && !done(); ++i) {
-    for (size_t e = seen; e < recorded.size(); ++e)
-      if (recorded[e].rfind("open ", 0) == 0) pressedRow = -1;  // a new clip: press again
-    seen = recorded.size();
-    const MoveRow& row = game.moveTable[game.moveIndex];
-    bool inWindow = row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
-                    playback.currentFrame <= row.frame + 12;
-    if (inWindow && pressedRow != game.moveIndex && !game.judgingOff) {
-      bool object = takeObjects && row.objectMove != 0 && judging.objectRow != game.moveIndex;
-      press(object ? objectKey(row.objectMove) : correctKey(row));
-      pressedRow = game.moveIndex;
+    static const std::vector<MoveLine> kNoMoves;
+    auto scene = movesOf.find(clip());
+    const std::vector<MoveLine>& moves = scene == movesOf.end() ? kNoMoves : scene->second;
+    int frame = playback.currentFrame;
+    for (const MoveLine& move : moves) {
+      if (move.opens() <= openedAt || frame < move.opens() || frame > move.closes()) continue;
+      if (pressedOpen == openCount && pressedTrigger == move.trigger) break;
+      std::string object = clip() + " " + std::to_string(move.trigger);
+      bool take = takeObjects && move.objectKey && objectsTaken.insert(object).second;
+      press(take ? move.objectKey : move.correctKey);
+      pressedOpen = openCount;
+      pressedTrigger = move.trigger;
+      break;
     }
     pass();
   }

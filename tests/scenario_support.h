@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,19 @@
 
 // The text of a name the game shares between its threads.
 std::string textOf(const SharedName& name);
+
+// A line of a move file as the player reads it: its trigger frame, the key of its correct move
+// (the token "00") and of its object move (a token that begins with t; 0 for none). The row's
+// window is open while currentFrame runs from 12 to 24 frames after the trigger frame, both
+// included (trigger 290: 302 to 314), and its verdict is taken at the last of them.
+struct MoveLine {
+  int trigger = 0;
+  uint32_t correctKey = 0;
+  uint32_t objectKey = 0;
+  int opens() const { return trigger + 12; }
+  int closes() const { return trigger + 24; }
+};
+std::vector<MoveLine> readMoves(const std::string& moveFileText);
 
 class ScenarioTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -33,8 +48,9 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   void runToTheEnd();  // until the game thread has ended
   // A key event of the window: it reaches the game only while the window has the focus.
   void press(uint32_t virtualKey) { keyEvent(virtualKey); }
-  // Plays on, making the correct move in every window (and taking every object first, unless
-  // takeObjects is cleared), until done() holds or the game thread ends.
+  // Plays on, making the correct move at the first frame of every window of the scene's move
+  // file (and taking every object first, unless takeObjects is cleared), until done() holds or
+  // the game thread ends. A scene opened at a frame plays the windows that open after it.
   void playPerfectly(const std::function<bool()>& done);
   bool takeObjects = true;
   bool at(const std::string& name, int frame) const {
@@ -60,9 +76,11 @@ class ScenarioTest : public ::testing::TestWithParam<bool> {
   TempDir gameDir;
   TempDir installDir;
   std::unique_ptr<HeadlessSession> session;
+
+ private:
+  std::map<std::string, std::vector<MoveLine>> movesOf;  // by scene file, as addScene wrote them
+  std::set<std::string> objectsTaken;                    // "seq01.avi 290": scene and trigger
+  int pressedOpen = -1, pressedTrigger = -1;             // the window played last, in which open
 };
 
 std::string clockName(const ::testing::TestParamInfo<bool>& info);
-
-// The key of the row's correct move.
-uint32_t correctKey(const MoveRow& row);

@@ -14,6 +14,10 @@
 #include "platform/platform.h"
 #include "temp_dir.h"
 
+// Hands a file a test made to a fuzz target as a seed: with QVK_WRITE_SEEDS=1 it is written as
+// fuzz/corpus/TARGET/NAME.
+void keepAsFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes);
+
 // Message boxes the window has shown so far, as "caption|text".
 std::vector<std::string> messagesOf(HeadlessWindow& window);
 

@@ -63,6 +63,11 @@ std::string foldedName(const std::string& name);
 bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t>* out,
                       std::string* error);
 
+// Whether a member of dataBytes bytes named by nameBytes bytes fits the format without ZIP64:
+// its sizes are 32-bit fields in which 0xffffffff stands for ZIP64, its name's length a 16-bit
+// field. (Data beyond that would reach deflate and the CRC cut to 32 bits.)
+bool memberFitsZip(uint64_t dataBytes, size_t nameBytes);
+
 // ---------------------------------------------------------------------------------------------
 // Installing
 //

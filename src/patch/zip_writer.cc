@@ -56,6 +56,10 @@ void appendName(const ZipMember& member, std::vector<uint8_t>* out) {
 
 }  // namespace
 
+bool memberFitsZip(uint64_t dataBytes, size_t nameBytes) {
+  return dataBytes <= kMaxZipBytes && nameBytes <= kMaxCommentBytes;
+}
+
 bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t>* out,
                       std::string* error) {
   if (members.size() >= 0xffff) {
@@ -66,7 +70,7 @@ bool appendZipArchive(const std::vector<ZipMember>& members, std::vector<uint8_t
   std::vector<uint8_t> packed;
   for (size_t i = 0; i < members.size(); ++i) {
     const ZipMember& member = members[i];
-    if (member.data.size() > kMaxZipBytes || member.name.size() > kMaxCommentBytes ||
+    if (!memberFitsZip(member.data.size(), member.name.size()) ||
         !deflateData(member.data, &packed) || out->size() + packed.size() > kMaxZipBytes) {
       *error = "member \"" + member.name + "\" does not fit into a ZIP archive";
       return false;

@@ -40,6 +40,8 @@ constexpr int kCallbackSamples = 1024;
 constexpr uint32_t kMixBlock = 1024;  // output bytes mixed per pass over the buffers
 constexpr int32_t kUnityGain = 1 << 16;
 static_assert(kCallbackSamples * kOutputChannels < kSoundBytesPerFrame);
+// Without SDL's device the output's own clock takes blocks of the same size.
+static_assert(kCallbackSamples * kOutputChannels == kOutputBlockBytes);
 
 struct SdlSoundDevice;
 
@@ -375,6 +377,9 @@ SoundDevice* createSdlSoundDevice() {
   device->clock = steadyClockNs;
   auto* backend = new SdlAudioBackend;
   backend->device = device;
+  // SDL's audio starts on the thread that makes the device; the output's thread starts it only
+  // when there was none then.
+  backend->audioInitialized = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   device->output = new SoundOutput;
   device->output->device = device;
   device->output->backend = backend;

@@ -164,6 +164,24 @@ TEST(ZipArchive, FeaturesAPatchNeverUsesAreRefused) {
   EXPECT_EQ(refusal({}), "no ZIP archive found");
 }
 
+// The end record closes the file (a comment, if any, runs exactly to its end), and the central
+// directory it names ends where the end record begins.
+TEST(ZipArchive, BytesAfterTheEndOrADirectoryOfAnotherSizeAreRefused) {
+  const std::vector<uint8_t> good = zipOf(sampleMembers());
+  std::vector<uint8_t> trailing = good;
+  trailing.push_back(0);
+  EXPECT_EQ(refusal(trailing), "no ZIP archive found");
+  const size_t end = endRecordAt(good);
+  for (size_t field : {size_t{12}, size_t{16}})  // the directory's size, its offset
+    for (uint32_t change : {1u, 0u - 1u}) {
+      std::vector<uint8_t> zip = good;
+      put32(&zip, end + field, get32(zip, end + field) + change);
+      EXPECT_EQ(refusal(zip),
+                "the central directory does not end where the archive's end record is")
+          << field << " " << int32_t(change);
+    }
+}
+
 TEST(ZipArchive, ALocalHeaderThatDisagreesWithTheDirectoryIsRefused) {
   const std::vector<uint8_t> good = zipOf(sampleMembers());
   for (size_t field : {size_t{14}, size_t{18}, size_t{22}, size_t{30}}) {
@@ -172,6 +190,19 @@ TEST(ZipArchive, ALocalHeaderThatDisagreesWithTheDirectoryIsRefused) {
     EXPECT_EQ(refusal(zip), "member \"SEQ01.TXT\": its local header differs from the directory")
         << field;
   }
+}
+
+// Sizes beyond the format's fields are refused before anything is written: 0xffffffff bytes
+// would read as ZIP64, 2^32 as none at all. (No test can hold 4 GB of data in memory.)
+TEST(ZipArchive, AMemberTooLargeForTheFormatIsNotWritten) {
+  EXPECT_TRUE(memberFitsZip(0xfffffffe, 65535));
+  EXPECT_FALSE(memberFitsZip(0xffffffff, 9));
+  EXPECT_FALSE(memberFitsZip(uint64_t{1} << 32, 9));
+  EXPECT_FALSE(memberFitsZip(9, 65536));
+  std::vector<uint8_t> out;
+  std::string error;
+  EXPECT_FALSE(appendZipArchive({member(std::string(65536, 'A'), "data")}, &out, &error));
+  EXPECT_NE(error.find("does not fit into a ZIP archive"), std::string::npos);
 }
 
 // Every cut of the file and every changed byte: refused, or read as what was written (a byte of

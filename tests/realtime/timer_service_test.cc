@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "eventually.h"
 #include "platform/headless.h"
@@ -102,19 +104,34 @@ TEST_F(TimerServiceTest, CallbackMayKillItself) {
   EXPECT_EQ(calls, 1);
 }
 
+// Two threads set and kill events at once: every event gets an id of its own, and once every
+// event is killed no callback runs any more. The service then ends with an event still set.
 TEST_F(TimerServiceTest, EventsSetAndKilledFromSeveralThreads) {
-  auto churn = [&] {
+  std::vector<TimerId> ids[2];  // thread t's event i, killed at once unless i % 4 == 0
+  auto churn = [&](int t) {
     for (int i = 0; i < 200; ++i) {
-      TimerId id = timers->setEvent(1 + i % 3, count, i % 2 == 0);
-      if (i % 4 != 0) timers->killEvent(id);
+      ids[t].push_back(timers->setEvent(1 + i % 3, count, i % 2 == 0));
+      if (i % 4 != 0) timers->killEvent(ids[t].back());
       if (i % 20 == 0) std::this_thread::sleep_for(1ms);
     }
   };
-  std::thread a(churn), b(churn);
+  std::thread a(churn, 0), b(churn, 1);
   a.join();
   b.join();
-  timers.reset();  // ends with periodic events still set
-  SUCCEED();
+  std::set<TimerId> distinct(ids[0].begin(), ids[0].end());
+  distinct.insert(ids[1].begin(), ids[1].end());
+  distinct.insert(0);
+  EXPECT_EQ(distinct.size(), 401u);  // none is 0
+
+  EXPECT_TRUE(eventually([] { return calls > 0; }));  // the periodic events kept run
+  for (const std::vector<TimerId>& thread : ids)
+    for (size_t i = 0; i < thread.size(); i += 4) timers->killEvent(thread[i]);
+  int settled = calls;
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(calls, settled);
+
+  timers->setEvent(1, count, true);
+  timers.reset();
 }
 
 TEST(HeadlessTimersRace, KillWaitsForTheRunningCallback) {
