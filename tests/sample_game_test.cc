@@ -220,9 +220,15 @@ TEST_P(SampleGame, NothingUpToTheVerdictTellsHowTheMoveWent) {
     EXPECT_TRUE(moveShown[r]) << base << " row " << r << ": the move made never showed";
 }
 
-const std::vector<std::string> kScenes = {"seq01", "seq02", "seq03", "seq04", "seq05",
-                                          "seq06", "seq07", "seq08", "seq12", "seq13",
-                                          "seq14", "seq15", "seq16", "seq17"};
+// The game's scenes and their mirror images, by base name.
+std::vector<std::string> sceneBases() {
+  std::vector<std::string> bases;
+  for (const SceneStep& step : kSceneOrder)
+    for (const char* scene : {step.scene, step.mirror})
+      if (scene) bases.push_back(std::string(scene, kSceneBaseLength));
+  return bases;
+}
+const std::vector<std::string> kScenes = sceneBases();
 
 INSTANTIATE_TEST_SUITE_P(EveryScene, SampleGame,
                          ::testing::Combine(::testing::ValuesIn(kScenes), ::testing::Bool()),

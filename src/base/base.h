@@ -8,10 +8,12 @@
 //   Install directory   where the game is installed, making it, the saved game's names
 //   Settings file       the desktop program's display choices, kept between runs
 //   Command line        --help, --version, bad usage and numbers, alike in every program
+//   Invariants          asserting the code's own, renewing a global record
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -134,3 +136,23 @@ int badUsage(const char* name, const std::string& text);
 // A whole number in decimal digits alone, from low to high; false for anything else (a sign, a
 // space, an empty text, a number out of range). Never throws.
 bool parseWholeNumber(const char* text, uint64_t low, uint64_t high, uint64_t* value);
+
+// ---------------------------------------------------------------------------------------------
+// Invariants
+//
+// The code's own invariants (a row index inside its table, a cache slot in range) are asserted
+// where they are relied on, in every build: a broken one is a fault of the program, which then
+// stops with the condition and its place on standard error instead of reading or writing out
+// of bounds. Data read from files is never asserted: it is clamped and reported.
+#define QVK_ASSERT(condition) \
+  ((condition) ? void(0) : assertionFailed(#condition, __FILE__, __LINE__))
+[[noreturn]] void assertionFailed(const char* condition, const char* file, int line);
+
+// Puts a global record back to its start values: destroyed and built afresh, since its atomics
+// and locks cannot be assigned, so that a field added later cannot be forgotten. Only while no
+// other thread uses it.
+template <typename Record>
+void renew(Record& record) {
+  std::destroy_at(&record);
+  std::construct_at(&record);
+}

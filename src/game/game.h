@@ -31,10 +31,15 @@
 // ---------------------------------------------------------------------------------------------
 // Constants
 
-constexpr int kMoveRows = 100;          // rows of the move table, the end row included
-constexpr int kHotspotEntries = 100;    // checkpoint frames of the hotspot table
-constexpr int kLineReadSize = 128;      // one read of a text file takes at most 127 characters
-constexpr int kMoveFrameOffset = 12;    // a move file's frames are stored 12 higher
+constexpr int kMoveRows = 100;        // rows of the move table, the end row included
+constexpr int kHotspotEntries = 100;  // checkpoint frames of the hotspot table
+constexpr int kLineReadSize = 128;    // one read of a text file takes at most 127 characters
+// A move file counts the frames of the picture, and the table stores each frame this much
+// higher: currentFrame, which the judging compares with it, runs one frame cache (a second)
+// ahead of the picture on screen.
+constexpr int kMoveFrameShift = kCacheSlots;
+// A move's window lasts from its row's frame to this many frames later, both included: a second.
+constexpr int kMoveWindowFrames = kFramesPerSecond;
 constexpr int32_t kEndRowFrame = 9999;  // the frame of the row that ends the move table
 constexpr int kStartLives = 5;
 
@@ -60,8 +65,17 @@ enum DisplayMode : int32_t {
 // A clip field holding this text marks the correct move of a row.
 constexpr const char* kCorrectMoveClip = "x";
 
-// The clip after the last scene; a game saved while it plays goes on with it.
-constexpr const char* kCreditsClip = "credits.avi";
+// The game's own clips.
+constexpr const char* kDemoClip = "demo.avi";          // the demo, while nobody plays
+constexpr const char* kContinueClip = "cont.avi";      // the continue offer after the last life
+constexpr const char* kGameOverClip = "gameover.avi";  // when the offer passes without a key
+constexpr const char* kMissedClip = "missed.avi";      // before a missed scene comes back
+constexpr const char* kCreditsClip = "credits.avi";    // after the last scene; a game saved
+                                                       // while it plays goes on with it
+// After a death that leaves 1 to 4 lives, the clip that shows them ("3lives.avi"); nullptr for
+// any other count.
+constexpr int kMostLivesShown = 4;
+const char* livesClip(int32_t lives);
 
 // ---------------------------------------------------------------------------------------------
 // Scene tables
@@ -79,6 +93,14 @@ struct MoveRow {
 };
 
 using MoveTable = MoveRow[kMoveRows];
+
+// A row's move window: the values of currentFrame in which its move is judged, both included,
+// from the row's frame to a second later. Its verdict falls as it closes.
+struct MoveWindow {
+  int32_t opens;
+  int32_t closes;
+};
+MoveWindow moveWindow(const MoveRow& row);
 // Checkpoint frames. Read by Save on the window thread while the game thread may load a scene.
 using HotspotTable = std::atomic<int32_t>[kHotspotEntries];
 
@@ -96,9 +118,11 @@ int32_t clampFrame(int32_t frame);
 //
 // The game's one global record. The game thread writes it while a game or the demo runs; the
 // commands on the window thread write it only after they have ended the game thread, except
-// that Save reads it at any time and the key handler switches judging. So every field that two
-// threads touch is atomic (relaxed order would do; the plain operators are used for reading
-// ease), and the names, which are longer than one word, have locks of their own.
+// that Save runs beside it (it reads the position, and writes lives only to clamp a count it
+// would not save) and the key handler switches judging. So every field that two threads touch
+// is atomic (relaxed order would do; the plain operators are used for reading ease), and the
+// names, which are longer than one word, have locks of their own. The tables are written only
+// by the game thread or by a command while no game thread runs.
 
 struct GameState {
   // Game progress.
@@ -113,12 +137,10 @@ struct GameState {
                                              // credits and the demo (game thread); F6 clears it
   std::atomic<bool> continueOffered{false};  // the continue clip runs: any move continues
 
-  // Run flags: a game or the demo runs on the game thread; the demo runs. Both are written
-  // plainly; their readers take stateLock, each read in a short hold of its own
-  // (readFlagLocked), and stateLock guards nothing else.
+  // Run flags: a game or the demo runs on the game thread; the demo runs. Written by the game
+  // thread and by the commands, read by both and by the key handler.
   std::atomic<bool> gameActive{false};
   std::atomic<bool> demoActive{false};
-  std::mutex stateLock;
 
   // The current scene's tables, loaded by the scene flow (game thread) and by the commands.
   // Until a move file has been read the move table is empty: a scene plays through unjudged.
@@ -133,12 +155,10 @@ struct GameState {
 
 extern GameState game;
 
-// Puts every field of the game state, and the input poll, back to its start value: for the tools
-// and tests that play several games in one process.
+// Puts the game state, the judging state, the playback state (its platform objects kept) and
+// the input state back to their start values: for the tools and tests that play several games
+// in one process.
 void resetGameState();
-
-// Reads gameActive or demoActive in a short hold of stateLock of its own.
-bool readFlagLocked(const std::atomic<bool>& flag);
 
 // Scene tables: loading
 
@@ -237,12 +257,35 @@ void checkpointStep();
 void sceneFlow();
 // Top of every pass: while the continue offer runs, any input restarts the scene.
 void continueCheck();
+// The scene order: the game's scenes step by step, each with the mirror image that the coin
+// may pick instead (none for the first and the last step). A scene's base name is its first
+// five characters ("seq03"): its move file is base.txt, its hotspot file base.hot, its outcome
+// clips base + token + ".avi".
+struct SceneStep {
+  const char* scene;
+  const char* mirror;
+};
+inline constexpr SceneStep kSceneOrder[] = {
+    {"seq01.avi", nullptr},     {"seq02.avi", "seq12.avi"}, {"seq03.avi", "seq13.avi"},
+    {"seq04.avi", "seq14.avi"}, {"seq05.avi", "seq15.avi"}, {"seq06.avi", "seq16.avi"},
+    {"seq07.avi", "seq17.avi"}, {"seq08.avi", nullptr},
+};
+constexpr int kSceneSteps = sizeof kSceneOrder / sizeof kSceneOrder[0];
+constexpr int kSceneBaseLength = 5;
+// After this step (seq06 or seq16) a scene whose object was passed by comes back; only the
+// scenes up to it can be the missed one.
+constexpr int kMissedSceneStep = 5;
+// Every game starts with the first scene, unless infile.txt names another.
+constexpr const char* kFirstScene = kSceneOrder[0].scene;
+
+// The step of the scene order that holds name, as a scene or as its mirror image, spelt as the
+// game spells it ("seq05.avi", "seq15.avi"); -1 for any other name.
+int sceneStepOf(const char* name);
+// Whether name is a scene of the scene order or its mirror image: what a start scene must be,
+// and a saved game's scene unless it is the credits.
+bool isSceneName(const char* name);
 // The scene order, keyed on the clip that has just ended.
 void advanceScene();
-// Whether name is a scene of the scene order or its mirror image ("seq05.avi", "seq15.avi"),
-// spelt as the game spells it: what a start scene must be, and a saved game's scene unless it
-// is the credits.
-bool isSceneName(const char* name);
 // The lives clips, the continue offer and game over.
 void livesStep();
 // Loads a scene's move and hotspot files; the scene's base name is the first five characters
@@ -318,7 +361,8 @@ constexpr int kCommandWindowed = 40005;
 constexpr int kCommandFullScreen = 40007;
 constexpr int kCommandAbout = 65535;
 
-// Runs New, Load, Save, Stop or Full Screen; false (nothing done) for any other identifier.
+// Runs New, Load, Save, Stop or Full Screen as a command of the window (runCommand: held
+// while another command runs); false (nothing done) for any other identifier.
 bool runGameCommand(int commandId);
 
 // New's reset of the game's progress: five lives, nothing missed, the first scene and its
@@ -338,27 +382,38 @@ void restoreFullScreen();
 
 // The game's part of the program's start-up, in order: joystick, random seed, start scene,
 // sound device and beeps, the demo's AVI file, the stream buffer, the windowed display mode,
-// and the attract timer. The window exists and is placed before it runs. In a place without a
-// game it shows reportNoGame's message instead of the start scene, and neither opens the demo
-// nor arms the attract timer.
+// and the attract timer. The window exists and is placed before it runs; it runs as a command
+// or before any can run. In a place without a game it shows reportNoGame's message instead of
+// the start scene, and neither opens the demo nor arms the attract timer.
 void startUp();
-// The game's part of shutdown, in order: beeps released, stream stopped, game thread ended,
-// AVI file released, frame timer and attract timer killed.
+// The game's part of shutdown, in order: stream stopped, game thread ended, AVI file released,
+// frame timer and attract timer killed, beeps released. It runs as a command, or inside the
+// command that closes the window.
 void shutDown();
 
 // Whether a game thread exists (for the focus handlers).
 bool gameThreadExists();
 // The most game threads that ever ran at once in this run: never more than one.
 int mostGameThreadsAtOnce();
-// Whether a game or the demo runs (each flag read in its own hold of stateLock): full screen
-// is entered only then.
+// Whether a game or the demo runs: full screen is entered only then.
 bool gameOrDemoRunning();
 
-// The AttractTimer's callback (timer thread): hands attractTick to the window thread.
+// The AttractTimer's callback (timer thread): hands the attract mode's look to the window
+// thread, which runs attractTick as a command when no command runs and looks again ten seconds
+// later when one does.
 void attractTimerFired();
 // Starts the demo when nobody plays; re-arms itself.
 void attractTick();
-// Picks the start scene (infile.txt or seq01) and loads its tables.
+// The start scene: the first word of the first line of infile.txt (current directory). read is
+// false when there is no such file the game can read; word is empty when its first line has
+// none. Only a scene name (isSceneName) is started with; else the game starts with kFirstScene.
+struct StartSceneFile {
+  bool read = false;
+  std::string word;
+};
+StartSceneFile readStartSceneFile();
+// Picks the start scene (infile.txt or the first scene), reporting a word that names no scene,
+// and loads its tables.
 void loadStartScene();
 // Ends the running game thread (asks it to stop and joins it) and stops the stream buffer.
 void endGameThread();

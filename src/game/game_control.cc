@@ -1,9 +1,9 @@
 // Game control: the Game menu's commands, the game thread's start and end, and the attract
-// mode that starts the demo when nobody plays. Commands and attract ticks are serialised by
-// one command lock, so they never interleave and never start two game threads.
+// mode that starts the demo when nobody plays. Commands and attract ticks run as commands of
+// the window (platform.h), one at a time, so they never interleave and never start two game
+// threads.
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 #include "game/game.h"
@@ -12,11 +12,6 @@
 static constexpr uint32_t kAttractFirstMs = 10000;
 static constexpr uint32_t kAttractWhilePlayingMs = 100000;
 
-// Recursive, because a command's message box runs a nested window loop, and what that loop runs
-// (an attract tick handed to the window thread) asks for the lock on the same thread.
-static std::recursive_mutex commandLock;
-// Commands under way on the window thread: more than 0 while one waits for a message box.
-static int commandsRunning = 0;
 static std::thread gameThread;
 static std::atomic<bool> gameThreadStop{false};
 static std::atomic<bool> gameThreadRunning{false};
@@ -64,7 +59,7 @@ bool gameThreadExists() {
 }
 
 bool gameOrDemoRunning() {
-  return readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive);
+  return game.gameActive || game.demoActive;
 }
 
 bool virtualGameThreadRunning() {
@@ -175,6 +170,14 @@ static void fullScreen() {
   platform.window->enterFullScreen();
 }
 
+void toggleFullScreen() {
+  if (game.displayMode == kDisplayFullScreen) {
+    returnToWindowed();
+  } else {
+    fullScreen();
+  }
+}
+
 void returnToWindowed() {
   if (game.displayMode == kDisplayWindowed || !platform.window) return;
   game.displayMode = kDisplayWindowed;
@@ -194,7 +197,6 @@ void restoreFullScreen() {
 }
 
 bool runGameCommand(int commandId) {
-  std::lock_guard<std::recursive_mutex> hold(commandLock);
   void (*command)() = nullptr;
   switch (commandId) {
     case kCommandNew: command = newGame; break;
@@ -204,9 +206,10 @@ bool runGameCommand(int commandId) {
     case kCommandFullScreen: command = fullScreen; break;
     default: return false;
   }
-  ++commandsRunning;
-  command();
-  --commandsRunning;
+  runCommand([command] {
+    // A command held until the window closed comes after the shutdown, and does nothing.
+    if (!shutDownStarted) command();
+  });
   return true;
 }
 
@@ -215,23 +218,23 @@ static void armAttractTimer(uint32_t delayMs) {
     game.attractTimerId = platform.timers->setEvent(delayMs, attractTimerFired, false);
 }
 
+// The attract mode's look, on the window thread. The demo must not start in the middle of a
+// command (one that waits runs the window's loop, and with it this look): the next look finds
+// the command done.
+static void attractLook() {
+  if (!runCommandIfIdle(attractTick)) armAttractTimer(kAttractFirstMs);
+}
+
 void attractTimerFired() {
   if (platform.window) {
-    platform.window->runOnWindowThread(attractTick);
+    platform.window->runOnWindowThread(attractLook);
   } else {
-    attractTick();
+    attractLook();
   }
 }
 
 void attractTick() {
-  std::lock_guard<std::recursive_mutex> hold(commandLock);
   if (shutDownStarted) return;
-  // A command waiting for its message box runs the window loop, and with it this tick: the demo
-  // must not start in the middle of the command. The next look finds the command done.
-  if (commandsRunning > 0) {
-    armAttractTimer(kAttractFirstMs);
-    return;
-  }
   if (gameOrDemoRunning()) {
     armAttractTimer(kAttractWhilePlayingMs);
     return;
@@ -253,7 +256,6 @@ void attractTick() {
 }
 
 void startUp() {
-  std::lock_guard<std::recursive_mutex> hold(commandLock);
   shutDownStarted = false;
   writeName(game.sceneFile, "");
   playback.openClipName[0] = '\0';
@@ -281,7 +283,6 @@ void startUp() {
 }
 
 void shutDown() {
-  std::lock_guard<std::recursive_mutex> hold(commandLock);
   shutDownStarted = true;
   stopStream();
   // The game thread may be playing a beep: it ends before anything it uses is released.

@@ -1,4 +1,4 @@
-// The one global game state, and the small rules for reading it across threads.
+// The one global game state: its reset, the shared names, and the small rules every part reads.
 #include <cstring>
 
 #include "game/game.h"
@@ -6,44 +6,24 @@
 GameState game;
 
 void resetGameState() {
-  game.lives = kStartLives;
-  writeName(game.sceneFile, "");
-  writeName(game.missedScene, "");
-  game.moveIndex = 0;
-  game.resumeMoveIndex = 0;
-  game.hotspotIndex = 0;
-  game.judgingOff = false;
-  game.continueOffered = false;
-  game.gameActive = false;
-  game.demoActive = false;
-  for (MoveRow& row : game.moveTable) row = MoveRow{};
-  game.moveTable[0].frame = kEndRowFrame;
-  for (auto& entry : game.hotspotTable) entry = 0;
-  game.displayMode = kDisplayWindowed;
-  judging = JudgingState{};
+  renew(game);
+  renew(judging);
+  renew(input);
+  // The platform objects belong to whoever made them (start-up, a test), not to one game.
+  SoundDevice* soundDevice = playback.soundDevice;
+  SoundBuffer* streamBuffer = playback.streamBuffer;
+  SoundBuffer* goodBeep = playback.goodBeep;
+  SoundBuffer* badBeep = playback.badBeep;
+  MediaFile* aviFile = playback.aviFile;
+  TimerId frameTimerId = playback.frameTimerId;
+  renew(playback);
+  playback.soundDevice = soundDevice;
+  playback.streamBuffer = streamBuffer;
+  playback.goodBeep = goodBeep;
+  playback.badBeep = badBeep;
+  playback.aviFile = aviFile;
+  playback.frameTimerId = frameTimerId;
   resetStatus();
-
-  playback.holds = 0;
-  playback.clockFrame = 0;
-  playback.currentFrame = 0;
-  playback.sequenceEnded = false;
-  playback.sequenceLength = 0;
-  playback.openClipName[0] = '\0';
-  playback.drawSlot = 0;
-  playback.chunkClock = 0;
-  playback.soundReadPos = 0;
-  for (bool& filled : playback.chunkFilled) filled = false;
-  playback.lastFilledChunk = -1;
-  playback.playCursor = 0;
-  playback.soundExhausted = false;
-  playback.drainStarted = false;
-  playback.drawDown = false;
-  playback.lastLoadedSlot = -1;
-
-  input.inputLatch = kInputNone;
-  input.lastInputCode = kInputNone;
-  input.joystickCentreX = input.joystickCentreY = 0;
-  input.joystickRead = false;
 }
 
 void writeName(SharedName& name, const char* text) {
@@ -64,11 +44,6 @@ bool nameIsEmpty(const SharedName& name) {
 bool nameEquals(const SharedName& name, const char* text) {
   std::lock_guard<std::mutex> hold(name.lock);
   return std::strcmp(name.text, text) == 0;
-}
-
-bool readFlagLocked(const std::atomic<bool>& flag) {
-  std::lock_guard<std::mutex> hold(game.stateLock);
-  return flag;
 }
 
 const char* clipForDecision(const MoveRow& row, int32_t decision) {

@@ -19,40 +19,43 @@ void startJudging() {
 
 void openClip(const char* fileName, int32_t startFrame) {
   openSequence(fileName, startFrame);
-  game.moveIndex = game.resumeMoveIndex < 0 ? 0 : static_cast<int32_t>(game.resumeMoveIndex);
+  QVK_ASSERT(game.resumeMoveIndex >= 0 && game.resumeMoveIndex < kMoveRows);
+  game.moveIndex = static_cast<int32_t>(game.resumeMoveIndex);
 }
 
 static MoveRow& currentRow() {
+  QVK_ASSERT(game.moveIndex >= 0 && game.moveIndex < kMoveRows);
   return game.moveTable[game.moveIndex];
 }
 
-static void takeVerdict();
-
 // Whether moves are judged now: not during the continue offer, game over, the demo, or F5.
 static bool judgingActive() {
-  return !judging.gameOverPlaying && !game.continueOffered && !game.judgingOff &&
-         !readFlagLocked(game.demoActive);
+  return !judging.gameOverPlaying && !game.continueOffered && !game.judgingOff && !game.demoActive;
 }
 
-// At most one row is passed per pass; the end row only by a clip running beyond frame 10011.
-// A pass that comes so late that the clock has gone past the last frame of a window it saw open
-// still takes that window's verdict: a missed move must never pass for a good one.
-static void rowAdvance() {
-  if (game.moveIndex >= kMoveRows - 1 ||
-      currentRow().frame + kMoveFrameOffset >= playback.currentFrame)
-    return;
-  if (judging.openWindowRow == game.moveIndex && judgingActive()) {
-    takeVerdict();
-    return;
-  }
-  game.moveIndex++;
-}
-
-// The row's window is open from its frame to twelve frames later, both included.
+// Whether the current row's window is open; the end row has none.
 static bool windowOpen() {
   const MoveRow& row = currentRow();
-  return row.frame != kEndRowFrame && row.frame <= playback.currentFrame &&
-         playback.currentFrame <= row.frame + kMoveFrameOffset;
+  MoveWindow window = moveWindow(row);
+  return row.frame != kEndRowFrame && window.opens <= playback.currentFrame &&
+         playback.currentFrame <= window.closes;
+}
+
+// The verdict of the current row is due once the clock has reached the last frame of its
+// window and the judging has seen the window open. A pass that comes so late that the clock
+// has gone past that frame still takes it: a missed move must never pass for a good one.
+static bool verdictDue() {
+  return judging.openWindowRow == game.moveIndex && !game.judgingOff &&
+         playback.currentFrame >= moveWindow(currentRow()).closes;
+}
+
+// At most one row is passed per pass; the end row only by a clip running beyond its window.
+// A row whose verdict is due is left to the judging step, which takes it.
+static void rowAdvance() {
+  if (game.moveIndex >= kMoveRows - 1 || playback.currentFrame <= moveWindow(currentRow()).closes)
+    return;
+  if (verdictDue() && judgingActive()) return;
+  game.moveIndex++;
 }
 
 // A later input in the same window overwrites an earlier decision. Returns whether the move
@@ -82,6 +85,39 @@ static bool judgeInput(InputCode code) {
   return true;
 }
 
+// What the verdict of a row does, decided from the judging state and the lives alone.
+struct Verdict {
+  bool taken = false;  // false with no life left: the clip that took the last one plays on to
+                       // the continue offer, even where it runs into a window of its own (a
+                       // verdict there would take lives the player has not got, clip after
+                       // clip, and the offer would never come)
+  Decision decision = kDecisionNoMove;  // as judged in the window
+  bool creditsObject = false;        // the object taken in the window: a life for it, its row kept
+  bool objectTaken = false;          // an object move stays to be settled after the verdict
+  bool passesRow = false;            // the correct move: on to the next row, nothing plays
+  Decision plays = kDecisionNoMove;  // else the clip of this decision opens, for a life
+};
+
+static Verdict decideVerdict(int32_t row) {
+  Verdict verdict;
+  if (game.lives <= 0) return verdict;
+  verdict.taken = true;
+  verdict.decision = judging.decision;
+  verdict.plays = judging.decision;
+  verdict.objectTaken = judging.objectTaken;
+  if (judging.objectTaken) {
+    if (judging.objectRow == row) {
+      // The object of this row was credited before: making its move again plays the missClip.
+      verdict.plays = kDecisionNoMove;
+      verdict.objectTaken = false;
+    } else {
+      verdict.creditsObject = true;
+    }
+  }
+  verdict.passesRow = verdict.plays == kDecisionCorrect;
+  return verdict;
+}
+
 // Whether the missed scene is the current one, comparing at most the 15 characters a saved
 // game keeps of a name.
 static bool missedSceneIsCurrent() {
@@ -91,52 +127,60 @@ static bool missedSceneIsCurrent() {
   return std::strncmp(missed, scene, kSaveNameSize) == 0;
 }
 
-// The verdict when the window closes: the next row, or the clip of the decision, which costs
-// a life (the object clip costs the life its verdict credited).
-static void takeVerdict() {
+// The one place a verdict changes the game: the next row, or the clip of the decision, which
+// costs a life (the object clip costs the life its verdict credited). The window is settled
+// and the next one starts without a decision.
+static void applyVerdict(int32_t row, const Verdict& verdict) {
   judging.openWindowRow = -1;
-  // With no life left the clip that took the last one plays on to the continue offer, even where
-  // it runs into a window of its own: a verdict there would take lives the player has not got,
-  // clip after clip, and the offer would never come.
-  if (game.lives <= 0) {
-    judging.decision = kDecisionNoMove;
-    judging.objectTaken = false;
-    return;
+  judging.decision = kDecisionNoMove;
+  judging.objectTaken = verdict.objectTaken;
+  if (!verdict.taken) return;
+  traceEvent("verdict %d %d", row, verdict.decision);
+  if (verdict.creditsObject) {
+    game.lives++;
+    judging.objectRow = row;
   }
-  int32_t row = game.moveIndex;
-  traceEvent("verdict %d %d", row, judging.decision);
-  if (judging.objectTaken) {
-    if (judging.objectRow == row) {
-      judging.decision = kDecisionNoMove;
-      judging.objectTaken = false;
-    } else {
-      game.lives++;
-      judging.objectRow = row;
-    }
-  }
-
-  if (judging.decision == kDecisionCorrect) {
-    judging.decision = kDecisionNoMove;
+  if (verdict.passesRow) {
     game.moveIndex++;
     return;
   }
-
-  if (!judging.objectTaken) {
+  if (!verdict.objectTaken) {
     judging.objectRow = kNoObjectRow;
     if (missedSceneIsCurrent()) writeName(game.missedScene, "");
   }
   char clip[kClipNameSize];
-  copyText(clip, sizeof clip, clipForDecision(game.moveTable[row], judging.decision));
+  copyText(clip, sizeof clip, clipForDecision(game.moveTable[row], verdict.plays));
   openClip(clip, 0);
-  judging.decision = kDecisionNoMove;
   judging.outcomeClipPlaying = true;
   game.lives--;
 }
 
+// The judging of a pass: a window that the judging saw open and the clock has since passed gets
+// its verdict first; then the input is judged against the window open now, whose verdict falls
+// in the pass in which it closes. So a pass takes at most two verdicts, both here. Returns
+// whether the input was a good move.
+static bool judgingStep(InputCode code) {
+  if (!judgingActive()) return false;
+  bool goodMove = false;
+  bool inputJudged = false;
+  for (;;) {
+    if (!inputJudged && windowOpen()) {
+      judging.openWindowRow = game.moveIndex;
+      inputJudged = true;
+      if (code != kInputNone) goodMove = judgeInput(code);
+    }
+    if (!verdictDue()) return goodMove;
+    int32_t row = game.moveIndex;
+    applyVerdict(row, decideVerdict(row));
+  }
+}
+
 void checkpointStep() {
-  if (readFlagLocked(game.demoActive)) return;
+  if (game.demoActive) return;
   int32_t index = game.hotspotIndex;
-  if (index < 0 || index + 1 >= kHotspotEntries) return;
+  QVK_ASSERT(index >= 0 && index < kHotspotEntries);
+  // A hotspot file whose every entry lies within the scene leaves no checkpoint beyond the last.
+  if (index + 1 >= kHotspotEntries) return;
   if (game.hotspotTable[index + 1] > playback.clockFrame) return;
 
   int32_t resumeRow = game.moveIndex;
@@ -191,19 +235,13 @@ static bool runPass(bool* changed) {
   continueCheck();
   if (judging.finished) return false;  // the scene to continue in cannot be opened
 
-  if (readFlagLocked(game.demoActive) && takeInput() != kInputNone) {
+  if (game.demoActive && takeInput() != kInputNone) {
     finishGameThread();
     return false;
   }
 
   InputCode code = takeInput();
-  bool goodMove = false;
-  if (judgingActive() && windowOpen()) {
-    judging.openWindowRow = game.moveIndex;
-    if (code != kInputNone) goodMove = judgeInput(code);
-    if (!game.judgingOff && playback.currentFrame == currentRow().frame + kMoveFrameOffset)
-      takeVerdict();
-  }
+  bool goodMove = judgingStep(code);
 
   if (goodMove) {
     playBeep(kGoodBeep);

@@ -28,7 +28,7 @@ void openHeadlessSession(HeadlessSession& session, const std::string& gameDir,
   session.passes = 0;
   // As the real window: it has the keyboard focus before the game starts up.
   onFocusGained();
-  startUp();
+  runCommand(startUp);
 }
 
 void runHeadlessPass(HeadlessSession& session) {
@@ -44,7 +44,7 @@ void runHeadlessPass(HeadlessSession& session) {
 }
 
 void closeHeadlessSession(HeadlessSession& session) {
-  shutDown();
+  runCommand(shutDown);
   releaseKeyboardHook();
   if (playback.soundDevice != &session.sound) delete playback.soundDevice;
   playback.soundDevice = nullptr;

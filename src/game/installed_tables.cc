@@ -1,7 +1,6 @@
 // Move and hotspot files in the install directory: the loaders look there first, so a file
 // there (the patch installer puts the sample game's there) stands in for a game's own in every
 // game this user plays.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,12 +33,9 @@ std::vector<std::string> playersInstalledTables(const std::string& except) {
   const std::string installDir = defaultInstallDirectory();
   if (sameDirectory(installDir, except)) return {};
   std::set<std::string> names;  // as the game asks for them
-  if (DIR* listing = opendir(installDir.c_str())) {
-    while (dirent* entry = readdir(listing)) {
-      std::string name = lowerCase(entry->d_name);
-      if (isTableFileName(name)) names.insert(name);
-    }
-    closedir(listing);
+  for (const std::string& entry : listDirectory(installDir)) {
+    std::string name = lowerCase(entry);
+    if (isTableFileName(name)) names.insert(name);
   }
   // The file the loaders would open for each name: only a plain file counts.
   std::vector<std::string> paths;

@@ -13,7 +13,7 @@
 
 void keyboardHookProc(uint32_t virtualKey) {
   // While the demo runs any key at all is input; a key of the key table below overwrites it.
-  if (readFlagLocked(game.demoActive)) latchInput(kInputUp);
+  if (game.demoActive) latchInput(kInputUp);
 
   if (virtualKey == kKeyF5) {
     playBeep(kGoodBeep);
@@ -63,10 +63,3 @@ void pauseKey() {
   wakeGame();
 }
 
-void toggleFullScreen() {
-  if (game.displayMode == kDisplayFullScreen) {
-    returnToWindowed();
-  } else {
-    runGameCommand(kCommandFullScreen);
-  }
-}

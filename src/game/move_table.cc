@@ -43,7 +43,7 @@ static void parseMoveLine(const char* line, MoveRow& row, const char* sceneBase)
   }
   // A trigger frame is a frame of the scene: none lies before its start. One read as negative
   // would open the window in the first frames of every clip, death clips included.
-  row.frame = clampFrame(row.frame) + kMoveFrameOffset;
+  row.frame = clampFrame(row.frame) + kMoveFrameShift;
 
   for (int item = 0; item < kClipItems; ++item) {
     setClip(clipField(row, item), tokens[item], sceneBase);
@@ -51,6 +51,10 @@ static void parseMoveLine(const char* line, MoveRow& row, const char* sceneBase)
     // no-move outcome (item 2) is never an object move.
     if (item > 0 && tokens[item][0] == 't') row.objectMove = kItemInputCode[item];
   }
+}
+
+MoveWindow moveWindow(const MoveRow& row) {
+  return {row.frame, row.frame + kMoveWindowFrames};
 }
 
 void loadMoveFile(const char* fileName, const char* sceneBase) {

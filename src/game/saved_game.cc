@@ -76,10 +76,6 @@ static int32_t livesToResumeWith(int32_t saved) {
   return lives < 1 ? 1 : lives;
 }
 
-static int32_t tableIndex(int32_t index, int32_t size) {
-  return index < 0 || index >= size ? 0 : index;
-}
-
 // The save file's path and the reason, after the game's own words.
 static void reportSaveFailure(const std::string& target, int error) {
   std::string text = std::string(kSaveFailedText) + "\n" + fileInMessage(target, error);
@@ -120,7 +116,9 @@ static FILE* createTemporary(const std::string& target, std::string* temporary) 
 }
 
 bool saveGame() {
-  int32_t restartFrame = game.hotspotTable[tableIndex(game.hotspotIndex, kHotspotEntries)];
+  int32_t hotspotIndex = game.hotspotIndex;
+  QVK_ASSERT(hotspotIndex >= 0 && hotspotIndex < kHotspotEntries);
+  int32_t restartFrame = game.hotspotTable[hotspotIndex];
   int32_t lives = game.lives;
   int32_t clamped = clampedLives(lives);
   if (clamped != lives) game.lives.compare_exchange_strong(lives, clamped);
@@ -164,7 +162,7 @@ bool saveGame() {
 void saveCommand() {
   // The demo and the title have a position too (the start scene, five lives), but saving it
   // would put a player's saved progress back to the start.
-  if (!readFlagLocked(game.gameActive) || readFlagLocked(game.demoActive)) {
+  if (!game.gameActive || game.demoActive) {
     if (platform.window)
       platform.window->showMessage(kNoGameToSaveText, kNoGameToSaveCaption, false);
     return;

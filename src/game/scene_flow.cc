@@ -7,7 +7,7 @@
 #include "game/game.h"
 
 void loadSceneTables(const char* scene) {
-  char base[6];
+  char base[kSceneBaseLength + 1];
   copyText(base, sizeof base, scene);
   char name[16];
   std::snprintf(name, sizeof name, "%s.txt", base);
@@ -21,24 +21,27 @@ void makeSceneCurrent(const char* base) {
   // in the next scene is another object.
   judging.objectRow = kNoObjectRow;
   loadSceneTables(base);
-  char scene[16];
-  std::snprintf(scene, sizeof scene, "%.5s.avi", base);
+  char scene[kSceneBaseLength + sizeof ".avi"];
+  copyText(scene, kSceneBaseLength + 1, base);
+  appendText(scene, sizeof scene, ".avi");
   writeName(game.sceneFile, scene);
 }
 
 // The credits, and the demo after them, play with the first scene's tables.
 static void loadCreditsTables() {
-  loadSceneTables("seq01");
+  loadSceneTables(kFirstScene);
 }
 
 static int32_t restartFrame() {
   int32_t index = game.hotspotIndex;
-  return index >= 0 && index < kHotspotEntries ? static_cast<int32_t>(game.hotspotTable[index]) : 0;
+  QVK_ASSERT(index >= 0 && index < kHotspotEntries);
+  return game.hotspotTable[index];
 }
 
 static void clearRestartFrame() {
   int32_t index = game.hotspotIndex;
-  if (index >= 0 && index < kHotspotEntries) game.hotspotTable[index] = 0;
+  QVK_ASSERT(index >= 0 && index < kHotspotEntries);
+  game.hotspotTable[index] = 0;
 }
 
 // Opens the current scene at frame. A scene that cannot be opened ends the game once its message
@@ -64,28 +67,11 @@ void continueCheck() {
   openCurrentScene(0);
 }
 
-// The scene order: the game's scenes step by step, each with the mirror image that stands in
-// for it when the coin gives 0 (the first and the last scene have none). After the step of
-// kMissedSceneStep a scene whose object was passed by comes back, and only the scenes up to
-// that step can be the missed one.
-struct SceneStep {
-  const char* scene;
-  const char* mirror;
-};
-static const SceneStep kSceneOrder[] = {
-    {"seq01.avi", nullptr},     {"seq02.avi", "seq12.avi"}, {"seq03.avi", "seq13.avi"},
-    {"seq04.avi", "seq14.avi"}, {"seq05.avi", "seq15.avi"}, {"seq06.avi", "seq16.avi"},
-    {"seq07.avi", "seq17.avi"}, {"seq08.avi", nullptr},
-};
-static constexpr int kSceneSteps = sizeof kSceneOrder / sizeof kSceneOrder[0];
-static constexpr int kMissedSceneStep = 5;  // seq06 and seq16
-
 static bool isNamed(const char* name, const char* scene) {
   return scene && std::strcmp(name, scene) == 0;
 }
 
-// The step of the scene order that holds name, or -1.
-static int stepOf(const char* name) {
+int sceneStepOf(const char* name) {
   for (int step = 0; step < kSceneSteps; ++step)
     if (isNamed(name, kSceneOrder[step].scene) || isNamed(name, kSceneOrder[step].mirror))
       return step;
@@ -93,14 +79,14 @@ static int stepOf(const char* name) {
 }
 
 bool isSceneName(const char* name) {
-  return stepOf(name) >= 0;
+  return sceneStepOf(name) >= 0;
 }
 
 static void replayMissedScene() {
-  openClip("missed.avi", 0);
+  openClip(kMissedClip, 0);
   char missed[kClipNameSize];
   readName(game.missedScene, missed);
-  int step = stepOf(missed);
+  int step = sceneStepOf(missed);
   if (step >= 0 && step <= kMissedSceneStep) makeSceneCurrent(missed);
   writeName(game.missedScene, "");
 }
@@ -113,7 +99,7 @@ static void makeNextSceneCurrent(int step) {
 }
 
 void advanceScene() {
-  int step = stepOf(playback.openClipName);
+  int step = sceneStepOf(playback.openClipName);
   if (step < 0) return;
   if (step == kMissedSceneStep && !nameIsEmpty(game.missedScene)) {
     replayMissedScene();
@@ -127,18 +113,21 @@ void advanceScene() {
   }
 }
 
+const char* livesClip(int32_t lives) {
+  static const char* const kLivesClips[kMostLivesShown] = {"1lives.avi", "2lives.avi", "3lives.avi",
+                                                           "4lives.avi"};
+  return lives >= 1 && lives <= kMostLivesShown ? kLivesClips[lives - 1] : nullptr;
+}
+
 void livesStep() {
-  static const char* const kLivesClips[] = {nullptr, "1lives.avi", "2lives.avi", "3lives.avi",
-                                            "4lives.avi"};
-  int32_t lives = game.lives;
-  if (lives >= 1 && lives <= 4) openClip(kLivesClips[lives], 0);
+  if (const char* clip = livesClip(game.lives)) openClip(clip, 0);
 
   if (game.lives == 0) {
-    openClip("cont.avi", 0);
+    openClip(kContinueClip, 0);
     game.lives = -1;
     game.continueOffered = true;
   } else if (game.continueOffered) {
-    openClip("gameover.avi", 0);
+    openClip(kGameOverClip, 0);
     judging.gameOverPlaying = true;
     game.continueOffered = false;
   } else if (judging.gameOverPlaying) {
@@ -159,7 +148,8 @@ void sceneFlow() {
     return;
   }
   int32_t row = game.moveIndex;
-  if (row >= 0 && row < kMoveRows && game.moveTable[row].frame == kEndRowFrame) {
+  QVK_ASSERT(row >= 0 && row < kMoveRows);
+  if (game.moveTable[row].frame == kEndRowFrame) {
     advanceScene();
     openCurrentScene(restartFrame());
     return;
@@ -179,12 +169,12 @@ void sceneFlow() {
   advanceScene();
   if (isNamed(playback.openClipName, kCreditsClip)) {
     loadCreditsTables();
-    writeName(game.sceneFile, "demo.avi");
+    writeName(game.sceneFile, kDemoClip);
     game.judgingOff = true;
     game.demoActive = true;
     clearRestartFrame();
   }
-  if (readFlagLocked(game.demoActive)) {
+  if (game.demoActive) {
     finishGameThread();
     return;
   }

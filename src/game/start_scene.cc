@@ -5,9 +5,20 @@
 #include "game/game.h"
 #include "game/scan.h"
 
-static constexpr const char* kFirstScene = "seq01.avi";
+StartSceneFile readStartSceneFile() {
+  StartSceneFile start;
+  FILE* file = openInDirectory(platform.directories.current, "infile.txt", "rb");
+  if (!file) return start;
+  start.read = true;
+  char line[kLineReadSize];
+  char word[kLineReadSize];
+  const char* p = line;
+  if (readTextLine(file, line, sizeof line) && scanWord(p, word, sizeof word)) start.word = word;
+  std::fclose(file);
+  return start;
+}
 
-static void reportNoScene(const char* word) {
+static void reportNoScene(const std::string& word) {
   std::string text =
       "infile.txt names " + shownName(word) +
       ", which is not a scene of the game. The game starts with " + kFirstScene + " instead.\n" +
@@ -18,19 +29,14 @@ static void reportNoScene(const char* word) {
 void loadStartScene() {
   char scene[kClipNameSize];
   copyText(scene, sizeof scene, kFirstScene);
-  if (FILE* file = openInDirectory(platform.directories.current, "infile.txt", "rb")) {
-    char line[kLineReadSize];
-    char word[kLineReadSize];
-    const char* p = line;
-    // A first line without a word leaves the first scene. Any other clip as the current scene
-    // would be what a Save before New stores, and a game cannot go on in it.
-    if (readTextLine(file, line, sizeof line) && scanWord(p, word, sizeof word)) {
-      if (isSceneName(word))
-        copyText(scene, sizeof scene, word);
-      else
-        reportNoScene(word);
-    }
-    std::fclose(file);
+  // A first line without a word leaves the first scene. Any other clip as the current scene
+  // would be what a Save before New stores, and a game cannot go on in it.
+  StartSceneFile start = readStartSceneFile();
+  if (!start.word.empty()) {
+    if (isSceneName(start.word.c_str()))
+      copyText(scene, sizeof scene, start.word.c_str());
+    else
+      reportNoScene(start.word);
   }
   writeName(game.sceneFile, scene);
   loadSceneTables(scene);

@@ -23,8 +23,8 @@ static std::atomic<bool> savedShown{false};
 static std::atomic<TimerId> savedTimerId{0};
 
 static unsigned statusParts() {
-  bool gameRuns = readFlagLocked(game.gameActive);
-  bool demoRuns = readFlagLocked(game.demoActive);
+  bool gameRuns = game.gameActive;
+  bool demoRuns = game.demoActive;
   unsigned parts = 0;
   if (savedShown) parts |= kStatusSaved;
   if ((gameRuns || demoRuns) && isHeld(kHoldPaused)) parts |= kStatusPaused;

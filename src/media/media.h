@@ -31,7 +31,8 @@ constexpr int kPictureHeight = 240;
 constexpr int kStreamBufferBytes = kSoundBytesPerSecond;  // one second, looping
 constexpr int kChunks = 6;
 constexpr int kChunkBytes = kStreamBufferBytes / kChunks;  // 7350: two frames of sound
-constexpr int kCacheSlots = kFramesPerSecond;              // one second of video
+constexpr int kFramesPerChunk = kChunkBytes / kSoundBytesPerFrame;
+constexpr int kCacheSlots = kFramesPerSecond;  // one second of video
 constexpr int kSlotBytes = 30000;
 constexpr uint32_t kFrameTimerMs = 83;
 constexpr int kClipNameSize = 40;    // a clip name and its terminator
@@ -45,10 +46,23 @@ constexpr int32_t kMostClipFrames = 1 << 19;
 //
 // The media engine's one global record. While a game runs the game thread alone writes it; the
 // commands of the window thread open and close clips only when no game thread runs. A field
-// that another thread touches is atomic and says which thread that is.
+// that another thread touches is atomic and says which thread that is, but for the sound
+// objects' pointers (below), which are safe by order.
 
 // The open clip's next video frames, still compressed as the file stores them.
 using FrameCache = uint8_t[kCacheSlots][kSlotBytes];
+
+// Where the open clip's sound stands on its way to the clip's end (sound mode). Every open
+// starts at kPlaying; the pump's moveSoundStage makes every move.
+enum class SoundStage : uint8_t {
+  kPlaying,     // the clock follows the play cursor
+  kTrackEnded,  // a refill found no more sound: the clock stands still until the cursor has
+                // left the chunk filled last
+  kDraining,    // it has: the buffer plays out what it holds, the clock stands still, and the
+                // picture draws down; the clip ends as the cursor enters that chunk
+  kRefilled,    // a refill found sound again while draining: the clock follows the cursor again,
+                // the draw-down goes on, and a refill that finds none drains again
+};
 
 struct PlaybackState {
   // The clock and the open clip.
@@ -70,7 +84,8 @@ struct PlaybackState {
   int32_t videoFormatSize = 0;       // bytes
   std::atomic<int32_t> drawSlot{0};  // the slot drawn next
   int32_t lastLoadedSlot = -1;       // the slot reloaded last; -1: none since the open
-  bool drawDown = false;             // the sound has ended: the picture shows what the cache holds
+  bool drawDown = false;  // the drain has begun: the picture shows what the cache holds, and
+                          // the clip ends when it has drawn up to the slot reloaded last
 
   // The sound pump.
   int32_t chunkClock = 0;          // chunks: where the clock stands at the start of the cursor's
@@ -79,10 +94,12 @@ struct PlaybackState {
   bool chunkFilled[kChunks] = {};  // the chunk holds sound the cursor has not reached yet
   int32_t lastFilledChunk = -1;    // the chunk that took the last sound read; -1: none
   uint32_t playCursor = 0;         // bytes: the stream buffer's play position at the last poll
-  bool soundExhausted = false;     // the track has given all its sound: the buffer drains
-  bool drainStarted = false;       // the cursor has left the last filled chunk
+  SoundStage soundStage = SoundStage::kPlaying;
 
-  // Platform objects, each possibly absent and tested before every use.
+  // Platform objects, each possibly absent and tested before every use. The sound objects are
+  // plain pointers that the game thread and the window thread both read: safe by order, as
+  // start-up sets them before a game thread can start, and shutdown releases the beeps only
+  // after the game thread has been joined (the device and the stream buffer stay to the end).
   SoundDevice* soundDevice = nullptr;
   SoundBuffer* streamBuffer = nullptr;  // kStreamBufferBytes, looping
   SoundBuffer* goodBeep = nullptr;

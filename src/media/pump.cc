@@ -18,23 +18,62 @@ static ClockReading pollTimerClock() {
   return {true, -1};
 }
 
-// The sound track has ended: the picture draws down what the cache holds while the buffer plays
-// out the chunks filled before; the clock stands still.
-static ClockReading pollDrain(int32_t cursorChunk) {
-  if (cursorChunk != playback.lastFilledChunk && !playback.drainStarted) {
-    playback.drainStarted = true;
-    playback.drawDown = true;
-    return {false, cursorChunk};
+// What moves the sound stage on: a refill that read sound (or silence under pictures still to
+// come) or found none, and the play cursor leaving or entering the chunk filled last. The draw-
+// down reaching the slot reloaded last ends the clip in any stage.
+enum class SoundEvent {
+  kRefillRead,
+  kRefillFoundNone,
+  kCursorLeftLastFilled,
+  kCursorInLastFilled,
+  kDrawDownDone,
+};
+
+// Every move of the sound stage, and what each does besides.
+static void moveSoundStage(SoundEvent event) {
+  SoundStage& stage = playback.soundStage;
+  switch (event) {
+    case SoundEvent::kRefillRead:
+      if (stage == SoundStage::kTrackEnded)
+        stage = SoundStage::kPlaying;
+      else if (stage == SoundStage::kDraining)
+        stage = SoundStage::kRefilled;
+      break;
+    case SoundEvent::kRefillFoundNone:
+      if (stage == SoundStage::kPlaying)
+        stage = SoundStage::kTrackEnded;
+      else if (stage == SoundStage::kRefilled)
+        stage = SoundStage::kDraining;
+      break;
+    case SoundEvent::kCursorLeftLastFilled:  // from kTrackEnded
+      stage = SoundStage::kDraining;
+      playback.drawDown = true;
+      break;
+    case SoundEvent::kCursorInLastFilled:  // from kDraining
+      // The buffer stops where the clip's sound ends. Until the next open, the clock reads the
+      // cursor where it stands.
+      stopStream();
+      stage = SoundStage::kPlaying;
+      playback.lastFilledChunk = -1;
+      playback.sequenceEnded = true;
+      break;
+    case SoundEvent::kDrawDownDone:
+      playback.drawDown = true;
+      playback.sequenceEnded = true;
+      break;
   }
-  if (playback.drainStarted && cursorChunk == playback.lastFilledChunk) {
-    stopStream();
-    playback.drainStarted = false;
-    playback.soundExhausted = false;
-    playback.lastFilledChunk = -1;
-    playback.sequenceEnded = true;
-    return {false, -1};
-  }
-  return {false, cursorChunk};
+}
+
+// The clock at the play cursor: the chunks behind the cursor's chunk (chunkClock) and the part
+// of it played. Right after the cursor crosses into a new chunk, the chunk it has left is not
+// refilled yet, so chunkClock is one chunk short and the clock would read below currentFrame:
+// it counts that chunk's two frames until the refill does.
+static int32_t clockAtCursor(uint32_t cursor, int32_t chunk) {
+  int32_t clock =
+      (playback.chunkClock * kChunkBytes + static_cast<int32_t>(cursor) - kChunkBytes * chunk) /
+      kSoundBytesPerFrame;
+  if (clock < playback.currentFrame) clock += kFramesPerChunk;
+  return clock;
 }
 
 static ClockReading pollSoundClock() {
@@ -44,22 +83,24 @@ static ClockReading pollSoundClock() {
   playback.playCursor = cursor;
 
   if (playback.drawSlot == playback.lastLoadedSlot) {
-    playback.sequenceEnded = true;
-    playback.drawDown = true;
+    moveSoundStage(SoundEvent::kDrawDownDone);
     return {};
   }
 
   int32_t chunk = static_cast<int32_t>(cursor / kChunkBytes);
-  if (playback.soundExhausted) return pollDrain(chunk);
-
+  switch (playback.soundStage) {
+    case SoundStage::kTrackEnded:
+      if (chunk != playback.lastFilledChunk) moveSoundStage(SoundEvent::kCursorLeftLastFilled);
+      return {false, chunk};
+    case SoundStage::kDraining:
+      if (chunk != playback.lastFilledChunk) return {false, chunk};
+      moveSoundStage(SoundEvent::kCursorInLastFilled);
+      return {false, -1};
+    case SoundStage::kPlaying:
+    case SoundStage::kRefilled: break;
+  }
   playback.chunkFilled[chunk] = false;
-  int32_t clock =
-      (playback.chunkClock * kChunkBytes + static_cast<int32_t>(cursor) - kChunkBytes * chunk) /
-      kSoundBytesPerFrame;
-  // Right after the cursor crosses into a new chunk, the chunk behind it is not refilled yet
-  // and chunkClock is one chunk short; two frames make up for it.
-  if (clock < playback.currentFrame) clock += 2;
-  playback.clockFrame = clock;
+  playback.clockFrame = clockAtCursor(cursor, chunk);
   return {true, chunk};
 }
 
@@ -116,8 +157,9 @@ void refillStep(int32_t cursorChunk) {
   StreamFill fill = fillStreamBuffer(chunk * kChunkBytes, kChunkBytes, silenceUnderPictures);
   if (!fill.locked) return;
   playback.chunkFilled[chunk] = true;
-  playback.soundExhausted = !fill.read && !silenceUnderPictures;
-  if (playback.soundExhausted) return;
+  bool soundFound = fill.read || silenceUnderPictures;
+  moveSoundStage(soundFound ? SoundEvent::kRefillRead : SoundEvent::kRefillFoundNone);
+  if (!soundFound) return;
   playback.chunkClock++;
   playback.lastFilledChunk = chunk;
   playback.soundReadPos += kChunkBytes;

@@ -37,7 +37,7 @@ static void fillCache(MediaFile* file, int32_t startFrame) {
 static bool preloadSound(int32_t startFrame) {
   StreamFill fill = fillStreamBuffer(0, kStreamBufferBytes, true);
   int32_t bytes = fill.read ? fill.bytes : 0;
-  playback.chunkClock = startFrame / 2 + kChunks;
+  playback.chunkClock = startFrame / kFramesPerChunk + kChunks;
   for (bool& filled : playback.chunkFilled) filled = true;
   playback.soundReadPos += kStreamBufferBytes;
   // The last chunk that holds this clip, its sound or the silence under its last pictures: where
@@ -74,11 +74,10 @@ void openSequence(const char* fileName, int32_t startFrame) {
   playback.clockFrame = startFrame;
   playback.currentFrame = startFrame;
   playback.soundReadPos = startFrame * kSoundBytesPerFrame;
-  playback.chunkClock = startFrame / 2;
+  playback.chunkClock = startFrame / kFramesPerChunk;
   playback.drawSlot = 0;
   playback.lastLoadedSlot = -1;
-  playback.soundExhausted = false;
-  playback.drainStarted = false;
+  playback.soundStage = SoundStage::kPlaying;
 
   MediaFile* file = platform.media ? platform.media->open(fileName) : nullptr;
   if (!file) reportClipNotOpened(fileName, errno);
@@ -112,7 +111,8 @@ void closeSequence() {
 }
 
 void drawCachedFrame(int32_t slot) {
-  if (!platform.drawer || slot < 0 || slot >= kCacheSlots) return;
+  QVK_ASSERT(slot >= 0 && slot < kCacheSlots);
+  if (!platform.drawer) return;
   platform.drawer->drawFrame(playback.videoFormat, playback.videoFormatSize,
                              playback.frameCache[slot], playback.slotBytes[slot]);
 }

@@ -27,23 +27,32 @@ static bool fileExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+std::vector<std::string> listDirectory(const std::string& dir) {
+  std::vector<std::string> entries;
+  if (DIR* listing = opendir(dir.empty() ? "." : dir.c_str())) {
+    while (dirent* entry = readdir(listing)) entries.push_back(entry->d_name);
+    closedir(listing);
+  }
+  return entries;
+}
+
+int findFileName(const std::vector<std::string>& entries, const char* name) {
+  int found = -1;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == name) return static_cast<int>(i);
+    if (found < 0 && strcasecmp(entries[i].c_str(), name) == 0) found = static_cast<int>(i);
+  }
+  return found;
+}
+
 std::string resolveInDirectory(const std::string& dir, const char* name) {
   std::string exact = joinPath(dir, name);
   if (fileExists(exact)) return exact;
   // A name with a directory part is not ours to search for.
-  for (const char* c = name; *c; ++c)
-    if (*c == '/') return exact;
-  DIR* listing = opendir(dir.empty() ? "." : dir.c_str());
-  if (!listing) return exact;
-  std::string found = exact;
-  while (dirent* entry = readdir(listing)) {
-    if (strcasecmp(entry->d_name, name) == 0) {
-      found = joinPath(dir, entry->d_name);
-      break;
-    }
-  }
-  closedir(listing);
-  return found;
+  if (std::strchr(name, '/')) return exact;
+  std::vector<std::string> entries = listDirectory(dir);
+  int found = findFileName(entries, name);
+  return found < 0 ? exact : joinPath(dir, entries[found].c_str());
 }
 
 static int notPlainFile(const struct stat& info) {

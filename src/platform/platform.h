@@ -4,6 +4,7 @@
 // Contents
 //   Directories and data files   where the game's files are found, how a line is read
 //   Window                        message boxes, pictures, display-mode changes
+//   Commands                      one at a time: no command inside a command
 //   Joystick                      joystick 0
 //   Timers                        one-shot and periodic timer events
 //   Sound                         the sound device and its buffers
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,14 @@ struct Directories {
   std::vector<std::string> samplesTried;
 };
 
-// dir + "/" + name when that file exists; else the path of a file in dir whose name matches
-// name without regard to case; else dir + "/" + name. Never throws.
+// The names a directory holds, in the order the system lists them; none when it cannot be read.
+std::vector<std::string> listDirectory(const std::string& dir);
+// The entry of a directory's names that the game takes for name: name itself, else the first
+// that differs from it only in case. -1 when there is none.
+int findFileName(const std::vector<std::string>& entries, const char* name);
+
+// dir + "/" + name when that file exists; else the path of the file in dir that findFileName
+// takes for name; else dir + "/" + name. Never throws.
 std::string resolveInDirectory(const std::string& dir, const char* name);
 
 // Opens path for reading when it is a regular file; -1 for anything else (missing, a
@@ -88,12 +96,13 @@ struct Window {
   virtual void enterFullScreen() = 0;
   virtual void returnToWindowed() = 0;
   virtual void resetToWindowed() = 0;
-  // Runs task on the window thread, later (the real window) or at once (headless). The timer
-  // service uses it so that the attract mode runs on the same thread as the menu commands.
+  // Runs task on the window thread, later (the real window) or at once (headless), as a caller
+  // of commands rather than as one: the attract mode's look, which starts a command only when
+  // none runs (runCommandIfIdle).
   virtual void runOnWindowThread(void (*task)()) = 0;
   // A real-time wait of the game (waitUnlessStopped). The real window, waited on by its own
-  // thread, keeps being painted meanwhile and holds everything else that reaches it until the
-  // waiting command is done. False when the wait was cut short by a stop request.
+  // thread, keeps being painted meanwhile; what else reaches it is held until the waiting
+  // command is done (runCommand). False when the wait was cut short by a stop request.
   virtual bool wait(uint32_t ms);
   // A few words on the game's state beside the window's title ("Paused", "Game saved"); an
   // empty text shows the title alone. Never drawn over the picture.
@@ -101,6 +110,24 @@ struct Window {
   // Except for showMessage, no call waits for the window thread: a thread that the window
   // thread may be waiting for (a game thread being ended) must never wait for it in turn.
 };
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+//
+// What reaches the window from outside (a menu command, a key, a focus change, the close
+// button, work handed over by another thread) runs as a command, one at a time: no command
+// starts inside another. A command that waits runs a nested loop of the window (the second's
+// wait of an open, a message box), and what arrives meanwhile on the window thread is held; it
+// runs right after the command, in the order it came, before anything that arrives later.
+
+using Command = std::function<void()>;
+
+// Runs command now when no command runs. Inside a command of this thread (its nested loop) it
+// is held, as above; from another thread the call waits until the running command, and what it
+// holds, has run, and then runs command.
+void runCommand(Command command);
+// Runs command now only when no command runs; false, and nothing run, when one does.
+bool runCommandIfIdle(Command command);
 
 // ---------------------------------------------------------------------------------------------
 // Joystick

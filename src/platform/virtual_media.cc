@@ -1,7 +1,5 @@
 // Virtual media: clips that exist only as a name and a frame count, for qvksim and the tests.
 // Their frames name their own numbers, so the drawer can tell which frame it was given.
-#include <strings.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -62,16 +60,18 @@ struct VirtualFile : MediaFile {
 
 MediaFile* VirtualMediaLibrary::open(const char* fileName) {
   std::lock_guard<std::mutex> hold(lock);
-  for (const Clip& clip : clips) {
-    if (strcasecmp(clip.name.c_str(), fileName) == 0) {
-      auto* file = new VirtualFile;
-      file->clip = clip;
-      ++openFiles;
-      return file;
-    }
+  // The clips are the directory's files, found as the game finds a file.
+  std::vector<std::string> names;
+  for (const Clip& clip : clips) names.push_back(clip.name);
+  int found = findFileName(names, fileName);
+  if (found < 0) {
+    errno = ENOENT;
+    return nullptr;
   }
-  errno = ENOENT;
-  return nullptr;
+  auto* file = new VirtualFile;
+  file->clip = clips[found];
+  ++openFiles;
+  return file;
 }
 
 void VirtualMediaLibrary::release(MediaFile* file) {

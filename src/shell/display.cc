@@ -219,7 +219,7 @@ static bool paintNewestPicture(cairo_t* cr) {
 // window (and is painted again) until the game or demo that starts shows its first picture. The
 // picture covers the whole client area; black only where there is none.
 static void paintClient(cairo_t* cr) {
-  bool playing = readFlagLocked(game.demoActive) || readFlagLocked(game.gameActive);
+  bool playing = game.demoActive || game.gameActive;
   if (!playing) {
     std::lock_guard<std::mutex> hold(shell.pictureLock);
     shell.pictureShown = false;

@@ -46,7 +46,7 @@ bool reachesGame(const GdkEventKey* event) {
 gboolean onKeyEvent(GtkWidget*, GdkEventKey* event, gpointer) {
   if (!reachesGame(event)) return FALSE;
   uint32_t virtualKey = virtualKeyOf(event);
-  if (!holdWhileWaiting([virtualKey] { keyEvent(virtualKey); })) keyEvent(virtualKey);
+  runCommand([virtualKey] { keyEvent(virtualKey); });
   return FALSE;  // never swallowed: menu mnemonics still work
 }
 

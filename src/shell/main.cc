@@ -26,7 +26,8 @@ void setUpPlatform(const std::string& gameDirectory) {
 bool focusHeld = false;
 
 void changeFocus(bool gained) {
-  if (gained == focusHeld) return;
+  // A change held until the window had closed changes nothing.
+  if (gained == focusHeld || !shell.mainWindow) return;
   focusHeld = gained;
   if (gained)
     onFocusGained();
@@ -36,17 +37,19 @@ void changeFocus(bool gained) {
 
 gboolean onFocusChange(GtkWidget*, GdkEventFocus* event, gpointer) {
   bool gained = event->in != 0;
-  if (!holdWhileWaiting([gained] { changeFocus(gained); })) changeFocus(gained);
+  runCommand([gained] { changeFocus(gained); });
   return FALSE;
 }
 
-// The close button while a command waits: the window closes when the command is done.
+// The close button, as a command: while another command waits, the window closes when it is
+// done. Its destruction shuts the game down inside this command.
 void closeMainWindow() {
   if (shell.mainWindow) gtk_widget_destroy(shell.mainWindow);
 }
 
 gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer) {
-  return holdWhileWaiting(closeMainWindow);
+  runCommand(closeMainWindow);
+  return TRUE;
 }
 
 void onCreate(GtkWidget* window) {
@@ -57,8 +60,10 @@ void onCreate(GtkWidget* window) {
   g_signal_connect(window, "focus-out-event", G_CALLBACK(onFocusChange), nullptr);
 
   openDrawingResources();
-  startUp();
-  if (shell.settings.fullScreen) restoreFullScreen();
+  runCommand([] {
+    startUp();
+    if (shell.settings.fullScreen) restoreFullScreen();
+  });
 }
 
 void onDestroy(GtkWidget* window, gpointer) {

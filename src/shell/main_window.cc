@@ -41,13 +41,8 @@ constexpr MenuItem kOtherShortcuts[] = {
     {nullptr, nullptr, kCommandPause, "Pause"},
 };
 
-void runCommandWhenFree(int commandId) {
-  if (holdWhileWaiting([commandId] { runCommand(commandId); })) return;
-  runCommand(commandId);
-}
-
 void onMenuItem(GtkMenuItem*, gpointer data) {
-  runCommandWhenFree(GPOINTER_TO_INT(data));
+  runMenuCommand(GPOINTER_TO_INT(data));
 }
 
 // The shortcuts are the window's own keys, not accelerators of the menu: they work in full
@@ -72,7 +67,7 @@ const MenuItem* shortcutOf(const GdkEventKey* event) {
 gboolean onShortcutKey(GtkWidget*, GdkEventKey* event, gpointer) {
   const MenuItem* entry = shortcutOf(event);
   if (!entry) return FALSE;
-  runCommandWhenFree(entry->commandId);
+  runMenuCommand(entry->commandId);
   return TRUE;
 }
 
@@ -147,11 +142,14 @@ static void quitCommand() {
   if (shell.mainWindow) gtk_widget_destroy(shell.mainWindow);
 }
 
-void runCommand(int commandId) {
+// The menu's own commands and the shortcuts'. A command held until the window had closed does
+// nothing.
+static void runShellCommand(int commandId) {
+  if (!shell.mainWindow) return;
   // Full Screen goes back to the window too: its shortcut works both ways.
   if (commandId == kCommandFullScreen) {
     toggleFullScreen();
-  } else if (!runGameCommand(commandId) && !runDisplayCommand(commandId)) {
+  } else if (!runDisplayCommand(commandId)) {
     switch (commandId) {
       case kCommandWindowed: windowedCommand(); break;
       case kCommandAbout: showAboutBox(); break;
@@ -161,6 +159,14 @@ void runCommand(int commandId) {
     }
   }
   updateStatus();
+}
+
+void runMenuCommand(int commandId) {
+  if (commandId != kCommandFullScreen && runGameCommand(commandId)) {
+    runCommand(updateStatus);
+    return;
+  }
+  runCommand([commandId] { runShellCommand(commandId); });
 }
 
 GtkWidget* createMainWindow() {
@@ -214,18 +220,29 @@ bool onUiThread() {
   return std::this_thread::get_id() == shell.uiThread;
 }
 
-static gboolean runPosted(gpointer data) {
-  auto fn = reinterpret_cast<void (*)()>(data);
-  if (!holdWhileWaiting(fn)) fn();
+static gboolean runPostedCommand(gpointer data) {
+  runCommand(reinterpret_cast<void (*)()>(data));
   return G_SOURCE_REMOVE;
 }
 
-void runOnUiThread(void (*fn)()) {
+static gboolean runPostedTask(gpointer data) {
+  reinterpret_cast<void (*)()>(data)();
+  return G_SOURCE_REMOVE;
+}
+
+// fn on the user-interface thread: at once when called there, else from an idle callback, as a
+// command of its own or (asCommand false) plainly.
+static void postToUiThread(void (*fn)(), bool asCommand) {
   if (onUiThread()) {
     fn();
     return;
   }
-  g_idle_add_full(G_PRIORITY_DEFAULT, runPosted, reinterpret_cast<gpointer>(fn), nullptr);
+  g_idle_add_full(G_PRIORITY_DEFAULT, asCommand ? runPostedCommand : runPostedTask,
+                  reinterpret_cast<gpointer>(fn), nullptr);
+}
+
+void runOnUiThread(void (*fn)()) {
+  postToUiThread(fn, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -368,7 +385,7 @@ struct ShellWindow : Window {
   void enterFullScreen() override { runOnUiThread(enterFullScreenNow); }
   void returnToWindowed() override { runOnUiThread(returnToWindowedNow); }
   void resetToWindowed() override { runOnUiThread(resetToWindowedNow); }
-  void runOnWindowThread(void (*task)()) override { runOnUiThread(task); }
+  void runOnWindowThread(void (*task)()) override { postToUiThread(task, false); }
   void showStatus(const char* status) override {
     {
       std::lock_guard<std::mutex> hold(shell.statusLock);

@@ -109,29 +109,26 @@ void placeWindowed();
 // Gives the window the windowed size, where it is.
 void sizeWindowed();
 
-// One menu command or shortcut by its identifier; identifiers of no command do nothing. The
-// status in the title follows.
-void runCommand(int commandId);
+// One menu command or shortcut by its identifier, as a command (runCommand); identifiers of no
+// command do nothing. The status in the title follows.
+void runMenuCommand(int commandId);
 
 // The platform's window seam over the main window.
 Window* shellWindow();
 
 bool onUiThread();
 
-// Runs fn on the user-interface thread: at once when called there, else from an idle callback.
-// fn must check that the window still exists.
+// Runs fn on the user-interface thread: at once when called there (as a part of what runs
+// there), else as a command of its own, from an idle callback. fn must check that the window
+// still exists.
 void runOnUiThread(void (*fn)());
 
 // ---------------------------------------------------------------------------------------------
 // Waits on the window thread
 
 // Waits ms milliseconds while the window goes on being painted; what else reaches the window
-// meanwhile is held (holdWhileWaiting) and runs after the waiting command.
+// meanwhile comes as a command and is held until the waiting command is done.
 void waitOnUiThread(uint32_t ms);
-
-// Holds work for later when a wait runs on the window thread (or held work has not run yet);
-// false when there is nothing to wait for and the caller runs it now.
-bool holdWhileWaiting(std::function<void()> work);
 
 // ---------------------------------------------------------------------------------------------
 // Display

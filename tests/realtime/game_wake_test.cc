@@ -58,13 +58,13 @@ class GameWake : public ::testing::Test {
     if (withSound) platform.createSoundDevice = [] { return createSdlMixerDevice(); };
     platform.gameWakeTimeoutMs = kLostWakeUpMs;
     platform.realTimeWaits = realTimeWaits;
-    startUp();
+    runCommand(startUp);
     traceHook = hook;
     runGameCommand(kCommandNew);
   }
 
   void TearDown() override {
-    shutDown();
+    runCommand(shutDown);
     traceHook = nullptr;
     EXPECT_EQ(media.openFiles, 0);
     timers.reset();

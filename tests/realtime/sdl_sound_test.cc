@@ -110,7 +110,7 @@ TEST_F(SdlSound, PictureAndSoundStayInStepToTheEnd) {
     // While the clock runs, the frame on screen is the one whose sound plays: the sound at the
     // play cursor belongs to clockFrame - 12, the last drawn frame is draws - 2 (frame 0 was
     // drawn twice).
-    if (!playback.drawDown && !playback.soundExhausted && drawer.draws > 1) {
+    if (!playback.drawDown && playback.soundStage == SoundStage::kPlaying && drawer.draws > 1) {
       int shown = drawer.draws - 2;
       int heard = playback.clockFrame - kCacheSlots;
       worstStep = std::max(worstStep, std::abs(shown - heard));

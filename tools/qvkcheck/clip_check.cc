@@ -97,8 +97,8 @@ static void checkFrameSizes(const std::string& name, MediaFile* file, int frames
 }
 
 void readReferenceClip() {
-  if (!isPresent("demo.avi")) return;  // reported with the game's other clips
-  std::string path = locateFile("demo.avi", "", 0, "");
+  if (!isPresent(kDemoClip)) return;  // reported with the game's other clips
+  std::string path = locateFile(kDemoClip, "", 0, "");
   std::unique_ptr<MediaFile> file(openAviFile(path.c_str()));
   AviFileFacts facts;
   ClipFormat format;
@@ -107,10 +107,10 @@ void readReferenceClip() {
       !readFormat(file.get(), facts, &format, &hasSound))
     return;  // checkClip reports it
   // demo.avi must itself be in the game's format; the others are compared with it.
-  compareFormat("demo.avi", format, hasSound);
+  compareFormat(kDemoClip, format, hasSound);
   if (!hasSound) return;
   reference = format;
-  referenceName = "demo.avi's";
+  referenceName = std::string(kDemoClip) + "'s";
 }
 
 ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line,
@@ -130,7 +130,7 @@ ClipInfo checkClip(const std::string& name, const std::string& namedBy, int line
     problem(name, 0, std::string("has no picture (no video stream)") + kMakeAgain);
     return info;
   }
-  if (name != "demo.avi") compareFormat(name, format, hasSound);
+  if (name != kDemoClip) compareFormat(name, format, hasSound);
 
   info.frames = file->frameCount();
   if (std::strcmp(facts.indexKind, "rebuilt") == 0)

@@ -38,20 +38,27 @@ static const char kUsage[] =
 static const char* const kColumns[6] = {"no-move", "up", "down", "left", "right", "action"};
 
 // The game's own clips, and when the player plays each.
-static const char* const kGameClips[][2] = {
-    {"4lives.avi", "after a death that leaves 4 lives"},
-    {"3lives.avi", "after a death that leaves 3 lives"},
-    {"2lives.avi", "after a death that leaves 2 lives"},
-    {"1lives.avi", "after a death that leaves 1 life"},
-    {"cont.avi", "when the last life is lost, offering a continue"},
-    {"gameover.avi", "when the continue offer passes without a key"},
-    {"missed.avi", "before a scene whose object was passed by is played again"},
-    {"credits.avi", "after the last scene"},
-    {"demo.avi", "as the demo while nobody plays"}};
+struct GameClip {
+  std::string name;
+  std::string when;
+};
+static std::vector<GameClip> gameClips() {
+  std::vector<GameClip> clips;
+  for (int lives = kMostLivesShown; lives >= 1; --lives)
+    clips.push_back({livesClip(lives), "after a death that leaves " + std::to_string(lives) +
+                                           (lives == 1 ? " life" : " lives")});
+  clips.push_back({kContinueClip, "when the last life is lost, offering a continue"});
+  clips.push_back({kGameOverClip, "when the continue offer passes without a key"});
+  clips.push_back({kMissedClip, "before a scene whose object was passed by is played again"});
+  clips.push_back({kCreditsClip, "after the last scene"});
+  clips.push_back({kDemoClip, "as the demo while nobody plays"});
+  return clips;
+}
 
-// A scene is made once any of its files is there; seq01, where every game starts, always is.
+// A scene is made once any of its files is there; the first scene, where every game starts,
+// always is.
 static bool sceneIsMade(const std::string& base) {
-  return base == "seq01" || isPresent(base + ".avi") || isPresent(base + ".txt") ||
+  return base == baseOf(kFirstScene) || isPresent(base + ".avi") || isPresent(base + ".txt") ||
          isPresent(base + ".hot");
 }
 
@@ -90,27 +97,27 @@ static std::vector<std::string> checkMirrors(const std::vector<std::string>& not
   return rest;
 }
 
-// The scenes in the order the game plays them: where two share a step, the coin picks one.
-static const char* const kSceneSteps[][2] = {
-    {"seq01", ""},      {"seq02", "seq12"}, {"seq03", "seq13"}, {"seq04", "seq14"},
-    {"seq05", "seq15"}, {"seq06", "seq16"}, {"seq07", "seq17"}, {"seq08", ""}};
+// The base names of a step of the scene order: where two share a step, the coin picks one.
+static std::vector<std::string> stepBases(const SceneStep& step) {
+  std::vector<std::string> bases = {baseOf(step.scene)};
+  if (step.mirror) bases.push_back(baseOf(step.mirror));
+  return bases;
+}
 
 // A game without all its scenes ends at the first step whose scenes are not made, where a whole
-// game would go on to the credits after seq08.
+// game would go on to the credits after the last scene.
 static void noteScenesNotMade(const std::vector<std::string>& bases) {
   if (bases.empty()) return;
   auto notMade = [&](const std::string& base) {
     return std::find(bases.begin(), bases.end(), base) != bases.end();
   };
   std::string text = "not made yet (none of their .avi, .txt and .hot files is here)";
-  for (size_t step = 1; step < std::size(kSceneSteps); ++step) {
-    const std::string first = kSceneSteps[step][0], second = kSceneSteps[step][1];
-    if (!notMade(first)) continue;
-    std::vector<std::string> last;
-    for (const char* base : kSceneSteps[step - 1])
-      if (*base) last.push_back(base);
-    text += ". A game ends after " + listText(last, " or ") +
-            " without the credits, which follow seq08 alone: " + endsThere(first, second);
+  for (int step = 1; step < kSceneSteps; ++step) {
+    std::vector<std::string> here = stepBases(kSceneOrder[step]);
+    if (!notMade(here[0])) continue;
+    text += ". A game ends after " + listText(stepBases(kSceneOrder[step - 1]), " or ") +
+            " without the credits, which follow " + baseOf(kSceneOrder[kSceneSteps - 1].scene) +
+            " alone: " + endsThere(here[0], here.size() > 1 ? here[1] : "");
     break;
   }
   note(listText(bases, ", "), text);
@@ -161,9 +168,9 @@ static void checkGame(const std::string& dir) {
                                     ", which is missing; make it, or change the token",
                                 false);
       }
-  for (const auto& [name, when] : kGameClips)
-    clips[name] = checkClip(
-        name, name, 0, std::string("missing: the player plays it ") + when + "; make it", false);
+  for (const GameClip& clip : gameClips())
+    clips[clip.name] = checkClip(clip.name, clip.name, 0,
+                                 "missing: the player plays it " + clip.when + "; make it", false);
 
   checkTiming(scenes, clips, checkStartScene());
   noteScenesNotMade(checkMirrors(notMade));

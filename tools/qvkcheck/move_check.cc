@@ -97,6 +97,12 @@ static void checkItems(const Piece& piece, const std::string& file, const std::s
   }
 }
 
+// A window as the author counts it, in frames of the picture.
+static std::string pictureFrames(const MoveWindow& window) {
+  return "frames " + std::to_string(window.opens - kMoveFrameShift) + " to " +
+         std::to_string(window.closes - kMoveFrameShift);
+}
+
 void checkMoveFile(SceneInfo& scene) {
   const std::string file = scene.base + ".txt";
   std::string path = locateFile(file, file, 0, sceneFileMissing(scene.base, "move file"));
@@ -123,7 +129,8 @@ void checkMoveFile(SceneInfo& scene) {
     const MoveRow& row = game.moveTable[i];
     RowInfo info;
     info.line = pieces[i].line;
-    info.trigger = int64_t{row.frame} - kMoveFrameOffset;
+    info.trigger = int64_t{row.frame} - kMoveFrameShift;
+    info.window = moveWindow(row);
     info.objectMove = row.objectMove;
     for (const char* clip :
          {row.missClip, row.upClip, row.downClip, row.leftClip, row.rightClip, row.actionClip})
@@ -138,13 +145,10 @@ void checkMoveFile(SceneInfo& scene) {
       problem(file, row.line,
               "frame " + std::to_string(row.trigger) + " does not follow frame " +
                   std::to_string(before.trigger) + ": the lines must be in ascending frame order");
-    else if (row.trigger <= before.trigger + kMoveFrameOffset)
+    else if (row.window.opens <= before.window.closes)
       warning(file, row.line,
-              "its window (frames " + std::to_string(row.trigger) + " to " +
-                  std::to_string(row.trigger + kMoveFrameOffset) +
-                  ") overlaps the window of line " + std::to_string(before.line) + " (frames " +
-                  std::to_string(before.trigger) + " to " +
-                  std::to_string(before.trigger + kMoveFrameOffset) +
+              "its window (" + pictureFrames(row.window) + ") overlaps the window of line " +
+                  std::to_string(before.line) + " (" + pictureFrames(before.window) +
                   "); leave at least 13 frames between two moves");
   }
 }

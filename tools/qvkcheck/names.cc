@@ -1,6 +1,4 @@
 // Finding the game's files by the names the game gives them.
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <set>
@@ -13,37 +11,38 @@ static std::set<std::string> reported;    // names already reported missing or m
 
 void setGameDirectory(const std::string& dir) {
   gameDirectory = dir;
-  listing.clear();
+  listing = listDirectory(dir);
   reported.clear();
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* entry = readdir(d)) listing.push_back(entry->d_name);
-    closedir(d);
-  }
+}
+
+std::string baseOf(const char* scene) {
+  return std::string(scene).substr(0, kSceneBaseLength);
 }
 
 std::vector<std::string> sceneBases() {
   std::vector<std::string> bases;
-  for (int n = 1; n <= 8; ++n) bases.push_back("seq0" + std::to_string(n));
-  for (int n = 2; n <= 7; ++n) bases.push_back("seq1" + std::to_string(n));
+  for (const SceneStep& step : kSceneOrder) bases.push_back(baseOf(step.scene));
+  for (const SceneStep& step : kSceneOrder)
+    if (step.mirror) bases.push_back(baseOf(step.mirror));
   return bases;
 }
 
 std::string mirrorOf(const std::string& base) {
-  if (base.size() != 5 || base[4] < '2' || base[4] > '7') return "";
-  if (base[3] == '0') return base.substr(0, 3) + "1" + base[4];
-  if (base[3] == '1') return base.substr(0, 3) + "0" + base[4];
+  for (const SceneStep& step : kSceneOrder) {
+    if (!step.mirror) continue;
+    if (baseOf(step.scene) == base) return baseOf(step.mirror);
+    if (baseOf(step.mirror) == base) return baseOf(step.scene);
+  }
   return "";
 }
 
 bool isPresent(const std::string& name) {
-  for (const std::string& entry : listing)
-    if (strcasecmp(entry.c_str(), name.c_str()) == 0) return true;
-  return false;
+  return findFileName(listing, name.c_str()) >= 0;
 }
 
 std::string sceneFileMissing(const std::string& base, const std::string& what) {
-  if (base == "seq01")
-    return "missing: every game starts with scene seq01, and it needs its " + what;
+  if (base == baseOf(kFirstScene))
+    return "missing: every game starts with scene " + base + ", and it needs its " + what;
   return "missing: scene " + base + " is begun but has no " + what +
          "; make it, or remove the scene's other files to leave it unmade";
 }
@@ -63,12 +62,9 @@ static std::string notAFile(const std::string& path) {
 
 std::string locateFile(const std::string& name, const std::string& namedBy, int line,
                        const std::string& whenMissing) {
-  // The player takes the exact name, else the first name that differs only in case.
-  const std::string* found = nullptr;
-  for (const std::string& entry : listing) {
-    if (entry == name) found = &entry;
-    if (!found && strcasecmp(entry.c_str(), name.c_str()) == 0) found = &entry;
-  }
+  // The file the player takes for the name.
+  int index = findFileName(listing, name.c_str());
+  const std::string* found = index < 0 ? nullptr : &listing[index];
   bool first = reported.insert(name).second;
   if (!found) {
     if (first) problem(namedBy.empty() ? name : namedBy, line, whenMissing);

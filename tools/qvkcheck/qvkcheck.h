@@ -48,7 +48,7 @@ std::string locateFile(const std::string& name, const std::string& namedBy, int 
 // Whether the directory holds the file, under its name or one that differs only in case.
 bool isPresent(const std::string& name);
 // What to say when a file of a scene is missing: what (its "video", "move file", "hotspot
-// file") is needed by a scene begun, or by seq01, which every game starts with.
+// file") is needed by a scene begun, or by the first scene, which every game starts with.
 std::string sceneFileMissing(const std::string& base, const std::string& what);
 
 // One read of a move or hotspot file as the player makes it (at most 127 characters, the line
@@ -72,7 +72,8 @@ std::vector<TextRead> readAsThePlayerDoes(const std::string& path, const std::st
 // Frames are 64-bit here: the checker adds windows and margins to whatever frames a file holds.
 struct RowInfo {
   int line = 0;         // line of the move file
-  int64_t trigger = 0;  // the frame the file gives (the table stores it 12 higher)
+  int64_t trigger = 0;  // the frame the file gives (the table stores it kMoveFrameShift higher)
+  MoveWindow window{};  // the row's window, in frames of currentFrame
   int objectMove = 0;
   std::vector<std::string> clips;  // the six clip names as the player builds them, "x" for "00"
 };
@@ -91,7 +92,9 @@ struct SceneInfo {
   int frames = -1;  // frames of the scene's AVI file, -1 when unknown
 };
 
-// The fourteen scene bases in the order of the game: seq01..seq08, seq12..seq17.
+// A scene's base name ("seq03" of "seq03.avi").
+std::string baseOf(const char* scene);
+// The base names of the game's scenes: those of the scene order, then their mirror images.
 std::vector<std::string> sceneBases();
 // The scene the coin picks instead of base (seq02 and seq12 ... seq07 and seq17 are mirrors of
 // each other); "" for seq01 and seq08, which have none.

@@ -28,7 +28,7 @@ static std::string frameText(int64_t frame) {
 static void checkSceneEnd(const SceneInfo& scene) {
   if (scene.rows.empty() || scene.frames < 0) return;
   const RowInfo& last = scene.rows.back();
-  int64_t needed = last.trigger + 2 * kMoveFrameOffset + kEndMargin;
+  int64_t needed = int64_t{last.window.closes} + kEndMargin;
   if (scene.frames < needed)
     problem(scene.base + ".txt", last.line,
             scene.base + ".avi has " + std::to_string(scene.frames) +
@@ -42,7 +42,7 @@ static void checkSceneEnd(const SceneInfo& scene) {
 // A clip that plays while row `first` of `scene` is current must end before its window.
 static void checkNotJudged(const std::string& clip, int frames, const SceneInfo& scene) {
   const RowInfo& first = scene.rows.front();
-  int64_t opens = first.trigger + kMoveFrameOffset;
+  int64_t opens = first.window.opens;
   if (frames >= opens)
     warning(clip, 0,
             std::to_string(frames) +
@@ -75,17 +75,18 @@ static void checkOutcomeClips(const std::vector<SceneInfo>& scenes,
     if (!scene.rows.empty() && (!earliest || scene.rows[0].trigger < earliest->rows[0].trigger))
       earliest = &scene;
   if (!earliest) return;
-  for (const char* clip : {"4lives.avi", "3lives.avi", "2lives.avi", "1lives.avi"}) {
+  for (int lives = kMostLivesShown; lives >= 1; --lives) {
+    const char* clip = livesClip(lives);
     int frames = clipFrames(clips, clip);
     if (frames > 0) checkNotJudged(clip, frames, *earliest);
   }
 }
 
-// The credits play over seq01's table, the demo over the start scene's.
+// The credits play over the first scene's table, the demo over the start scene's.
 static void checkUnjudgedLength(const std::string& clip, int frames, const SceneInfo& scene,
                                 const std::string& consequence) {
   const RowInfo& last = scene.rows.back();
-  int64_t passes = last.trigger + 2 * kMoveFrameOffset;
+  int64_t passes = last.window.closes;
   if (frames > passes)
     warning(clip, 0,
             std::to_string(frames) + " frames: it plays over the moves of " + scene.base +
@@ -100,7 +101,7 @@ static void checkCheckpoints(const SceneInfo& scene) {
   for (size_t i = 0; i + 1 < scene.checkpoints.size(); ++i) {  // the last one closes the list
     const CheckpointInfo& cp = scene.checkpoints[i];
     for (const RowInfo& row : scene.rows) {
-      int64_t opens = row.trigger + kMoveFrameOffset, closes = opens + kMoveFrameOffset;
+      int64_t opens = row.window.opens, closes = row.window.closes;
       if (cp.frame >= opens && cp.frame <= closes) {
         warning(file, cp.line,
                 "checkpoint " + std::to_string(cp.frame) +
@@ -129,16 +130,16 @@ void checkTiming(const std::vector<SceneInfo>& scenes, const std::map<std::strin
                  const std::string& startBase) {
   for (const SceneInfo& scene : scenes) checkSceneEnd(scene);
   checkOutcomeClips(scenes, clips);
-  if (const SceneInfo* first = findScene(scenes, "seq01")) {
-    int frames = clipFrames(clips, "credits.avi");
+  if (const SceneInfo* first = findScene(scenes, baseOf(kFirstScene))) {
+    int frames = clipFrames(clips, kCreditsClip);
     if (frames > 0)
-      checkUnjudgedLength("credits.avi", frames, *first,
+      checkUnjudgedLength(kCreditsClip, frames, *first,
                           "the credits start again instead of ending the game");
   }
   if (const SceneInfo* start = findScene(scenes, startBase)) {
-    int frames = clipFrames(clips, "demo.avi");
+    int frames = clipFrames(clips, kDemoClip);
     if (frames > 0)
-      checkUnjudgedLength("demo.avi", frames, *start,
+      checkUnjudgedLength(kDemoClip, frames, *start,
                           "the demo goes on with the scene instead of ending");
   }
   for (const SceneInfo& scene : scenes) checkCheckpoints(scene);

@@ -153,8 +153,8 @@ static bool runUntil(HeadlessSession& session, Done done, std::string* failure) 
 }
 
 // Runs one command; false, with the trace line that says why, when a wait was not met.
-static bool runCommand(HeadlessSession& session, const ScriptCommand& command,
-                       std::string* failure) {
+static bool runScriptCommand(HeadlessSession& session, const ScriptCommand& command,
+                             std::string* failure) {
   switch (command.kind) {
     case ScriptCommand::kCommand:
       // Windowed only places the real window again.
@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
   int status = 0;
   for (const ScriptCommand& command : script) {
     std::string failure;
-    if (!runCommand(session, command, &failure)) {
+    if (!runScriptCommand(session, command, &failure)) {
       traceLine(failure.c_str());
       status = 3;
       break;

@@ -66,12 +66,13 @@ void untilSeesEvent(const char* line) {
       isClip(playback.openClipName) && watch.reach < watch.frame)
     watch.never = watch.clip + " played to its end and got no further than frame " +
                   std::to_string(watch.reach);
-  if (opens && watch.inDemo && event.compare(5, 9, "demo.avi ") != 0) watch.demoOpenedOther = true;
+  if (opens && watch.inDemo && event.rfind(std::string("open ") + kDemoClip + " ", 0) != 0)
+    watch.demoOpenedOther = true;
   if (event == "thread start") {
     watch.inDemo = game.demoActive;
     watch.demoOpenedOther = false;
   }
-  if (event == "finish" && watch.inDemo && !watch.demoOpenedOther && !isClip("demo.avi"))
+  if (event == "finish" && watch.inDemo && !watch.demoOpenedOther && !isClip(kDemoClip))
     watch.never = "the game is over, and only the demo plays, which never opens " + watch.clip;
   if (event == "finish") watch.inDemo = false;
 }
