@@ -62,4 +62,3 @@ void pauseKey() {
   updateStatus();
   wakeGame();
 }
-
