@@ -135,20 +135,38 @@ TEST_F(SdlMixer, LockWrapsAndReleaseRemovesTheBuffer) {
   EXPECT_EQ(mix(10), std::vector<uint8_t>(10, 128));
 }
 
-// The game thread sleeps between frames: the stream buffer wakes it once for every frame's sound
-// the mixer takes (3675 bytes, twelve to the loop), and a buffer without wake points never does.
-TEST_F(SdlMixer, CursorWakesTheGameAtEveryWakePoint) {
+// The game thread times its sleep by the play cursor, counting on the callback to come on time;
+// the callback wakes it only where it could not: after a start (the cursor stands until the
+// first block), and when a block is late (the cursor stands at what was taken). A buffer without
+// wake points never wakes it.
+TEST_F(SdlMixer, CallbackWakesTheGameOnlyWhereItsSleepCouldNotBeTimed) {
   SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
   SoundBuffer* beep = device->createBuffer(kGameFormat, 5000);
-  stream->wakeGameEvery(3675);
-  stream->play(true);
   beep->play(false);
   uint64_t before = gameWakeCount();
-  for (int i = 0; i < 44100 / 1050; ++i) mix(1050);  // as the audio callback takes the sound
-  EXPECT_EQ(gameWakeCount() - before, 12u);
+  EXPECT_EQ(beep->timeToNextWakeUs(), -1);
+  mix(2048);
+  EXPECT_EQ(gameWakeCount() - before, 0u);
+
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  EXPECT_EQ(stream->timeToNextWakeUs(), -1);  // the cursor stands until the first block
+  mix(2048);
+  EXPECT_EQ(gameWakeCount() - before, 1u);
+  for (int i = 0; i < 20; ++i) {  // on time: the sleep ends where the cursor gets there
+    fakeNow -= playTime(1024);
+    EXPECT_GE(stream->timeToNextWakeUs(), 0);
+    fakeNow += playTime(1024);
+    mix(2048);
+  }
+  EXPECT_EQ(gameWakeCount() - before, 1u);
+  fakeNow += 84 * kMs;  // the next frame's sound is late
+  EXPECT_EQ(stream->timeToNextWakeUs(), -1);
+  mix(2048);
+  EXPECT_EQ(gameWakeCount() - before, 2u);
   stream->stop();
   mix(44100);
-  EXPECT_EQ(gameWakeCount() - before, 12u);
+  EXPECT_EQ(gameWakeCount() - before, 2u);
 }
 
 // The audio callback takes 1024 samples (2048 bytes, 46.4 ms) a turn, and the play cursor moves

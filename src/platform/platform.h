@@ -213,11 +213,12 @@ struct SoundBuffer {
   virtual bool getCurrentPosition(uint32_t* playCursor) = 0;
   virtual bool setCurrentPosition(uint32_t position) = 0;
   virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;
-  // Wakes the game thread (game_wake.h) whenever the device takes the sound of a multiple of
-  // bytes, before the play cursor gets there.
+  // The multiples of bytes are wake points: the game thread (game_wake.h) wakes as the play cursor
+  // reaches one, timing its sleep by timeToNextWakeUs where it can; the device wakes it where
+  // the sleep could not be timed (a virtual card as its cursor moves on).
   virtual void wakeGameEvery(uint32_t bytes) = 0;  // 0: never
   // Microseconds until the play cursor, moving on with time, reaches its next wake point; -1
-  // when it will not before the device takes more sound (which wakes the game), or never.
+  // when only the device can tell (it wakes the game then).
   virtual int64_t timeToNextWakeUs() = 0;
   virtual void release() = 0;  // the buffer is gone afterwards
 };

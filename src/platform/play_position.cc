@@ -47,13 +47,16 @@ int64_t timeTakenIsHeard(const PlayPosition& position) {
 
 int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int64_t now) {
   if (target <= position.reported) return 0;
-  if (!position.moving || target > position.taken || position.bytesPerSecond == 0) return -1;
+  if (!position.moving || position.bytesPerSecond == 0) return -1;
   if (target <= position.blockStart) return 0;
-  // The first nanosecond at which the position has reached target.
+  // The first nanosecond at which the position reaches target, the device taking its blocks on
+  // time. Past it with target not taken, the device is late, and only its next block can move
+  // the position there.
   uint64_t bytes = target - position.blockStart;
   int64_t reached =
       position.blockTime +
       static_cast<int64_t>((bytes * kNanosecondsPerSecond + position.bytesPerSecond - 1) /
                            position.bytesPerSecond);
+  if (target > position.taken && reached <= now) return -1;
   return std::max<int64_t>(0, reached - now);
 }

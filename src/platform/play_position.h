@@ -30,6 +30,7 @@ void takePlayBytes(PlayPosition& position, uint32_t bytes, int64_t now);
 uint64_t readPlayPosition(PlayPosition& position, int64_t now);
 // When the position reaches what the device has taken (INT64_MIN: it stands still).
 int64_t timeTakenIsHeard(const PlayPosition& position);
-// Nanoseconds from now until the position reaches target without another block; -1 when it
-// will not (target lies past what the device has taken, or the position stands still).
+// Nanoseconds from now until the position reaches target, the device taking its blocks on time;
+// -1 when only the device's next block can tell (the position stands still, or target lies past
+// what the device has taken and the device is late).
 int64_t timeUntilPlayPosition(const PlayPosition& position, uint64_t target, int64_t now);

@@ -3,9 +3,10 @@
 // are output bytes one for one and the mixer needs no resampling. The audio callback mixes the
 // looping stream buffer and the one-shot effect buffers, 46 ms at a time. A buffer's play cursor
 // is where the sound being heard has got to: it moves on with time from where the callback's
-// block began, never past the bytes the callback has taken (play_position.h). The callback wakes
-// the game thread when it takes the sound of a buffer's next wake point, and the game thread
-// sleeps until the cursor reaches it (timeToNextWakeUs).
+// block began, never past the bytes the callback has taken (play_position.h). The game thread
+// sleeps until the cursor reaches the next wake point (timeToNextWakeUs), counting on the
+// callback to come on time; the callback wakes it when it could not: the first block after a
+// start, and a block that comes late.
 //
 // One lock per device guards the buffers' state and the list of buffers. The callback reads
 // sound bytes under it, and lock and unlock take it too, so a refill written between the two
@@ -74,6 +75,7 @@ struct SdlSoundBuffer : SoundBuffer {
   bool looping = false;
   int32_t gain = kUnityGain;  // 16.16 fixed point
   uint32_t wakeInterval = 0;
+  bool wakeOnNextBlock = false;  // the game thread could not time its sleep: the callback wakes it
 };
 
 struct SdlSoundDevice : SoundDevice {
@@ -110,16 +112,13 @@ bool isGameFormat(const WaveFormat& format) {
 }
 
 // Adds count bytes of buffer, from its cursor on, to the deviations in sum, and moves the
-// cursor on. A one-shot buffer that reaches its end stops and goes back to its start. True when
-// the cursor crossed a wake point.
-bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
+// cursor on. A one-shot buffer that reaches its end stops and goes back to its start.
+void mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
   const uint8_t* bytes = buffer.bytes.data();
   uint32_t size = static_cast<uint32_t>(buffer.bytes.size());
   int32_t gain = buffer.gain;
-  bool crossed = false;
   while (count > 0) {
     uint32_t run = std::min(count, size - buffer.cursor);
-    crossed = crossed || cursorCrossesMultiple(buffer.cursor, run, size, buffer.wakeInterval);
     const uint8_t* source = bytes + buffer.cursor;
     if (gain == kUnityGain) {
       for (uint32_t i = 0; i < run; ++i) sum[i] += source[i] - kSilence;
@@ -134,33 +133,36 @@ bool mixBuffer(SdlSoundBuffer& buffer, int32_t* sum, uint32_t count) {
       if (!buffer.looping) {
         buffer.playing = false;
         buffer.restartPosition();
-        return crossed;
+        return;
       }
     }
   }
-  return crossed;
 }
 
-// True when a cursor crossed a wake point. The heard positions of the buffers that played move
-// on from the block's start from now on.
+// The heard positions of the buffers that play move on from the block's start from now on.
+// True when the game thread must be woken: it could not time its sleep by a buffer (the first
+// block after a start, a block that came late).
 bool mixLocked(SdlSoundDevice& device, uint8_t* out, uint32_t bytes) {
   int64_t now = device.clock();
-  for (SdlSoundBuffer* buffer : device.buffers)
-    if (buffer->playing) takePlayBytes(buffer->position, bytes, now);
+  bool wake = false;
+  for (SdlSoundBuffer* buffer : device.buffers) {
+    if (!buffer->playing) continue;
+    wake = wake || buffer->wakeOnNextBlock;
+    buffer->wakeOnNextBlock = false;
+    takePlayBytes(buffer->position, bytes, now);
+  }
   int32_t sum[kMixBlock];
-  bool crossed = false;
   while (bytes > 0) {
     uint32_t count = std::min(bytes, kMixBlock);
     std::fill(sum, sum + count, 0);
-    for (SdlSoundBuffer* buffer : device.buffers) {
-      if (buffer->playing && mixBuffer(*buffer, sum, count)) crossed = true;
-    }
+    for (SdlSoundBuffer* buffer : device.buffers)
+      if (buffer->playing) mixBuffer(*buffer, sum, count);
     for (uint32_t i = 0; i < count; ++i)
       out[i] = static_cast<uint8_t>(std::clamp(kSilence + sum[i], 0, 255));
     out += count;
     bytes -= count;
   }
-  return crossed;
+  return wake;
 }
 
 // ALSA tells every error of its own on standard error, eight lines when the machine has no
@@ -343,6 +345,7 @@ int64_t SdlSoundBuffer::timeToNextWakeUs() {
   // The buffer's start, where the cursor wraps, is a wake point too.
   uint32_t next = std::min(size, (heard / wakeInterval + 1) * wakeInterval);
   int64_t wait = timeUntilPlayPosition(position, position.reported + (next - heard), now);
+  wakeOnNextBlock = wait < 0;
   return wait < 0 ? -1 : (wait + 999) / 1000;
 }
 
@@ -360,14 +363,14 @@ void SdlSoundBuffer::release() {
 
 void mixSdlSound(SoundDevice* device, uint8_t* out, uint32_t bytes) {
   auto* sdl = static_cast<SdlSoundDevice*>(device);
-  bool crossed = false, playing = false;
+  bool wake = false, playing = false;
   {
     std::lock_guard<std::mutex> hold(sdl->lock);
-    crossed = mixLocked(*sdl, out, bytes);
+    wake = mixLocked(*sdl, out, bytes);
     for (SdlSoundBuffer* buffer : sdl->buffers) playing = playing || buffer->playing;
   }
   // Outside the device's lock: the game thread may be waiting for it to read the cursor.
-  if (crossed) wakeGame();
+  if (wake) wakeGame();
   // A one-shot buffer that has ended was the last to play.
   if (!playing && sdl->output) noteOutputWanted(*sdl->output, false, sdl->clock());
 }
