@@ -147,8 +147,11 @@ runQvkavi() {
   mkdir -p "$WORK/data"
   rm -f "$WORK/sound.raw"
   # shellcheck disable=SC2046 # the driver's environment is words
+  # Settings of the run's own: a full-screen run must not make the next start in full screen.
+  rm -rf "$WORK/config"
   read -r mapped titled pid < <(env $(driverEnvironment "$driver") XDG_DATA_HOME="$WORK/data" \
-    "$PROBE" "$(qvkaviOf "$build")" "$GAME" 2>/dev/null) || fail "$column: no title picture on screen"
+    XDG_CONFIG_HOME="$WORK/config" "$PROBE" "$(qvkaviOf "$build")" "$GAME" 2>"$WORK/probe.log") ||
+    fail "$column: no title picture on screen: $(tail -n1 "$WORK/probe.log")"
   started=$(($(date +%s%N) - ${titled%.*} * 1000000))
   sleepUntil() { sleep "$(awk -v t="$1" -v s="$started" -v now="$(date +%s%N)" \
     'BEGIN{d = t - (now - s) / 1e9; print (d > 0 ? d : 0)}')"; }

@@ -7,8 +7,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #undef Window
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <cstdio>
@@ -87,6 +90,13 @@ bool showsTitle(Display* display, XWindow window, const DecodedPicture& title) {
   return matching >= kTitleShare * samples;
 }
 
+// The window may go away or change between two requests (a window manager reparents it, the
+// program maps it again); Xlib's default handler would end the probe. The failed request is
+// simply tried again at the next poll.
+int ignoreXError(Display*, XErrorEvent*) {
+  return 0;
+}
+
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -111,19 +121,31 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  XSetErrorHandler(ignoreXError);
+
   Clock::time_point start = Clock::now();
   pid_t pid = fork();
   if (pid == 0) {
+    // Our standard output is the caller's answer: the program must not hold it open.
+    int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, STDOUT_FILENO);
     if (chdir(argv[2]) != 0) _exit(127);
     execl(argv[1], argv[1], static_cast<char*>(nullptr));
     _exit(127);
   }
   if (pid < 0) return 1;
 
-  // The program may end or never show its window; then there is nothing to time.
+  // The program may end or never show its window; then there is nothing to time, and a program
+  // still running is stopped.
   auto givingUp = [&] {
     int status = 0;
-    return waitpid(pid, &status, WNOHANG) == pid || millisecondsSince(start) > kGiveUpMs;
+    if (waitpid(pid, &status, WNOHANG) == pid) return true;
+    if (millisecondsSince(start) <= kGiveUpMs) return false;
+    std::fprintf(stderr, "qvk_start_probe: no title picture on the screen in %.0f s\n",
+                 kGiveUpMs / 1000);
+    kill(pid, SIGTERM);
+    waitpid(pid, &status, 0);
+    return true;
   };
   XWindow window = 0;
   while (!window || !viewable(display, window)) {
