@@ -43,6 +43,16 @@ qvkaviOf() { if [ -x "$1/bin/qvkavi" ]; then echo "$1/bin/qvkavi"; else echo "$1
 BEFORE=${BEFORE:+$(cd "$BEFORE" && pwd)}
 
 DEMO_SECONDS=12  # measured of the demo's 18 seconds, from its second second on
+# The samples of silence the demo's sound starts with: the probe places the clip in the sound
+# file by its first sounding sample, after any silence the device wrote before it.
+soundLead() {
+  local size=$((1 << 20)) differs
+  differs=$(ffmpeg -v quiet -i "$GAME/demo.avi" -map 0:a:0 -f u8 -acodec pcm_u8 - |
+    head -c "$size" | cmp - <(head -c "$size" /dev/zero | tr '\0' '\200') 2>/dev/null |
+    sed -n 's/.* byte \([0-9]*\).*/\1/p') || true
+  echo $(((${differs:-1} - 1) / 2))
+}
+SOUND_LEAD=$(soundLead)
 IDLE_SECONDS=7   # measured on the title picture, from two seconds after the start
 
 startDisplay 1280 720
@@ -93,7 +103,7 @@ peakMegabytes() { awk '/VmHWM/{printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
 # Times the pictures of window $1 for $2 seconds in the background; with a sound file $3 of $4
 # bytes a second, the offsets too. The probe's report goes to $WORK/paints.
 timePictures() {
-  "$PAINTS" "$1" "$2" 83.3333 ${3:+"$3" "$4"} >"$WORK/paints" 2>/dev/null &
+  "$PAINTS" "$1" "$2" 83.3333 ${3:+"$3" "$4" "$SOUND_LEAD"} >"$WORK/paints" 2>/dev/null &
   PAINTS_PID=$!
 }
 # Records the pictures' figures of the run in the background, for column $1 and the run's kind

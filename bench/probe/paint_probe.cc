@@ -5,13 +5,17 @@
 // "heard" from the moment it is written (the program runs with libqvk_flush_writes preloaded,
 // so that stdio's buffer does not hold the blocks back).
 //
-// Usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND]
+// Usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND [LEAD]]
 // Prints, for the pictures painted in the next SECONDS:
 //   pictures N within5 SHARE median MS spread MS longest MS
 //   offset median MS worst MS          (with a sound file: picture minus its sound's start)
 // A picture is a burst of damage whose reports follow each other within 2 ms. An interval is
 // within5 when it lies within 5 ms of FRAME_MS; the spread is the intervals' standard deviation.
-// The offset pairs each picture with the frame whose sound starts nearest to it.
+// The offset pairs each picture with the frame whose sound starts nearest to it. The file may
+// begin with silence the player wrote before the clip's sound (a device opened a block before
+// its first sound); LEAD, the samples of silence the clip's own sound starts with, places the
+// clip in the file by its first sounding sample. The file holds stereo samples of 8 bits (44100
+// bytes a second) or 16 bits.
 #define Window XWindow
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
@@ -21,6 +25,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -59,20 +65,38 @@ double heardWhen(const std::vector<Growth>& growths, double byte, double bytesPe
   return NAN;
 }
 
+// Where the clip's sound starts in the file: its first sounding sample less the lead, in bytes;
+// 0 when there is no lead or no sounding sample.
+long clipStart(const char* soundFile, double bytesPerSecond, long lead) {
+  if (lead < 0) return 0;
+  std::ifstream file(soundFile, std::ios::binary);
+  std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  bool eightBits = bytesPerSecond < 60000;
+  long sampleBytes = eightBits ? 2 : 4;  // both channels
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte == (eightBits ? 0x80 : 0x00)) continue;
+    long sample = static_cast<long>(i) / sampleBytes;
+    return std::max(0L, (sample - lead) * sampleBytes);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 && argc != 6) {
-    std::fprintf(
-        stderr,
-        "usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND]\n");
+  if (argc < 4 || argc == 5 || argc > 7) {
+    std::fprintf(stderr,
+                 "usage: qvk_paint_probe WINDOW_ID SECONDS FRAME_MS [SOUND_FILE BYTES_PER_SECOND "
+                 "[LEAD]]\n");
     return 2;
   }
   XWindow window = std::strtoul(argv[1], nullptr, 0);
   double seconds = std::atof(argv[2]);
   double frameMs = std::atof(argv[3]);
-  const char* soundFile = argc == 6 ? argv[4] : nullptr;
-  double bytesPerMs = argc == 6 ? std::atof(argv[5]) / 1000 : 0;
+  const char* soundFile = argc >= 6 ? argv[4] : nullptr;
+  double bytesPerMs = argc >= 6 ? std::atof(argv[5]) / 1000 : 0;
+  long lead = argc == 7 ? std::atol(argv[6]) : -1;
 
   Display* display = XOpenDisplay(nullptr);
   int eventBase = 0, errorBase = 0;
@@ -137,7 +161,8 @@ int main(int argc, char** argv) {
     // When each frame's sound started; each picture is paired with the nearest of them.
     std::vector<double> starts;
     double bytesPerFrame = bytesPerMs * frameMs;
-    for (double byte = 0; !growths.empty() && byte < growths.back().to; byte += bytesPerFrame) {
+    double first = static_cast<double>(clipStart(soundFile, bytesPerMs * 1000, lead));
+    for (double byte = first; !growths.empty() && byte < growths.back().to; byte += bytesPerFrame) {
       double frameStart = heardWhen(growths, byte, bytesPerMs);
       if (!std::isnan(frameStart)) starts.push_back(frameStart);
     }
