@@ -155,18 +155,40 @@ TEST_F(SdlMixer, CallbackWakesTheGameOnlyWhereItsSleepCouldNotBeTimed) {
   EXPECT_EQ(gameWakeCount() - before, 1u);
   for (int i = 0; i < 20; ++i) {  // on time: the sleep ends where the cursor gets there
     fakeNow -= playTime(1024);
+    positionOf(stream);  // a pass reads the cursor, then times its sleep
     EXPECT_GE(stream->timeToNextWakeUs(), 0);
     fakeNow += playTime(1024);
     mix(2048);
   }
   EXPECT_EQ(gameWakeCount() - before, 1u);
   fakeNow += 84 * kMs;  // the next frame's sound is late
+  positionOf(stream);
   EXPECT_EQ(stream->timeToNextWakeUs(), -1);
   mix(2048);
   EXPECT_EQ(gameWakeCount() - before, 2u);
   stream->stop();
   mix(44100);
   EXPECT_EQ(gameWakeCount() - before, 2u);
+}
+
+// The game thread reads the cursor in its pass and then times its sleep; a frame whose sound
+// starts between the two is one it has not seen, so it does not sleep through it: it wakes at
+// once, and only once.
+TEST_F(SdlMixer, AFrameEnteredAfterTheLastReadWakesAtOnce) {
+  fakeNow = 0;
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  fakeNow = 0;
+  mix(2048);
+  mix(2048);
+  fakeNow = playTime(3675) - kMs / 2;
+  EXPECT_LT(positionOf(stream), 3675u);
+  fakeNow += kMs;
+  EXPECT_EQ(stream->timeToNextWakeUs(), 0);
+  EXPECT_NEAR(stream->timeToNextWakeUs(), 83333 - 500, 2);
+  EXPECT_GE(positionOf(stream), 3675u);
+  EXPECT_NEAR(stream->timeToNextWakeUs(), 83333 - 500, 2);
 }
 
 // The audio callback takes 1024 samples (2048 bytes, 46.4 ms) a turn, and the play cursor moves
@@ -224,7 +246,7 @@ TEST_F(SdlMixer, CursorMovesWithTimeBetweenCallbacks) {
     ASSERT_LE(count, taken);
     heard = count;
     while (seen.size() < heard / 3675) seen.push_back(now);
-    if (sleep >= 0) {
+    if (sleep > 0) {  // 0: the cursor entered a frame since the last read, a pass runs now
       uint64_t frame = heard / 3675 + 1;
       if (predicted.size() <= frame) predicted.resize(frame + 1, -1);
       predicted[frame] = now + sleep * 1000;
@@ -240,7 +262,55 @@ TEST_F(SdlMixer, CursorMovesWithTimeBetweenCallbacks) {
     int64_t due = block->time + playTime(start - block->start);
     EXPECT_NEAR(seen[frame - 1], due, 5 * kMs) << "frame " << frame;
     if (frame < predicted.size() && predicted[frame] >= 0) {
-      EXPECT_NEAR(predicted[frame], due, 1000) << "frame " << frame;
+      EXPECT_NEAR(predicted[frame], seen[frame - 1], kMs) << "frame " << frame;
     }
+  }
+}
+
+// A sound server's pace wavers: here it takes each block a quarter millisecond late for two
+// seconds and then one early to make up for it. The cursor does not jump with the early block:
+// every frame's sound starts within 5 ms of 83.3 ms after the one before, and never more than
+// 20 ms after the device plays it.
+TEST_F(SdlMixer, CursorKeepsItsPaceWhenTheDeviceTakesABlockEarly) {
+  constexpr uint32_t kBlock = 2048;
+  const int64_t period = playTime(kBlock);
+  std::vector<int64_t> callbacks;
+  int64_t when = 0;
+  for (int i = 0; i < 200; ++i) {
+    callbacks.push_back(when);
+    when += i % 43 == 42 ? period - 42 * kMs / 4 : period + kMs / 4;
+  }
+  fakeNow = 0;
+  SoundBuffer* stream = device->createBuffer(kGameFormat, 44100);
+  stream->wakeGameEvery(3675);
+  stream->play(true);
+  std::vector<int64_t> predicted;  // where the timed sleep ended, for each frame's sound
+  std::vector<int64_t> due;   // when each frame's sound is played, a block from when it is taken
+  std::vector<int64_t> seen;  // when the cursor entered it
+  uint64_t total = 0, heard = 0;
+  size_t next = 0;
+  uint8_t out[kBlock];
+  for (int64_t now = 0; now < callbacks.back(); now += kMs / 10) {
+    for (; next < callbacks.size() && callbacks[next] <= now; ++next) {
+      fakeNow = callbacks[next];
+      mixSdlSound(device.get(), out, kBlock);
+      for (uint64_t start = due.size() * 3675; start < total + kBlock; start += 3675)
+        due.push_back(callbacks[next] + playTime(start - total));
+      total += kBlock;
+    }
+    fakeNow = now;
+    int64_t sleep = stream->timeToNextWakeUs();
+    uint32_t position = positionOf(stream);
+    heard = std::max(heard, total - (total + 44100 - position) % 44100);
+    while (seen.size() < heard / 3675) seen.push_back(now);
+    uint64_t frame = heard / 3675 + 1;
+    if (predicted.size() <= frame) predicted.resize(frame + 1, -1);
+    if (sleep > 0) predicted[frame] = now + sleep * 1000;
+  }
+  ASSERT_GT(seen.size(), 100u);
+  for (size_t frame = 2; frame < seen.size(); ++frame) {
+    EXPECT_NEAR(seen[frame] - seen[frame - 1], 83333333, 5 * kMs) << "frame " << frame;
+    EXPECT_LE(seen[frame - 1] - due[frame], 20 * kMs) << "frame " << frame;
+    EXPECT_NEAR(predicted[frame], seen[frame - 1], kMs / 10) << "frame " << frame;
   }
 }

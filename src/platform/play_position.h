@@ -4,7 +4,9 @@
 // judder. A sound card's position moves within its buffer as the sound is heard; this one does
 // the same: from the start of the last block, at the moment the device took it, it moves on with
 // the time since at the sound's byte rate. It never runs past what the device has taken (a late
-// or missing block holds it there) and never goes back.
+// or missing block holds it there) and never goes back. A device that takes a block a little
+// early (a sound server's pace wavers by a few milliseconds) does not make it jump: it catches
+// up within half a second, so the pictures that follow it keep their pace.
 //
 // Positions count bytes since the last reset, never wrapping; the buffer maps them onto its own
 // bytes. Times are nanoseconds of a monotonic clock that the caller reads.
@@ -14,11 +16,12 @@
 
 struct PlayPosition {
   uint32_t bytesPerSecond = 44100;
-  uint64_t taken = 0;       // bytes the device has taken since the reset
-  uint64_t blockStart = 0;  // where the last block began
-  int64_t blockTime = 0;    // when the device took it
-  bool moving = false;      // a block has been taken since the reset: the position moves
-  uint64_t reported = 0;    // the furthest position read since the reset
+  uint64_t taken = 0;      // bytes the device has taken since the reset
+  uint64_t anchor = 0;     // the position when the device took its last block
+  int64_t anchorTime = 0;  // and when that was
+  uint64_t behind = 0;     // how far the anchor lay behind the last block's start: caught up
+  bool moving = false;     // a block has been taken since the reset: the position moves
+  uint64_t reported = 0;   // the furthest position read since the reset
 };
 
 // A stop, a new position or a new clip: the position stands at what the device has taken (all

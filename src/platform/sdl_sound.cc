@@ -76,6 +76,7 @@ struct SdlSoundBuffer : SoundBuffer {
   int32_t gain = kUnityGain;  // 16.16 fixed point
   uint32_t wakeInterval = 0;
   bool wakeOnNextBlock = false;  // the game thread could not time its sleep: the callback wakes it
+  uint32_t lastRead = 0;         // the cursor as getCurrentPosition last told it
 };
 
 struct SdlSoundDevice : SoundDevice {
@@ -308,6 +309,7 @@ bool SdlSoundBuffer::stop() {
 bool SdlSoundBuffer::getCurrentPosition(uint32_t* playCursor) {
   std::lock_guard<std::mutex> hold(device->lock);
   *playCursor = heardPosition(device->clock());
+  lastRead = *playCursor;
   return true;
 }
 
@@ -343,7 +345,14 @@ int64_t SdlSoundBuffer::timeToNextWakeUs() {
   uint32_t heard = heardPosition(now);
   uint32_t size = static_cast<uint32_t>(bytes.size());
   // The buffer's start, where the cursor wraps, is a wake point too.
-  uint32_t next = std::min(size, (heard / wakeInterval + 1) * wakeInterval);
+  uint32_t next = std::min(size, (lastRead / wakeInterval + 1) * wakeInterval);
+  if (heard >= next || heard < lastRead) {
+    // The cursor has reached a wake point since the game thread last read it: a frame it has
+    // not seen. It wakes at once, once.
+    lastRead = heard;
+    wakeOnNextBlock = false;
+    return 0;
+  }
   int64_t wait = timeUntilPlayPosition(position, position.reported + (next - heard), now);
   wakeOnNextBlock = wait < 0;
   return wait < 0 ? -1 : (wait + 999) / 1000;
