@@ -217,8 +217,9 @@ struct SoundBuffer {
   // reaches one, timing its sleep by timeToNextWakeUs where it can; the device wakes it where
   // the sleep could not be timed (a virtual card as its cursor moves on).
   virtual void wakeGameEvery(uint32_t bytes) = 0;  // 0: never
-  // Microseconds until the play cursor, moving on with time, reaches its next wake point; -1
-  // when only the device can tell (it wakes the game then).
+  // Microseconds until the play cursor, moving on with time, reaches the next wake point after
+  // the cursor getCurrentPosition last told (0 when it has passed that point since); -1 when
+  // only the device can tell (it wakes the game then).
   virtual int64_t timeToNextWakeUs() = 0;
   virtual void release() = 0;  // the buffer is gone afterwards
 };

@@ -35,9 +35,15 @@ startDisplay() {
   XVFB_PID=$!
   waitUntil 30 test -s "$WORK/display" || fail "Xvfb did not start"  # a loaded machine is slow
   export DISPLAY=":$(head -n1 "$WORK/display")"
-  openbox >"$WORK/openbox.log" 2>&1 &
-  WM_PID=$!
-  waitUntil 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  # On a loaded machine openbox has been seen not to come up at all; it is started once more,
+  # and its log is shown when that does not help either.
+  for _ in 1 2; do
+    openbox >>"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    waitUntil 15 wmctrl -m >/dev/null 2>&1 && return 0
+    kill "$WM_PID" 2>/dev/null || true
+  done
+  fail "openbox did not start: $(tail -n3 "$WORK/openbox.log")"
 }
 
 # Starts qvkavi with its own install directory; waits for the window and sets WINDOW. Without
